@@ -1,0 +1,26 @@
+#pragma once
+
+namespace hv {
+
+// Timers of the main window.
+constexpr int IDT_SYNC_TIMEOUT = 102;
+constexpr int IDT_TICK = 104;
+constexpr int IDT_AUTOSYNC = 105;
+
+constexpr unsigned kSyncTimeoutMs = 10000;
+constexpr unsigned kTickMs = 1000;
+// The automatic period is 30 minutes plus 15 minutes per step: (step + 2) quarter hours.
+constexpr unsigned kAutoSyncQuarterHourMs = 900000;
+
+// The system's longest timer period; a step read from the file may ask for more.
+constexpr long long kLongestTimerMs = 0x7FFFFFFF;
+
+inline unsigned AutoSyncPeriodMs(int step) {
+    const long long period = (static_cast<long long>(step) + 2) * kAutoSyncQuarterHourMs;
+    return static_cast<unsigned>(period < kLongestTimerMs ? period : kLongestTimerMs);
+}
+
+// Automatic runs are scheduled only when switched on with a non-negative step.
+inline bool AutoSyncScheduled(bool autoSync, int step) { return autoSync && step >= 0; }
+
+} // namespace hv

@@ -1,0 +1,182 @@
+#pragma once
+#include "framework/Platform.h"
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace hv {
+
+// A deterministic stand-in for the operating system. Time stands still until a test
+// advances it; timers fire from the virtual clock in due order; files, registry, windows
+// and the network live in memory, and everything the program asked for is recorded.
+class FakePlatform : public Platform {
+public:
+    // --- what a test sets up or inspects ------------------------------------------------
+    struct CopyDataRecord {
+        std::uintptr_t code;
+        std::string text;
+    };
+    struct FakeWindow {
+        std::string title;
+        std::vector<CopyDataRecord> received;
+    };
+    struct SentDatagram {
+        int socketId;
+        Ipv4Endpoint to;
+        std::vector<std::uint8_t> bytes;
+    };
+    struct TimerState {
+        unsigned periodMs;
+        std::int64_t nextDueMicros;
+    };
+
+    bool socketLayerAvailable = true;
+    bool otherInstanceRunning = false;
+    std::string moduleFileName = "C:\\Horvane\\Horvane.exe";
+    std::map<std::string, std::string> files;
+    std::set<std::string> unopenableFiles;
+    bool failFileReplace = false;
+
+    std::string mainWindowTitle;
+    bool mainWindowExists = false;
+    std::map<int, TimerState> timers;
+    std::vector<std::string> messageBoxes;
+    std::vector<std::string> commandLines;
+    std::vector<std::string> shellOpened;
+
+    bool trayIconPresent = false;
+    int trayIconAdds = 0;
+    std::string trayTip;
+    std::vector<std::vector<MenuItem>> menusShown;
+
+    int localOffsetSeconds = 0;
+    std::vector<CivilTime> systemTimeSets;
+    bool refuseSystemTime = false;
+
+    bool tokenOpens = true;
+    std::uint32_t tokenOpenError = 5;
+    bool privilegeHeld = true;
+    std::vector<std::string> privilegesEnabled;
+    int openTokens = 0;
+    int powerOffRequests = 0;
+
+    std::map<std::string, std::map<std::string, std::string>> registry;  // key path -> values
+    std::set<std::string> registryKeysDeniedFullAccess;
+    int openRegistryKeys = 0;
+
+    std::vector<std::string> soundsPlayed;
+    std::int64_t soundBusyUntilMicros = 0;
+    std::int64_t soundLengthMicros = 0;
+
+    std::map<std::string, std::uint32_t> hosts;
+    bool failSocketOpen = false;
+    bool failSends = false;
+    bool failReceive = false;
+    std::vector<SentDatagram> sent;
+
+    // Windows of other programs, found by title.
+    WindowId AddWindow(const std::string& title);
+    void RemoveWindow(WindowId id);
+    FakeWindow* Window(WindowId id);
+    FakeWindow* WindowTitled(const std::string& title);
+
+    void SetNowMicroseconds(std::int64_t micros) { m_nowMicros = micros; }
+    // Moves the virtual clock forward, firing every timer that falls due on the way.
+    void AdvanceMs(std::int64_t ms);
+    // Changes the clock without firing timers, as a clock step would.
+    void JumpMicroseconds(std::int64_t delta) { m_nowMicros += delta; }
+    bool TimerRunning(int id) const { return timers.count(id) != 0; }
+
+    // Hands a datagram to an open socket (the newest by default) and reports it readable.
+    bool Deliver(const Datagram& datagram, int socketId = -1);
+    int OpenSocketCount() const { return static_cast<int>(m_sockets.size()); }
+    int NewestSocketId() const;
+
+    // --- Platform ------------------------------------------------------------------------
+    bool StartSocketLayer() override { return socketLayerAvailable; }
+    void StopSocketLayer() override {}
+    InstanceLock AcquireInstanceLock(std::string_view name) override;
+    void ReleaseInstanceLock() override { instanceLockHeld = false; }
+    std::string ModuleFileName() override { return moduleFileName; }
+
+    FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    bool CreateFileIfMissing(const std::string& path) override;
+    bool ReplaceFileContents(const std::string& path, std::string_view contents) override;
+
+    bool CreateMainWindow(WindowEvents& events) override;
+    WindowId MainWindow() override { return mainWindowExists ? kMainWindowId : 0; }
+    void SetMainWindowTitle(std::string_view title) override { mainWindowTitle = title; }
+    void DestroyMainWindow() override;
+    void SetTimer(int timerId, unsigned periodMs) override;
+    void KillTimer(int timerId) override { timers.erase(timerId); }
+    int RunMessageLoop() override { return 0; }
+
+    WindowId FindWindowByTitle(std::string_view title) override;
+    void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
+    void SendCommand(WindowId to, int commandId) override;
+    void ShowMessageBox(std::string_view text) override { messageBoxes.emplace_back(text); }
+
+    void RunCommandLine(std::string_view commandLine) override { commandLines.emplace_back(commandLine); }
+    void ShellOpen(std::string_view path) override { shellOpened.emplace_back(path); }
+
+    void AddTrayIcon(std::string_view tip) override;
+    void SetTrayTip(std::string_view tip) override { trayTip = tip; }
+    void DeleteTrayIcon() override { trayIconPresent = false; }
+    void TrackPopupMenu(const std::vector<MenuItem>& items) override { menusShown.push_back(items); }
+
+    std::int64_t NowMicroseconds() override { return m_nowMicros; }
+    CivilTime ToLocalTime(std::int64_t unixSeconds) override;
+    bool SetSystemTimeUtc(const CivilTime& utc) override;
+
+    std::optional<TokenHandle> OpenProcessTokenForAdjust() override;
+    void CloseToken(TokenHandle) override { --openTokens; }
+    bool LookupPrivilege(std::string_view name) override;
+    void AdjustTokenPrivilege(TokenHandle token, std::string_view name, bool enable) override;
+    std::uint32_t LastError() override { return m_lastError; }
+    bool RequestPowerOff() override { ++powerOffRequests; return true; }
+
+    std::optional<RegistryKey> OpenRegistryKey(RegistryRoot root, std::string_view path,
+                                               bool fullAccess) override;
+    std::optional<std::string> ReadRegistryString(RegistryKey key, std::string_view name,
+                                                  std::size_t bufferBytes) override;
+    bool WriteRegistryString(RegistryKey key, std::string_view name, std::string_view value) override;
+    bool DeleteRegistryValue(RegistryKey key, std::string_view name) override;
+    void CloseRegistryKey(RegistryKey) override { --openRegistryKeys; }
+
+    bool PlaySoundFile(std::string_view path) override;
+
+    std::optional<std::uint32_t> ResolveIpv4(std::string_view host) override;
+    std::unique_ptr<UdpSocket> OpenUdpSocket(UdpSocketEvents& events) override;
+    std::uint32_t RandomBits() override;
+
+    bool instanceLockHeld = false;
+    static constexpr WindowId kMainWindowId = 1;
+
+private:
+    class FakeSocket;
+    friend class FakeSocket;
+    struct SocketSlot {
+        UdpSocketEvents* events;
+        std::vector<Datagram> inbox;
+    };
+
+    std::int64_t m_nowMicros = 0;
+    WindowEvents* m_events = nullptr;
+    std::map<WindowId, FakeWindow> m_windows;
+    WindowId m_nextWindowId = 100;
+    std::map<int, SocketSlot> m_sockets;
+    int m_nextSocketId = 1;
+    std::map<RegistryKey, std::string> m_openKeys;
+    RegistryKey m_nextKey = 1;
+    std::uint32_t m_lastError = 0;
+    std::uint32_t m_randomState = 0x2545F491u;
+};
+
+// Builds a UTC instant for tests: 2026-03-14 12:00:00.900 and the like.
+std::int64_t MicrosFromUtc(int year, int month, int day, int hour, int minute, int second,
+                           int microsecond = 0);
+
+} // namespace hv

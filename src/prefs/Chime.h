@@ -1,0 +1,28 @@
+#pragma once
+#include "shutdown/ShutdownSchedule.h"
+
+#include <optional>
+#include <string_view>
+
+namespace hv {
+
+class Platform;
+
+constexpr LocalSeconds kHourSeconds = 3600;
+constexpr LocalSeconds kHalfHourSeconds = 1800;
+
+// Decides, tick by tick, when the chime is due: on the first tick at or after a full (or
+// half) hour, at most a minute late, once per slot. Timers drift and a busy moment can
+// skip a second, so looking for second 0 alone would lose chimes.
+class ChimeClock {
+public:
+    bool IsDue(const TickSpan& tick, bool hourly);
+
+private:
+    std::optional<LocalSeconds> m_lastSlot;
+};
+
+// Plays the file asynchronously without cutting off a chime that is still sounding.
+bool PlayChime(Platform& platform, std::string_view soundFile);
+
+} // namespace hv

@@ -1,0 +1,110 @@
+#include "app/CompanionProtocol.h"
+#include "app/MainFrame.h"
+#include "app/TimerIds.h"
+#include "settings/ServerList.h"
+
+#include <cstdio>
+
+namespace hv {
+
+namespace {
+constexpr const char* kTextSocketError = "Error to create socket!";
+
+std::string FormatSeconds(const char* format, double a, double b = 0.0) {
+    char text[160];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+} // namespace
+
+bool CMainFrame::SelectDefaultServer() {
+    if (!EndsWithDefaultIndex(m_serverList)) m_serverList = DEFAULT_SERVER_LIST;
+    const auto entries = ParseServerEntries(m_serverList);
+    const auto index = static_cast<std::size_t>(DefaultServerIndex(m_serverList));
+    if (index >= entries.size() || !entries[index]) return false;
+    m_sntp.m_serverAddress = entries[index]->address;
+    return true;
+}
+
+void CMainFrame::StartSync() {
+    // Opening again while a request is outstanding keeps that request's socket, so its
+    // reply still arrives.
+    if (!m_sntp.Create()) {
+        m_platform.ShowMessageBox(kTextSocketError);
+        return;
+    }
+    if (m_sntp.m_awaitingReply) return;
+    if (m_sntp.SendRequest()) {
+        m_platform.SetTimer(IDT_SYNC_TIMEOUT, kSyncTimeoutMs);
+        NotifyStatus();
+        m_syncPending = true;
+        TrimLog();
+        m_logText.AppendStamp(ActivityLog::Kind::Ordinary, LocalNow());
+        m_logText.Append(kLogRequestSent);
+        m_logText.Append(m_sntp.m_serverAddress);
+        m_logText.Append(kLogAddressEnd);
+    } else {
+        m_lastSyncOk = false;
+        TrimLog();
+        m_logText.AppendStamp(ActivityLog::Kind::Error, LocalNow());
+        m_logText.Append(kLogRequestFailed);
+        m_logText.Append(m_sntp.m_serverAddress);
+        m_logText.Append(kLogAddressEnd);
+        NotifyStatus();
+    }
+}
+
+void CMainFrame::HandleSyncResult(const CivilTime& tickTime) {
+    m_syncPending = false;
+    m_platform.KillTimer(IDT_SYNC_TIMEOUT);
+
+    TrimLog();
+    m_logText.AppendStamp(ActivityLog::Kind::Ordinary, tickTime);
+    m_syncReplyText = FormatCivilTime(kCompanionStampFormat, tickTime);
+    const std::string measured = FormatSeconds(kFormatDelayOffset, m_sntp.m_delay, m_sntp.m_offset);
+    m_logText.Append(measured);
+    m_syncReplyText += measured;
+    m_lastSyncOk = true;
+
+    if (m_sntp.AdjustClock()) {
+        TrimLog();
+        // Stamped after the change, so the entry shows the corrected time.
+        const CivilTime adjustedAt = LocalNow();
+        m_syncReplyText += FormatCivilTime(kCompanionStampFormat, adjustedAt);
+        m_logText.AppendStamp(ActivityLog::Kind::Ordinary, adjustedAt);
+        const std::string adjusted = FormatSeconds(kFormatAdjusted, m_sntp.m_offset);
+        m_logText.Append(adjusted);
+        m_syncReplyText += adjusted;
+    }
+    NotifyStatus();
+    m_sntp.m_delay = 0;
+    m_sntp.m_offset = 0;
+    SendToSyncWindow(kCodeSyncResult, m_syncReplyText);
+}
+
+void CMainFrame::HandleSyncTimeout() {
+    if (!m_sntp.m_awaitingReply) return;
+    m_lastSyncOk = false;
+    m_sntp.m_awaitingReply = false;
+    m_syncPending = false;
+
+    TrimLog();
+    const CivilTime now = LocalNow();
+    m_syncReplyText = FormatCivilTime(kCompanionStampFormat, now);
+    m_logText.AppendStamp(ActivityLog::Kind::Error, now);
+    m_logText.Append(m_sntp.m_serverAddress);
+    m_logText.Append(kLogNoResponse);
+    m_syncReplyText += kTextNoResponse;
+
+    NotifyStatus();
+    m_platform.KillTimer(IDT_SYNC_TIMEOUT);
+    SendToSyncWindow(kCodeSyncResult, m_syncReplyText);
+}
+
+void CMainFrame::StopSync() {
+    m_sntp.m_awaitingReply = false;
+    m_syncPending = false;
+    m_platform.KillTimer(IDT_SYNC_TIMEOUT);
+}
+
+} // namespace hv

@@ -1,0 +1,132 @@
+#include "app/MainFrameFixture.h"
+#include "app/TimerIds.h"
+#include "settings/ServerList.h"
+
+namespace hv::testing {
+namespace {
+
+TEST(ApplicationStart, WithoutSocketLayerTellsTheUserAndEnds) {
+    FakePlatform platform;
+    FakeDialogs dialogs;
+    platform.socketLayerAvailable = false;
+    CHorvaneApp app(platform, dialogs);
+    EXPECT_FALSE(app.InitInstance());
+    ASSERT_EQ(platform.messageBoxes.size(), 1u);
+    EXPECT_EQ(platform.messageBoxes[0], "Error to init socket!\r\nPlease make sure your computer has installed winsock!");
+    EXPECT_FALSE(platform.mainWindowExists);
+}
+
+TEST(ApplicationStart, SecondInstanceEndsSilentlyWithoutTouchingSettings) {
+    FakePlatform platform;
+    FakeDialogs dialogs;
+    platform.otherInstanceRunning = true;
+    CHorvaneApp app(platform, dialogs);
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_TRUE(platform.messageBoxes.empty());
+    EXPECT_FALSE(platform.mainWindowExists);
+    EXPECT_TRUE(platform.files.empty());
+}
+
+TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
+    FakePlatform platform;
+    FakeDialogs dialogs;
+    platform.moduleFileName = "C:\\Program Files\\A folder name long enough to pass one hundred characters "
+                              "in all\\Horvane\\Horvane.exe";
+    const std::string dir = "C:\\Program Files\\A folder name long enough to pass one hundred characters in all\\Horvane\\";
+    {
+        CHorvaneApp app(platform, dialogs);
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(platform.files.at(dir + "config.txt"), "");
+        EXPECT_EQ(platform.mainWindowTitle, "panel");
+        EXPECT_TRUE(platform.trayIconPresent);
+        EXPECT_EQ(platform.trayTip, "Horvane");
+        app.MainFrame()->OnClose();
+        app.ExitInstance(0);
+        EXPECT_FALSE(platform.instanceLockHeld);
+    }
+    EXPECT_EQ(platform.files.at(dir + "config.txt"),
+              "[auto]=1\r\n[diff]=3\r\n[list]=" + std::string(DEFAULT_SERVER_LIST) +
+                  "\r\n[ring]=0\r\n[rifn]=" + dir +
+                  "bell.wav\r\n[bash]=1\r\n[alsh]=1\r\n[rpoh]=1\r\n[shut]=0\r\n[shcd]=0\r\n");
+}
+
+TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
+    Start("[auto]=1\r\n[diff]=0\r\n[alsh]=1\r\n[list]=" + std::string(kServerList) + "\r\n");
+    EXPECT_EQ(platform.timers.at(IDT_TICK).periodMs, 1000u);
+    EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 1800000u);
+    EXPECT_EQ(frame->m_sntp.m_serverAddress, "127.0.0.1");
+    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"C:\\Horvane\\Vistrel.exe VistrelShow"});
+    // No run at start-up: the first comes one full period later.
+    platform.AdvanceMs(1799000);
+    EXPECT_TRUE(platform.sent.empty());
+    platform.AdvanceMs(1000);
+    EXPECT_EQ(platform.sent.size(), 1u);
+}
+
+TEST_F(MainFrameTest, StartupWithoutAutomaticRunsChoosesNoServer) {
+    Start("[auto]=0\r\n[alsh]=0\r\n[bash]=1\r\n");
+    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
+    EXPECT_EQ(frame->m_sntp.m_serverAddress, "");
+    // The bar was showing last time: it is started again and stays recorded as showing.
+    EXPECT_EQ(platform.commandLines.size(), 1u);
+    frame.reset();
+    EXPECT_NE(Config().find("[bash]=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, AutomaticTimerNeedsANonNegativeStepAndAServer) {
+    Start("[auto]=1\r\n[diff]=-1\r\n[alsh]=0\r\n[bash]=0\r\n");
+    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
+    frame.reset();
+    Start("[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n[list]=A(a)?B(b)?5\r\n");
+    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
+    frame.reset();
+    Start("[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n");
+    EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 4500000u);
+}
+
+TEST_F(MainFrameTest, CloseTellsBarAndSyncWindowToQuitAndSaves) {
+    StartQuiet("[ring]=1\r\n");
+    auto& bar = Companion(kBarWindowTitle);
+    auto& sync = Companion(kSyncWindowTitle);
+    auto& worldClock = Companion("Globrin");
+    frame->OnBell();
+    frame->OnClose();
+    EXPECT_FALSE(platform.trayIconPresent);
+    EXPECT_FALSE(platform.mainWindowExists);
+    ASSERT_EQ(bar.received.size(), 1u);
+    EXPECT_EQ(bar.received[0].code, kCodeQuit);
+    ASSERT_EQ(sync.received.size(), 1u);
+    EXPECT_EQ(sync.received[0].code, kCodeQuit);
+    EXPECT_TRUE(worldClock.received.empty());
+    frame.reset();
+    EXPECT_NE(Config().find("[ring]=0\r\n"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, SessionEndSavesTheSettings) {
+    StartQuiet();
+    frame->OnBell();
+    frame->OnEndSession();
+    EXPECT_NE(Config().find("[ring]=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainFrameTest, SettingsFileProblemsKeepDefaultsAndTheOldFile) {
+    platform.files[kConfigPath] = std::string(100 * 1024, 'x');
+    frame = std::make_unique<CMainFrame>(platform, dialogs);
+    EXPECT_EQ(frame->m_serverList, DEFAULT_SERVER_LIST);
+    EXPECT_TRUE(frame->m_autoSync);
+    // A failed write leaves the file as it was.
+    platform.failFileReplace = true;
+    frame.reset();
+    EXPECT_EQ(Config(), std::string(100 * 1024, 'x'));
+}
+
+TEST_F(MainFrameTest, ShellRestartAddsTheIconAgain) {
+    StartQuiet();
+    platform.trayIconPresent = false;
+    frame->OnTaskbarCreated();
+    EXPECT_TRUE(platform.trayIconPresent);
+    EXPECT_EQ(platform.trayIconAdds, 2);
+}
+
+} // namespace
+} // namespace hv::testing
