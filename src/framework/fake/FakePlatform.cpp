@@ -55,23 +55,26 @@ FakePlatform::FakeWindow* FakePlatform::WindowTitled(const std::string& title) {
 }
 
 void FakePlatform::AdvanceMs(std::int64_t ms) {
-    const std::int64_t end = m_nowMicros + ms * 1000;
+    const std::int64_t end = m_elapsedMicros + ms * 1000;
     for (;;) {
         // The earliest due timer; ties go to the lower id, as a stable order for tests.
         auto due = timers.end();
         for (auto it = timers.begin(); it != timers.end(); ++it) {
-            if (it->second.nextDueMicros <= end &&
-                (due == timers.end() || it->second.nextDueMicros < due->second.nextDueMicros)) {
+            if (it->second.nextDueElapsedMicros <= end &&
+                (due == timers.end() || it->second.nextDueElapsedMicros < due->second.nextDueElapsedMicros)) {
                 due = it;
             }
         }
         if (due == timers.end()) break;
         const int id = due->first;
-        m_nowMicros = std::max(m_nowMicros, due->second.nextDueMicros);
-        due->second.nextDueMicros += std::int64_t{due->second.periodMs} * 1000;
+        const std::int64_t step = std::max<std::int64_t>(0, due->second.nextDueElapsedMicros - m_elapsedMicros);
+        m_elapsedMicros += step;
+        m_nowMicros += step;
+        due->second.nextDueElapsedMicros += std::int64_t{due->second.periodMs} * 1000;
         if (m_events != nullptr) m_events->OnTimer(id);
     }
-    m_nowMicros = std::max(m_nowMicros, end);
+    m_nowMicros += end - m_elapsedMicros;
+    m_elapsedMicros = end;
 }
 
 bool FakePlatform::Deliver(const Datagram& datagram, int socketId) {
@@ -124,7 +127,7 @@ void FakePlatform::DestroyMainWindow() {
 }
 
 void FakePlatform::SetTimer(int timerId, unsigned periodMs) {
-    timers[timerId] = TimerState{periodMs, m_nowMicros + std::int64_t{periodMs} * 1000};
+    timers[timerId] = TimerState{periodMs, m_elapsedMicros + std::int64_t{periodMs} * 1000};
 }
 
 WindowId FakePlatform::FindWindowByTitle(std::string_view title) {

@@ -30,7 +30,7 @@ public:
     };
     struct TimerState {
         unsigned periodMs;
-        std::int64_t nextDueMicros;
+        std::int64_t nextDueElapsedMicros;
     };
 
     bool socketLayerAvailable = true;
@@ -84,9 +84,10 @@ public:
     FakeWindow* WindowTitled(const std::string& title);
 
     void SetNowMicroseconds(std::int64_t micros) { m_nowMicros = micros; }
-    // Moves the virtual clock forward, firing every timer that falls due on the way.
+    // Lets time pass: the clock moves forward and every timer that falls due on the way fires.
     void AdvanceMs(std::int64_t ms);
-    // Changes the clock without firing timers, as a clock step would.
+    // Steps the system clock alone, as setting it does; timers run on elapsed time and
+    // do not notice, as on Windows.
     void JumpMicroseconds(std::int64_t delta) { m_nowMicros += delta; }
     bool TimerRunning(int id) const { return timers.count(id) != 0; }
 
@@ -164,6 +165,7 @@ private:
     };
 
     std::int64_t m_nowMicros = 0;
+    std::int64_t m_elapsedMicros = 0;
     WindowEvents* m_events = nullptr;
     std::map<WindowId, FakeWindow> m_windows;
     WindowId m_nextWindowId = 100;
