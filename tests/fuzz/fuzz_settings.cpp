@@ -1,0 +1,23 @@
+// Feeds arbitrary bytes to the settings reader, as a damaged or hostile config.txt would,
+// and checks that what it keeps is sound and survives a write and a second read.
+#include "settings/ServerList.h"
+#include "settings/SettingsFile.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    hv::SettingsFields fields;
+    hv::ParseSettingsText(text, "C:\\Dir\\", fields);
+    if (!hv::HasValidServerCounts(fields.m_serverList)) std::abort();
+    (void)hv::ParseServerEntries(fields.m_serverList);
+    (void)hv::DefaultServerIndex(fields.m_serverList);
+
+    hv::SettingsFields again;
+    hv::ParseSettingsText(hv::FormatSettingsText(fields), "C:\\Dir\\", again);
+    if (again.m_serverList != fields.m_serverList || again.m_autoSync != fields.m_autoSync) std::abort();
+    return 0;
+}
