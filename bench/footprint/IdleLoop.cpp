@@ -1,0 +1,27 @@
+// The footprint benchmark's peer: a Win32 process that does nothing but own a hidden window
+// and wait in its message loop. Whatever it costs under Wine is the floor any tray program
+// pays; the difference to Horvane is Horvane's own cost.
+#include <windows.h>
+
+namespace {
+LRESULT CALLBACK IdleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = IdleWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = "HorvaneIdleLoop";
+    RegisterClassA(&windowClass);
+    CreateWindowExA(0, windowClass.lpszClassName, "idle-loop", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr, nullptr,
+                    instance, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}

@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Idle footprint of Horvane under Wine, beside a Wine process that only runs a message loop.
+
+For each program: start it in a private Wine prefix, let it settle, then measure over the
+window (60 s by default) the CPU seconds its process used, the CPU seconds wineserver used
+for it, and its wake-ups per second (voluntary context switches of all its threads). Horvane
+ticks once a second, so one wake-up a second is its floor.
+
+    python3 bench/footprint/run_footprint.py [--seconds 60]
+"""
+import argparse
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+BUILD = ROOT / "build" / "windows"
+WORK = ROOT / "build" / "bench" / "footprint"
+QUIET_CONFIG = b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n"
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def wine_env():
+    env = dict(os.environ, WINEPREFIX=str(WORK / "wineprefix"), WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    return env
+
+
+def find_pid(exe_name, timeout=20.0):
+    """The Linux process of a Windows program: Wine puts its Windows path in argv[0]."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        for entry in pathlib.Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0].decode(errors="replace")
+            except OSError:
+                continue
+            if argv0.lower().endswith(exe_name.lower()):
+                return int(entry.name)
+        time.sleep(0.2)
+    raise RuntimeError(f"{exe_name} did not start")
+
+
+def cpu_seconds(pid):
+    fields = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def wakeups(pid):
+    total = 0
+    for task in pathlib.Path(f"/proc/{pid}/task").iterdir():
+        for line in (task / "status").read_text().splitlines():
+            if line.startswith("voluntary_ctxt_switches"):
+                total += int(line.split()[1])
+    return total
+
+
+def wineserver_pid():
+    out = subprocess.run(["pgrep", "-x", "wineserver"], capture_output=True, text=True).stdout.split()
+    return int(out[0]) if out else None
+
+
+def measure(exe, seconds, env):
+    program_dir = WORK / exe.stem
+    shutil.rmtree(program_dir, ignore_errors=True)
+    program_dir.mkdir(parents=True)
+    shutil.copy(exe, program_dir)
+    (program_dir / "config.txt").write_bytes(QUIET_CONFIG)
+    proc = subprocess.Popen(["wine", str(program_dir / exe.name)], env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        pid = find_pid(exe.name)
+        time.sleep(5)  # let start-up finish
+        server = wineserver_pid()
+        cpu0, wake0 = cpu_seconds(pid), wakeups(pid)
+        server0 = cpu_seconds(server) if server else 0.0
+        time.sleep(seconds)
+        cpu1, wake1 = cpu_seconds(pid), wakeups(pid)
+        server1 = cpu_seconds(server) if server else 0.0
+        return {"cpu": cpu1 - cpu0, "server": server1 - server0, "wakeups": (wake1 - wake0) / seconds}
+    finally:
+        subprocess.run(["wineserver", "-k"], env=env)
+        proc.wait(timeout=30)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--seconds", type=float, default=60.0)
+    args = parser.parse_args()
+    horvane = BUILD / "src" / "framework" / "win32" / "Horvane.exe"
+    idle = BUILD / "bench" / "footprint" / "IdleLoop.exe"
+    for exe in (horvane, idle):
+        if not exe.exists():
+            sys.exit(f"missing {exe}: build the windows preset first")
+
+    env = wine_env()
+    xvfb = None
+    if not os.environ.get("DISPLAY"):
+        xvfb = subprocess.Popen(["Xvfb", ":78", "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        env["DISPLAY"] = ":78"
+        time.sleep(1)
+    try:
+        if not (WORK / "wineprefix").exists():
+            WORK.mkdir(parents=True, exist_ok=True)
+            subprocess.run(["wineboot", "-i"], env=env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            subprocess.run(["wineserver", "-w"], env=env)
+        ours = measure(horvane, args.seconds, env)
+        peer = measure(idle, args.seconds, env)
+    finally:
+        if xvfb:
+            xvfb.terminate()
+
+    print(f"Idle footprint under Wine over {args.seconds:.0f} s (process CPU, wineserver CPU, wake-ups)")
+    print(f"{'':28}{'Horvane.exe':>14}{'idle loop':>14}{'difference':>14}")
+    rows = [("process CPU seconds", "cpu", "{:.3f}"), ("wineserver CPU seconds", "server", "{:.3f}"),
+            ("wake-ups per second", "wakeups", "{:.2f}")]
+    for label, key, fmt in rows:
+        print(f"{label:28}{fmt.format(ours[key]):>14}{fmt.format(peer[key]):>14}"
+              f"{fmt.format(ours[key] - peer[key]):>14}")
+    print("CPU share of one core: Horvane {:.3%}, idle loop {:.3%}".format(
+        ours["cpu"] / args.seconds, peer["cpu"] / args.seconds))
+
+
+if __name__ == "__main__":
+    main()
