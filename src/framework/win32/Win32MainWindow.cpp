@@ -1,0 +1,170 @@
+#include "framework/win32/Win32Platform.h"
+
+#include "framework/WindowMessages.h"
+
+namespace hv {
+namespace {
+
+constexpr const char* kMainWindowClass = "HorvaneMainFrame";
+constexpr const char* kEmptyTitle = "";
+constexpr const char* kTaskbarCreatedMessage = "TaskbarCreated";
+constexpr UINT kFrameChangeFlags =
+    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+
+HWND WindowOf(WindowId id) { return reinterpret_cast<HWND>(id); }
+
+} // namespace
+
+bool Win32Platform::RegisterMainWindowClass() {
+    // No class style, cursor, background or icon: the window is never seen.
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &Win32Platform::MainWindowProc;
+    windowClass.hInstance = m_instance;
+    windowClass.lpszClassName = kMainWindowClass;
+    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool Win32Platform::CreateMainWindow(WindowEvents& events) {
+    if (m_mainWindow != nullptr || !RegisterMainWindowClass()) return false;
+    m_taskbarCreatedMessage = RegisterWindowMessageA(kTaskbarCreatedMessage);
+    m_events = &events;
+    // The window procedure records the handle as soon as it exists, so that the program may
+    // already use it (tray icon) while the window is being created.
+    HWND window = CreateWindowExA(0, kMainWindowClass, kEmptyTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 0, 0, nullptr, nullptr, m_instance, this);
+    if (window == nullptr) {
+        m_events = nullptr;
+        return false;
+    }
+    ShowWindow(window, SW_HIDE);
+    UpdateWindow(window);
+    return true;
+}
+
+LRESULT CALLBACK Win32Platform::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        auto* self = static_cast<Win32Platform*>(creation->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->m_mainWindow = window;
+    }
+    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr || window != self->m_mainWindow) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        self->m_mainWindow = nullptr;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    // Once the program's event object is gone (platform teardown) the window only closes.
+    if (self->m_events == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    return self->HandleMainWindowMessage(message, wParam, lParam);
+}
+
+void Win32Platform::HideFromTaskbar() {
+    const LONG_PTR style = GetWindowLongPtrA(m_mainWindow, GWL_EXSTYLE);
+    SetWindowLongPtrA(m_mainWindow, GWL_EXSTYLE, (style & ~LONG_PTR{WS_EX_APPWINDOW}) | WS_EX_TOOLWINDOW);
+    SetWindowPos(m_mainWindow, nullptr, 0, 0, 0, 0, kFrameChangeFlags);
+}
+
+LRESULT Win32Platform::HandleMainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = m_mainWindow;
+    WindowEvents& events = *m_events;
+    switch (message) {
+    case WM_CREATE:
+        HideFromTaskbar();
+        events.OnWindowCreated();
+        return 0;
+    case WM_TIMER:
+        events.OnTimer(static_cast<int>(wParam));
+        return 0;
+    case WM_COMMAND:
+        events.OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_COPYDATA: {
+        // The program acts on the code alone; the payload is never read.
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data != nullptr && events.OnCopyData(data->dwData)) return TRUE;
+        break;
+    }
+    case WM_CLOSE:
+        events.OnClose();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) events.OnEndSession();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        if (message == kWmTrayNotify) {
+            events.OnTrayNotify(static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));
+            return 0;
+        }
+        if (message == kWmStartup) {
+            events.OnStartup();
+            return 0;
+        }
+        if (message == m_taskbarCreatedMessage && message != 0) {
+            events.OnTaskbarCreated();
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+WindowId Win32Platform::MainWindow() { return reinterpret_cast<WindowId>(m_mainWindow); }
+
+void Win32Platform::SetMainWindowTitle(std::string_view title) {
+    const std::string text(title);
+    SetWindowTextA(m_mainWindow, text.c_str());
+}
+
+void Win32Platform::DestroyMainWindow() {
+    if (m_mainWindow != nullptr) DestroyWindow(m_mainWindow);
+}
+
+void Win32Platform::SetTimer(int timerId, unsigned periodMs) {
+    if (m_mainWindow == nullptr) return;
+    ::SetTimer(m_mainWindow, static_cast<UINT_PTR>(timerId), periodMs, nullptr);
+}
+
+void Win32Platform::KillTimer(int timerId) {
+    if (m_mainWindow == nullptr) return;
+    ::KillTimer(m_mainWindow, static_cast<UINT_PTR>(timerId));
+}
+
+int Win32Platform::RunMessageLoop() {
+    MSG message{};
+    for (;;) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(message.wParam);
+        if (got == -1) return -1;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// --- other windows -------------------------------------------------------------------
+
+WindowId Win32Platform::FindWindowByTitle(std::string_view title) {
+    const std::string text(title);
+    return reinterpret_cast<WindowId>(FindWindowA(nullptr, text.c_str()));
+}
+
+void Win32Platform::SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) {
+    COPYDATASTRUCT data{};
+    data.dwData = code;
+    data.cbData = static_cast<DWORD>(text.size());
+    // The receiver only reads the bytes; the structure's pointer is not const for history's sake.
+    data.lpData = text.empty() ? nullptr : const_cast<char*>(text.data());
+    SendMessageA(WindowOf(to), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+}
+
+void Win32Platform::SendCommand(WindowId to, int commandId) {
+    SendMessageA(WindowOf(to), WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+} // namespace hv

@@ -1,0 +1,175 @@
+#include "framework/win32/Win32Platform.h"
+
+#include "framework/win32/Win32UdpSocket.h"
+
+#include <bcrypt.h>
+#include <mmsystem.h>
+
+namespace hv {
+namespace {
+
+constexpr const char* kMessageBoxCaption = "Horvane";
+constexpr const char* kShellOpenVerb = "open";
+constexpr WORD kSocketLayerVersion = MAKEWORD(1, 1);
+// Long paths can exceed MAX_PATH; beyond this the system cannot name a module anyway.
+constexpr DWORD kFirstModulePathBuffer = MAX_PATH;
+constexpr DWORD kLongestModulePath = 32768;
+
+// Mixes weak entropy into well-spread bits when the system generator is unavailable.
+std::uint64_t SplitMix64(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+std::uint32_t FallbackRandomBits() {
+    static std::uint64_t counter = 0;
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    const std::uint64_t seed = static_cast<std::uint64_t>(now.QuadPart) ^
+                               (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32) ^ ++counter;
+    return static_cast<std::uint32_t>(SplitMix64(seed));
+}
+
+} // namespace
+
+Win32Platform::Win32Platform(HINSTANCE instance)
+    : m_instance(instance), m_socketNotifier(std::make_shared<SocketNotifier>(instance)) {
+    // Windows 8 and later offer the clock at its full resolution; older systems tick at
+    // the scheduler's pace, which is still better than nothing.
+    if (HMODULE kernel = GetModuleHandleA("kernel32.dll")) {
+        if (FARPROC proc = GetProcAddress(kernel, "GetSystemTimePreciseAsFileTime")) {
+            // Through the generic function type, which converts to any other without a warning.
+            m_preciseClock = reinterpret_cast<PreciseClock>(reinterpret_cast<void (*)()>(proc));
+        }
+    }
+}
+
+Win32Platform::~Win32Platform() {
+    // The program's event object is gone by now; the window must not call into it.
+    m_events = nullptr;
+    if (m_mainWindow != nullptr) DestroyWindow(m_mainWindow);
+    if (m_trayIcon != nullptr) DestroyIcon(m_trayIcon);
+    ReleaseInstanceLock();
+}
+
+// --- process -------------------------------------------------------------------------
+
+bool Win32Platform::StartSocketLayer() {
+    WSADATA data{};
+    if (WSAStartup(kSocketLayerVersion, &data) != 0) return false;
+    if (data.wVersion != kSocketLayerVersion) {
+        WSACleanup();
+        return false;
+    }
+    return true;
+}
+
+void Win32Platform::StopSocketLayer() { WSACleanup(); }
+
+InstanceLock Win32Platform::AcquireInstanceLock(std::string_view name) {
+    const std::string mutexName(name);
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, mutexName.c_str());
+    if (mutex == nullptr) return InstanceLock::Failed;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return InstanceLock::AlreadyRunning;
+    }
+    m_instanceLock = mutex;
+    return InstanceLock::Acquired;
+}
+
+void Win32Platform::ReleaseInstanceLock() {
+    if (m_instanceLock == nullptr) return;
+    ReleaseMutex(m_instanceLock);
+    CloseHandle(m_instanceLock);
+    m_instanceLock = nullptr;
+}
+
+std::string Win32Platform::ModuleFileName() {
+    // A full buffer means the path may have been cut short: try again with more room.
+    for (DWORD size = kFirstModulePathBuffer; size <= kLongestModulePath; size *= 2) {
+        std::string path(size, '\0');
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+        if (length == 0) return {};
+        if (length < size) {
+            path.resize(length);
+            return path;
+        }
+    }
+    return {};
+}
+
+// --- messages, processes and shell -----------------------------------------------------
+
+void Win32Platform::ShowMessageBox(std::string_view text) {
+    const std::string message(text);
+    MessageBoxA(m_mainWindow, message.c_str(), kMessageBoxCaption, MB_OK);
+}
+
+void Win32Platform::RunCommandLine(std::string_view commandLine) {
+    const std::string line(commandLine);
+    WinExec(line.c_str(), SW_SHOWNORMAL);
+}
+
+void Win32Platform::ShellOpen(std::string_view path) {
+    const std::string target(path);
+    ShellExecuteA(nullptr, kShellOpenVerb, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// --- privileges and power ----------------------------------------------------------------
+
+std::optional<TokenHandle> Win32Platform::OpenProcessTokenForAdjust() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return std::nullopt;
+    return reinterpret_cast<TokenHandle>(token);
+}
+
+void Win32Platform::CloseToken(TokenHandle token) { CloseHandle(reinterpret_cast<HANDLE>(token)); }
+
+namespace {
+
+std::optional<LUID> PrivilegeId(std::string_view name) {
+    const std::string privilege(name);
+    LUID id{};
+    if (!LookupPrivilegeValueA(nullptr, privilege.c_str(), &id)) return std::nullopt;
+    return id;
+}
+
+} // namespace
+
+bool Win32Platform::LookupPrivilege(std::string_view name) { return PrivilegeId(name).has_value(); }
+
+void Win32Platform::AdjustTokenPrivilege(TokenHandle token, std::string_view name, bool enable) {
+    const std::optional<LUID> id = PrivilegeId(name);
+    if (!id) return;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Luid = *id;
+    privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+    // The caller judges success by the thread's last error, which this call sets even when
+    // it returns success (ERROR_NOT_ALL_ASSIGNED), so it must be the last call made here.
+    AdjustTokenPrivileges(reinterpret_cast<HANDLE>(token), FALSE, &privileges, sizeof privileges,
+                          nullptr, nullptr);
+}
+
+std::uint32_t Win32Platform::LastError() { return GetLastError(); }
+
+bool Win32Platform::RequestPowerOff() { return ExitWindowsEx(EWX_POWEROFF, 0) != FALSE; }
+
+// --- sound and randomness ----------------------------------------------------------------
+
+bool Win32Platform::PlaySoundFile(std::string_view path) {
+    const std::string file(path);
+    return sndPlaySoundA(file.c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
+}
+
+std::uint32_t Win32Platform::RandomBits() {
+    std::uint32_t bits = 0;
+    const NTSTATUS status = BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&bits), sizeof bits,
+                                            BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    return BCRYPT_SUCCESS(status) ? bits : FallbackRandomBits();
+}
+
+} // namespace hv

@@ -1,0 +1,96 @@
+#pragma once
+#include "framework/Platform.h"
+#include "framework/win32/Win32Api.h"
+
+#include <memory>
+
+namespace hv {
+
+class SocketNotifier;
+
+// The real backend: every Platform call goes straight to the Win32 API or Winsock.
+// Everything runs on the thread that created the object, which must pump its messages.
+class Win32Platform final : public Platform {
+public:
+    explicit Win32Platform(HINSTANCE instance);
+    ~Win32Platform() override;
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    bool StartSocketLayer() override;
+    void StopSocketLayer() override;
+    InstanceLock AcquireInstanceLock(std::string_view name) override;
+    void ReleaseInstanceLock() override;
+    std::string ModuleFileName() override;
+
+    FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    bool CreateFileIfMissing(const std::string& path) override;
+    bool ReplaceFileContents(const std::string& path, std::string_view contents) override;
+
+    bool CreateMainWindow(WindowEvents& events) override;
+    WindowId MainWindow() override;
+    void SetMainWindowTitle(std::string_view title) override;
+    void DestroyMainWindow() override;
+    void SetTimer(int timerId, unsigned periodMs) override;
+    void KillTimer(int timerId) override;
+    int RunMessageLoop() override;
+
+    WindowId FindWindowByTitle(std::string_view title) override;
+    void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
+    void SendCommand(WindowId to, int commandId) override;
+    void ShowMessageBox(std::string_view text) override;
+
+    void RunCommandLine(std::string_view commandLine) override;
+    void ShellOpen(std::string_view path) override;
+
+    void AddTrayIcon(std::string_view tip) override;
+    void SetTrayTip(std::string_view tip) override;
+    void DeleteTrayIcon() override;
+    void TrackPopupMenu(const std::vector<MenuItem>& items) override;
+
+    std::int64_t NowMicroseconds() override;
+    CivilTime ToLocalTime(std::int64_t unixSeconds) override;
+    bool SetSystemTimeUtc(const CivilTime& utc) override;
+
+    std::optional<TokenHandle> OpenProcessTokenForAdjust() override;
+    void CloseToken(TokenHandle token) override;
+    bool LookupPrivilege(std::string_view name) override;
+    void AdjustTokenPrivilege(TokenHandle token, std::string_view name, bool enable) override;
+    std::uint32_t LastError() override;
+    bool RequestPowerOff() override;
+
+    std::optional<RegistryKey> OpenRegistryKey(RegistryRoot root, std::string_view path,
+                                               bool fullAccess) override;
+    std::optional<std::string> ReadRegistryString(RegistryKey key, std::string_view name,
+                                                  std::size_t bufferBytes) override;
+    bool WriteRegistryString(RegistryKey key, std::string_view name, std::string_view value) override;
+    bool DeleteRegistryValue(RegistryKey key, std::string_view name) override;
+    void CloseRegistryKey(RegistryKey key) override;
+
+    bool PlaySoundFile(std::string_view path) override;
+
+    std::optional<std::uint32_t> ResolveIpv4(std::string_view host) override;
+    std::unique_ptr<UdpSocket> OpenUdpSocket(UdpSocketEvents& events) override;
+    std::uint32_t RandomBits() override;
+
+private:
+    using PreciseClock = void(WINAPI*)(FILETIME*);
+
+    static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool RegisterMainWindowClass();
+    void HideFromTaskbar();
+    NOTIFYICONDATAA TrayIconRecord(UINT flags, std::string_view tip) const;
+
+    HINSTANCE m_instance;
+    HANDLE m_instanceLock = nullptr;
+    HWND m_mainWindow = nullptr;
+    WindowEvents* m_events = nullptr;
+    UINT m_taskbarCreatedMessage = 0;
+    HICON m_trayIcon = nullptr;
+    PreciseClock m_preciseClock = nullptr;
+    // Shared with every open socket, so a socket outliving the platform still closes cleanly.
+    std::shared_ptr<SocketNotifier> m_socketNotifier;
+};
+
+} // namespace hv

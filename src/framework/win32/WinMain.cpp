@@ -1,0 +1,34 @@
+#include "app/HorvaneApp.h"
+#include "framework/win32/Win32DialogSeams.h"
+#include "framework/win32/Win32Platform.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+namespace {
+
+// The dialogs use the list view, trackbar, month calendar and tooltip classes; their
+// window classes exist only once registered.
+void RegisterCommonControls() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES;
+    InitCommonControlsEx(&controls);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RegisterCommonControls();
+    // The shell and the common file dialog expect a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    int exitCode = 0;
+    {
+        hv::Win32Platform platform(instance);
+        hv::Win32DialogSeams dialogs;
+        hv::CHorvaneApp app(platform, dialogs);
+        exitCode = app.Run();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return exitCode;
+}
