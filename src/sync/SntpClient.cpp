@@ -1,0 +1,161 @@
+#include "sync/SntpClient.h"
+
+#include "sync/NtpTime.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace hv {
+namespace {
+
+constexpr int kRequestVersion = 1;
+// Large enough for a reply with extension fields or a MAC, which are read and ignored;
+// a smaller buffer would make such a reply a receive error on Winsock.
+constexpr std::size_t kReceiveBufferBytes = 1024;
+// The clock reads microseconds, and 1 us is about 4295 units of 2^-32 s, so the low 12
+// bits of the fraction carry no reading. They are filled at random so that an off-path
+// sender cannot guess the originate timestamp a reply has to echo.
+constexpr int kRandomFractionBits = 12;
+constexpr std::uint32_t kRandomFractionMask = (1u << kRandomFractionBits) - 1u;
+constexpr std::size_t kFractionOffset = kTransmitTimestampOffset + 4;
+
+// Below this (seconds) an offset is not worth a clock change, and a send time or delay
+// is no result at all.
+constexpr double kNegligibleSeconds = 0.000001;
+constexpr double kMicrosPerSecond = 1e6;
+constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr char kSystemTimePrivilege[] = "SeSystemtimePrivilege";
+// The message boxes show the bare error number, unsigned for a token that would not open,
+// signed for a privilege that would not enable.
+constexpr char kUnsignedErrorFormat[] = "%u";
+constexpr char kSignedErrorFormat[] = "%d";
+
+std::string UnsignedErrorText(std::uint32_t error) {
+    char text[16];
+    std::snprintf(text, sizeof text, kUnsignedErrorFormat, static_cast<unsigned>(error));
+    return text;
+}
+
+std::string SignedErrorText(std::uint32_t error) {
+    char text[16];
+    std::snprintf(text, sizeof text, kSignedErrorFormat, static_cast<int>(error));
+    return text;
+}
+
+} // namespace
+
+SntpClient::SntpClient(Platform& platform) : m_platform(platform) {}
+
+SntpClient::~SntpClient() = default;
+
+bool SntpClient::Create() {
+    if (m_awaitingReply && m_socket) return true;
+    m_socket.reset();
+    m_socket = m_platform.OpenUdpSocket(*this);
+    return m_socket != nullptr;
+}
+
+bool SntpClient::SendRequest() {
+    m_lastRefusal = ReplyVerdict::Accepted;
+    if (m_serverAddress.empty()) return false;
+    m_awaitingReply = true;
+    const auto address = m_platform.ResolveIpv4(m_serverAddress);
+    if (!address || !m_socket) {
+        m_awaitingReply = false;
+        return false;
+    }
+    m_expected.server = Ipv4Endpoint{*address, kNtpPort};
+    // Stamped once the name is resolved, immediately before the send, as the request's
+    // own transmit timestamp: resolving is no network delay, and a reading taken after
+    // the send would count the send call itself (up to a millisecond under Wine) as
+    // delay on the way out, which shifts the offset by half of it.
+    const NtpPacketBytes request = BuildRequest();
+    if (!m_socket->SendTo(m_expected.server, request)) {
+        m_awaitingReply = false;
+        return false;
+    }
+    return true;
+}
+
+NtpPacketBytes SntpClient::BuildRequest() {
+    m_sendTime = NtpNow();
+    m_packet = NtpPacket{};
+    m_packet.versionNumber = kRequestVersion;
+    m_packet.mode = kModeClient;
+    m_packet.transmitTimestamp = m_sendTime;
+    NtpPacketBytes request = EncodePacket(m_packet);
+    const auto fraction = std::span(request).subspan<kFractionOffset, 4>();
+    PutU32BE(fraction, (GetU32BE(fraction) & ~kRandomFractionMask) |
+                           (m_platform.RandomBits() & kRandomFractionMask));
+    std::copy_n(request.begin() + kTransmitTimestampOffset, kNtpTimestampBytes,
+                m_expected.requestTransmit.begin());
+    return request;
+}
+
+void SntpClient::OnReceive(int /*errorCode*/) {
+    if (!m_awaitingReply || !m_socket) return;
+    // The datagram has arrived before the notification came; a reading taken before the
+    // receive call is the nearest to its arrival that can be had.
+    const double arrival = NtpNow();
+    const std::optional<Datagram> datagram = m_socket->ReceiveFrom(kReceiveBufferBytes);
+    if (!datagram) {
+        m_socket.reset();
+        return;
+    }
+    const ReplyVerdict verdict = ValidateReply(*datagram, m_expected);
+    if (verdict != ReplyVerdict::Accepted) {
+        m_lastRefusal = verdict;
+        return;
+    }
+    TakeReply(*datagram, arrival);
+}
+
+void SntpClient::TakeReply(const Datagram& reply, double arrival) {
+    m_awaitingReply = false;
+    const double t4 = arrival;
+    m_packet = DecodePacket(std::span(reply.bytes).first<kNtpPacketBytes>(), t4);
+    m_socket.reset();
+    const double t1 = m_sendTime;
+    const double t2 = m_packet.receiveTimestamp;
+    const double t3 = m_packet.transmitTimestamp;
+    m_offset = (((t3 + t2) - t1) - t4) * 0.5;
+    m_delay = (t4 - t1) - (t3 - t2);
+}
+
+bool SntpClient::AdjustClock() {
+    if (!(m_sendTime > kNegligibleSeconds && std::fabs(m_offset) > kNegligibleSeconds &&
+          m_delay > kNegligibleSeconds)) {
+        return false;
+    }
+    const std::optional<TokenHandle> token = m_platform.OpenProcessTokenForAdjust();
+    if (!token) {
+        m_platform.ShowMessageBox(UnsignedErrorText(m_platform.LastError()));
+        return false;
+    }
+    const bool privileged = SetPrivilege(*token, kSystemTimePrivilege, true);
+    const std::uint32_t privilegeError = m_platform.LastError();
+    m_platform.CloseToken(*token);
+    if (!privileged) {
+        m_platform.ShowMessageBox(SignedErrorText(privilegeError));
+        return false;
+    }
+    // Whole microseconds throughout: now + offset split in floating point could put
+    // 0.4 s a hair below and truncate it to 399 ms.
+    const std::int64_t target =
+        m_platform.NowMicroseconds() + std::llround(m_offset * kMicrosPerSecond);
+    const UnixSplit split = SplitUnixMicros(target);
+    CivilTime utc = CivilFromUnixSeconds(split.seconds);
+    utc.millisecond = static_cast<int>(split.micros / kMicrosPerMilli);
+    return m_platform.SetSystemTimeUtc(utc);
+}
+
+bool SntpClient::SetPrivilege(TokenHandle token, std::string_view name, bool enable) {
+    if (!m_platform.LookupPrivilege(name)) return false;
+    m_platform.AdjustTokenPrivilege(token, name, enable);
+    return m_platform.LastError() == 0;
+}
+
+double SntpClient::NtpNow() { return NtpSecondsFromUnixMicros(m_platform.NowMicroseconds()); }
+
+} // namespace hv

@@ -1,0 +1,161 @@
+#include "SntpTestSupport.h"
+
+#include <cstdio>
+#include <random>
+
+namespace hv::test {
+namespace {
+
+using SntpExchange = SntpFixture;
+
+TEST_F(SntpExchange, DelayAndOffsetFromTheFourTimestamps) {
+    struct Case {
+        double t1, t2, t3, t4, offset, delay;
+    };
+    const Case cases[] = {
+        {100.000, 100.010, 100.012, 100.030, -0.004, 0.028},  // agreeing clocks, fast path
+        {1000.0, 1003.05, 1003.06, 1000.11, 3.0, 0.10},       // server 3 s ahead, 0.1 s path
+        {3'900'000'000.0, 3'899'999'998.8, 3'899'999'998.9, 3'900'000'000.5, -1.4, 0.4},
+        // Local clock 10 s past the 2036 wrap, server 20 s behind and still before it.
+        {kNtpEraSeconds + 10, kNtpEraSeconds - 9.95, kNtpEraSeconds - 9.95, kNtpEraSeconds + 10.1, -20, 0.1},
+        // Local clock 5 s before the wrap, server 30 s ahead and past it.
+        {kNtpEraSeconds - 5, kNtpEraSeconds + 25.05, kNtpEraSeconds + 25.05, kNtpEraSeconds - 4.9, 30, 0.1},
+    };
+    for (const Case& c : cases) {
+        SendAt(c.t1);
+        DeliverAt(c.t4, ValidReply(c.t2, c.t3));
+        ASSERT_FALSE(client.m_awaitingReply) << c.t1;
+        EXPECT_NEAR(client.m_offset, c.offset, 1e-5) << c.t1;
+        EXPECT_NEAR(client.m_delay, c.delay, 1e-5) << c.t1;
+        EXPECT_NEAR(client.m_packet.transmitTimestamp, c.t3, 1e-5) << c.t1;
+    }
+}
+
+TEST_F(SntpExchange, RequestIsOneClientPacketToPort123WithRandomisedLowBits) {
+    const double t1 = kNtpEraSeconds + 0.25;  // past the wrap, to see the wire seconds wrap too
+    SendAt(t1);
+    ASSERT_EQ(fake.sent.size(), 1u);
+    const auto& request = fake.sent[0].bytes;
+    EXPECT_EQ(fake.sent[0].to, kServer);
+    ASSERT_EQ(request.size(), kNtpPacketBytes);
+    EXPECT_EQ(request[0], 0x0B);
+    EXPECT_TRUE(std::all_of(request.begin() + 1, request.begin() + 40, [](std::uint8_t b) { return b == 0; }));
+    EXPECT_EQ(GetU32BE(std::span(request).subspan<40, 4>()), 0u);
+    const std::uint32_t fraction = GetU32BE(std::span(request).subspan<44, 4>());
+    EXPECT_EQ(fraction & ~0xFFFu, 0x40000000u);
+    EXPECT_EQ(client.m_sendTime, t1);  // the true reading, not the randomised one
+
+    // Another request at the very same instant carries other low bits.
+    client.m_awaitingReply = false;
+    SendAt(t1);
+    EXPECT_NE(GetU32BE(std::span(fake.sent[1].bytes).subspan<44, 4>()), fraction);
+}
+
+TEST_F(SntpExchange, FailuresLeaveNothingOutstandingUntilTheOwnerGivesUp) {
+    struct Case {
+        const char* address;
+        bool failSends;
+        bool sent;
+    };
+    const Case cases[] = {{"", false, false}, {"no.such.host", false, false},
+                          {"192.0.2.7", true, false}, {"192.0.2.7", false, true}};
+    for (const Case& c : cases) {
+        fake.failSends = c.failSends;
+        client.m_serverAddress = c.address;
+        ASSERT_TRUE(client.Create());
+        EXPECT_EQ(client.SendRequest(), c.sent) << c.address;
+        EXPECT_EQ(client.m_awaitingReply, c.sent) << c.address;
+    }
+    ASSERT_EQ(fake.sent.size(), 1u);
+    EXPECT_EQ(fake.sent[0].to, (Ipv4Endpoint{0xC0000207, kNtpPort}));
+
+    // A failed receive closes the socket; the request waits for the owner's time-out.
+    fake.failReceive = true;
+    fake.Deliver(Datagram{{}, kServer});
+    EXPECT_TRUE(client.m_awaitingReply);
+    EXPECT_EQ(fake.OpenSocketCount(), 0);
+}
+
+TEST_F(SntpExchange, ReplyToAnAbandonedRequestChangesNothing) {
+    SendAt(1000.0);
+    const NtpPacketBytes late = ValidReply(1003.05, 1003.06);
+    client.m_awaitingReply = false;  // the owner gives up
+    DeliverAt(1000.11, late);
+    EXPECT_FALSE(client.m_awaitingReply);
+    EXPECT_EQ(client.m_offset, 0.0);
+    EXPECT_EQ(client.m_delay, 0.0);
+
+    // Opening for a new request closes the old socket, and were the old reply to reach
+    // the new one it would not echo the new request.
+    const int oldSocket = fake.NewestSocketId();
+    SendAt(2000.0);
+    EXPECT_EQ(fake.OpenSocketCount(), 1);
+    EXPECT_FALSE(fake.Deliver(Datagram{{late.begin(), late.end()}, kServer}, oldSocket));
+    DeliverAt(2000.1, late);
+    EXPECT_TRUE(client.m_awaitingReply);
+    EXPECT_EQ(client.LastRefusal(), ReplyVerdict::WrongOriginate);
+}
+
+TEST_F(SntpExchange, CreatingAgainNeverLeavesASecondSocket) {
+    ASSERT_TRUE(client.Create());
+    ASSERT_TRUE(client.Create());
+    EXPECT_EQ(fake.OpenSocketCount(), 1);
+
+    // While a request is outstanding its socket stays, and its reply is still taken.
+    SendAt(1000.0);
+    const int awaitingSocket = fake.NewestSocketId();
+    ASSERT_TRUE(client.Create());
+    EXPECT_EQ(fake.NewestSocketId(), awaitingSocket);
+    DeliverAt(1000.11, ValidReply(1003.05, 1003.06));
+    EXPECT_NEAR(client.m_offset, 3.0, 1e-6);
+
+    fake.failSocketOpen = true;
+    EXPECT_FALSE(client.Create());
+    EXPECT_FALSE(client.SendRequest());
+    EXPECT_FALSE(client.m_awaitingReply);
+}
+
+// Random mixes of lost, corrupted and truncated replies and failing sockets: a result
+// only ever comes from a reply that was read, and no client holds more than one socket.
+TEST_F(SntpExchange, SurvivesRandomFaults) {
+    const unsigned seed = std::random_device{}();
+    std::printf("SurvivesRandomFaults seed %u\n", seed);
+    SCOPED_TRACE(seed);
+    std::mt19937 rng(seed);
+    const auto chance = [&](unsigned percent) { return rng() % 100 < percent; };
+    double now = 3'900'000'000.0;
+    for (int round = 0; round < 500; ++round) {
+        now += 1.0 + static_cast<double>(rng() % 1000) / 1000.0;
+        fake.SetNowMicroseconds(MicrosFromNtp(now));
+        fake.failSocketOpen = chance(5);
+        fake.failSends = chance(5);
+        fake.failReceive = chance(5);
+        if (!client.Create() || !client.SendRequest()) {
+            EXPECT_FALSE(client.m_awaitingReply);
+            continue;
+        }
+        const double offset = static_cast<double>(static_cast<int>(rng() % 2001) - 1000) / 100.0;
+        const double path = static_cast<double>(rng() % 200) / 1000.0;
+        const NtpPacketBytes reply = ValidReply(now + offset + path / 2, now + offset + path / 2);
+        std::vector<std::uint8_t> bytes(reply.begin(), reply.end());
+        const bool corrupted = chance(40);
+        if (corrupted) bytes[rng() % 48] ^= static_cast<std::uint8_t>(1 + rng() % 255);
+        if (chance(10)) bytes.resize(rng() % 48);
+        const bool lost = chance(10);
+        client.m_offset = 99999.0;
+        if (!lost) DeliverAt(now + path, bytes);
+        if (client.m_awaitingReply) {
+            EXPECT_EQ(client.m_offset, 99999.0);
+            client.m_awaitingReply = false;  // the owner's time-out
+        } else {
+            EXPECT_TRUE(!lost && !fake.failReceive && bytes.size() == kNtpPacketBytes);
+            if (!corrupted) {
+                EXPECT_NEAR(client.m_offset, offset, 1e-5);
+            }
+        }
+        EXPECT_LE(fake.OpenSocketCount(), 1);
+    }
+}
+
+} // namespace
+} // namespace hv::test
