@@ -29,19 +29,23 @@ def wine_env():
     return env
 
 
-def find_pid(exe_name, timeout=20.0):
-    """The Linux process of a Windows program: Wine puts its Windows path in argv[0]."""
+def in_prefix(entry, prefix):
+    wanted = f"WINEPREFIX={prefix}".encode()
+    return wanted in (entry / "environ").read_bytes().split(b"\0")
+
+
+def find_pid(exe_name, prefix, timeout=20.0):
+    """The Linux process of a Windows program of our prefix: Wine puts its path in argv[0]."""
     deadline = time.time() + timeout
     while time.time() < deadline:
         for entry in pathlib.Path("/proc").iterdir():
-            if not entry.name.isdigit():
-                continue
             try:
-                argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0].decode(errors="replace")
+                if entry.name.isdigit() and in_prefix(entry, prefix):
+                    argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0].decode(errors="replace")
+                    if argv0.lower().endswith(exe_name.lower()):
+                        return int(entry.name)
             except OSError:
                 continue
-            if argv0.lower().endswith(exe_name.lower()):
-                return int(entry.name)
         time.sleep(0.2)
     raise RuntimeError(f"{exe_name} did not start")
 
@@ -60,23 +64,30 @@ def wakeups(pid):
     return total
 
 
-def wineserver_pid():
-    out = subprocess.run(["pgrep", "-x", "wineserver"], capture_output=True, text=True).stdout.split()
-    return int(out[0]) if out else None
+def wineserver_pid(prefix):
+    """The wineserver of our prefix (Debian names it wineserver64)."""
+    for entry in pathlib.Path("/proc").iterdir():
+        try:
+            if entry.name.isdigit() and (entry / "comm").read_text().startswith("wineserver") \
+                    and in_prefix(entry, prefix):
+                return int(entry.name)
+        except OSError:
+            continue
+    return None
 
 
-def measure(exe, seconds, env):
-    program_dir = WORK / exe.stem
+def measure(exe, seconds, env, args=(), label=None):
+    program_dir = WORK / (label or exe.stem)
     shutil.rmtree(program_dir, ignore_errors=True)
     program_dir.mkdir(parents=True)
     shutil.copy(exe, program_dir)
     (program_dir / "config.txt").write_bytes(QUIET_CONFIG)
-    proc = subprocess.Popen(["wine", str(program_dir / exe.name)], env=env,
+    proc = subprocess.Popen(["wine", str(program_dir / exe.name), *args], env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        pid = find_pid(exe.name)
+        pid = find_pid(exe.name, env["WINEPREFIX"])
         time.sleep(5)  # let start-up finish
-        server = wineserver_pid()
+        server = wineserver_pid(env["WINEPREFIX"])
         cpu0, wake0 = cpu_seconds(pid), wakeups(pid)
         server0 = cpu_seconds(server) if server else 0.0
         time.sleep(seconds)
@@ -113,19 +124,20 @@ def main():
             subprocess.run(["wineserver", "-w"], env=env)
         ours = measure(horvane, args.seconds, env)
         peer = measure(idle, args.seconds, env)
+        ticking = measure(idle, args.seconds, env, args=("tick",), label="IdleLoopTick")
     finally:
         if xvfb:
             xvfb.terminate()
 
-    print(f"Idle footprint under Wine over {args.seconds:.0f} s (process CPU, wineserver CPU, wake-ups)")
-    print(f"{'':28}{'Horvane.exe':>14}{'idle loop':>14}{'difference':>14}")
+    print(f"Idle footprint under Wine over {args.seconds:.0f} s")
+    print(f"{'':26}{'Horvane.exe':>13}{'idle loop':>13}{'loop + 1 s timer':>18}{'Horvane - loop':>16}")
     rows = [("process CPU seconds", "cpu", "{:.3f}"), ("wineserver CPU seconds", "server", "{:.3f}"),
             ("wake-ups per second", "wakeups", "{:.2f}")]
     for label, key, fmt in rows:
-        print(f"{label:28}{fmt.format(ours[key]):>14}{fmt.format(peer[key]):>14}"
-              f"{fmt.format(ours[key] - peer[key]):>14}")
-    print("CPU share of one core: Horvane {:.3%}, idle loop {:.3%}".format(
-        ours["cpu"] / args.seconds, peer["cpu"] / args.seconds))
+        print(f"{label:26}{fmt.format(ours[key]):>13}{fmt.format(peer[key]):>13}"
+              f"{fmt.format(ticking[key]):>18}{fmt.format(ours[key] - peer[key]):>16}")
+    print("CPU share of one core: Horvane {:.3%}, idle loop {:.3%}, loop with timer {:.3%}".format(
+        ours["cpu"] / args.seconds, peer["cpu"] / args.seconds, ticking["cpu"] / args.seconds))
 
 
 if __name__ == "__main__":
