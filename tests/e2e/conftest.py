@@ -1,0 +1,311 @@
+"""Fixtures of the end-to-end tests: the real executables under Wine on a virtual display.
+
+One Wine prefix and one X display serve the whole run; every test gets its own program
+directory. Set HORVANE_BUILD_DIR to test another build than build/windows, and
+HORVANE_E2E_KEEP_PREFIX=1 to reuse the prefix of the previous run (saves its ~15 s set-up).
+"""
+
+from __future__ import annotations
+
+import os
+import re
+import shutil
+import subprocess
+from contextlib import contextmanager
+from dataclasses import dataclass
+from pathlib import Path
+
+import pytest
+
+from winehost import WineHost, poll, windows_path
+
+REPO_ROOT = Path(__file__).resolve().parents[2]
+BUILD_DIR = Path(os.environ.get("HORVANE_BUILD_DIR", REPO_ROOT / "build" / "windows"))
+E2E_DIR = REPO_ROOT / "build" / "e2e"
+SCREENSHOT_DIR = E2E_DIR / "screenshots"
+
+PROGRAM = "Horvane.exe"
+DRIVER = "HorvaneDriver.exe"
+COMPANIONS = ("Vistrel.exe", "Quorel.exe", "Globrin.exe")
+MAIN_TITLE = "panel"
+CONFIG_NAME = "config.txt"
+
+START_TIMEOUT = 15.0
+EXIT_TIMEOUT = 10.0
+COMPANION_READY_TIMEOUT = 15.0
+DRIVER_TIMEOUT = 30.0
+
+
+def pytest_addoption(parser):
+    parser.addoption("--bare-x", action="store_true",
+                     help="run every test without Wine's virtual desktop, straight on the X display")
+
+
+def pytest_configure(config):
+    config.addinivalue_line(
+        "markers", "bare_x: run the test without Wine's virtual desktop; tray icons then "
+                   "appear in a small window of Wine's own at the top left")
+
+
+def find_executable(name: str) -> Path | None:
+    """The built executable of that name anywhere under the build directory."""
+    if not BUILD_DIR.is_dir():
+        return None
+    found = sorted(p for p in BUILD_DIR.rglob(name) if "CMakeFiles" not in p.parts)
+    return found[0] if found else None
+
+
+def require_executable(name: str) -> Path:
+    path = find_executable(name)
+    if path is None:
+        pytest.fail(f"{name} is not built under {BUILD_DIR}; "
+                    "run: cmake --preset windows && cmake --build --preset windows")
+    return path
+
+
+# -- session: display and prefix ---------------------------------------------------------
+
+@pytest.fixture(scope="session")
+def wine(request):
+    keep = os.environ.get("HORVANE_E2E_KEEP_PREFIX") == "1"
+    host = WineHost(E2E_DIR / "wineprefix", fresh=not keep)
+    host.start()
+    # By default every program runs inside a virtual desktop: like Windows it has a taskbar
+    # with a notification area, and Wine's fallback tray on a bare X display makes every
+    # removal of a tray icon take two seconds.
+    host.use_virtual_desktop(not request.config.getoption("--bare-x"))
+    try:
+        yield host
+    finally:
+        host.stop()
+
+
+@pytest.fixture(autouse=True)
+def virtual_desktop(request):
+    """Honours the bare_x marker for one test. Autouse, so it is set up before and torn
+    down after every process the test starts; yields whether the virtual desktop is on.
+    Tests that use no Wine session do not start one through it."""
+    session_bare = request.config.getoption("--bare-x")
+    if session_bare or request.node.get_closest_marker("bare_x") is None:
+        yield not session_bare
+        return
+    if "wine" not in request.fixturenames:
+        yield True
+        return
+    wine = request.getfixturevalue("wine")
+    wine.use_virtual_desktop(False)
+    try:
+        yield False
+    finally:
+        wine.use_virtual_desktop(True)
+
+
+# -- the driver --------------------------------------------------------------------------
+
+class Driver:
+    def __init__(self, host: WineHost, exe: Path):
+        self.host = host
+        self.exe = exe
+
+    def __call__(self, *args: str, timeout: float = DRIVER_TIMEOUT) -> tuple[int, str]:
+        result = self.host.run(self.exe, *map(str, args), timeout=timeout)
+        return result.returncode, result.stdout
+
+    def facts(self, *args: str, timeout: float = DRIVER_TIMEOUT) -> dict[str, str]:
+        """Runs a subcommand that must succeed and returns its key=value lines."""
+        rc, out = self(*args, timeout=timeout)
+        assert rc == 0, f"driver {' '.join(map(str, args))} failed with {rc}: {out!r}"
+        return parse_facts(out)
+
+
+def parse_facts(text: str) -> dict[str, str]:
+    facts = {}
+    for line in text.splitlines():
+        key, sep, value = line.partition("=")
+        if sep:
+            facts[key.strip()] = value.strip()
+    return facts
+
+
+@pytest.fixture(scope="session")
+def driver(wine) -> Driver:
+    return Driver(wine, require_executable(DRIVER))
+
+
+# -- the program -------------------------------------------------------------------------
+
+@pytest.fixture
+def program_dir(tmp_path) -> Path:
+    """An empty program directory holding only the program itself."""
+    directory = tmp_path / "prog"
+    directory.mkdir()
+    shutil.copy2(require_executable(PROGRAM), directory / PROGRAM)
+    return directory
+
+
+def install_companions(directory: Path) -> list[str]:
+    """Copies the built companion programs next to the program; returns those copied."""
+    copied = []
+    for name in COMPANIONS:
+        source = find_executable(name)
+        if source is not None:
+            shutil.copy2(source, directory / name)
+            copied.append(name)
+    return copied
+
+
+@dataclass
+class RunningProgram:
+    process: subprocess.Popen
+    directory: Path
+
+    @property
+    def config_path(self) -> Path:
+        return self.directory / CONFIG_NAME
+
+    @property
+    def windows_dir(self) -> str:
+        """The program directory as the program sees it, with its trailing backslash."""
+        return windows_path(self.directory) + "\\"
+
+    def running(self) -> bool:
+        return self.process.poll() is None
+
+    def wait_exit(self, timeout: float = EXIT_TIMEOUT) -> int | None:
+        """The exit code, or None if the process is still running after `timeout`."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+
+@pytest.fixture
+def horvane(wine, driver, program_dir, tmp_path):
+    """Starts the program: horvane(config=None, wait=True, directory=program_dir).
+
+    `config` (bytes) is written to config.txt first. With `wait` the call returns once the
+    main window exists. Every program still running at the end of the test is closed, and
+    killed if it does not end."""
+    started: list[RunningProgram] = []
+
+    def start(config: bytes | None = None, wait: bool = True,
+              directory: Path = program_dir) -> RunningProgram:
+        if config is not None:
+            (directory / CONFIG_NAME).write_bytes(config)
+        if wait:
+            assert driver.facts("count", MAIN_TITLE)["count"] == "0", \
+                "a main window is left over from an earlier test"
+        process = wine.spawn(directory / PROGRAM, output=tmp_path / f"program-{len(started)}.out")
+        program = RunningProgram(process, directory)
+        started.append(program)
+        if wait:
+            rc, _ = driver("wait", MAIN_TITLE, START_TIMEOUT)
+            assert rc == 0, f"no window titled {MAIN_TITLE!r} within {START_TIMEOUT} s"
+        return program
+
+    yield start
+
+    for program in started:
+        if program.running():
+            # Posted, not sent: a program stuck in a modal loop must not hang the teardown.
+            driver("post-close", MAIN_TITLE)
+            if program.wait_exit() is None:
+                program.process.kill()
+                program.process.wait()
+    driver("wait-gone", MAIN_TITLE, EXIT_TIMEOUT)
+
+
+# -- companions played by the driver -----------------------------------------------------
+
+@dataclass
+class Received:
+    code: int
+    text: bytes
+
+
+@dataclass
+class Sent:
+    code: int
+    result: int | None  # None: no main window was found to send to
+
+
+RECEIVED_LINE = re.compile(r"^code=(\d+) len=(\d+) text=([0-9A-F]*)$")
+SENT_LINE = re.compile(r"^sent code=(\d+) (?:result=(-?\d+)|found=0)$")
+
+
+class Companion:
+    def __init__(self, process: subprocess.Popen, log: Path):
+        self.process = process
+        self.log = log
+
+    def wait(self, timeout: float = EXIT_TIMEOUT) -> bool:
+        """True once the companion has ended (it ends on the quit code)."""
+        try:
+            self.process.wait(timeout=timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def records(self) -> list[Received | Sent]:
+        records: list[Received | Sent] = []
+        lines = self.log.read_text().splitlines() if self.log.exists() else []
+        for line in lines:
+            if match := RECEIVED_LINE.match(line):
+                records.append(Received(int(match[1]), bytes.fromhex(match[3])))
+            elif match := SENT_LINE.match(line):
+                result = int(match[2]) if match[2] is not None else None
+                records.append(Sent(int(match[1]), result))
+        return records
+
+    @property
+    def received(self) -> list[Received]:
+        return [r for r in self.records() if isinstance(r, Received)]
+
+    @property
+    def received_codes(self) -> list[int]:
+        return [r.code for r in self.received]
+
+    def ready(self) -> bool:
+        return self.log.exists() and self.log.read_text().startswith("ready")
+
+
+@pytest.fixture
+def companion(wine, driver, tmp_path):
+    """companion(title, *send_after, seconds=60): a context in which the driver plays a
+    companion window with that title. `send_after` holds (ms, code) or (ms, code, text)
+    tuples: copy-data messages it sends to the main window after that delay."""
+    counter = iter(range(1000))
+
+    @contextmanager
+    def play(title: str, *send_after: tuple, seconds: float = 60):
+        log = tmp_path / f"companion-{next(counter)}-{title}.log"
+        args = ["companion", title, windows_path(log), "--seconds", str(seconds)]
+        for send in send_after:
+            args += ["--send-after", *map(str, send)]
+        process = wine.spawn(driver.exe, *args)
+        handle = Companion(process, log)
+        try:
+            assert poll(lambda: handle.ready() or process.poll() is not None,
+                        COMPANION_READY_TIMEOUT) and handle.ready(), \
+                f"companion {title!r} did not start"
+            yield handle
+        finally:
+            if process.poll() is None:
+                process.kill()
+            process.wait()
+
+    return play
+
+
+# -- pictures ----------------------------------------------------------------------------
+
+@pytest.fixture
+def screenshot(wine):
+    """screenshot(name_or_path): saves the virtual display as a PNG, by default under
+    build/e2e/screenshots/."""
+    def take(target: str | Path) -> Path:
+        path = Path(target)
+        if not path.is_absolute():
+            path = SCREENSHOT_DIR / path
+        return wine.screenshot(path)
+    return take

@@ -1,0 +1,171 @@
+"""A private Wine session for the end-to-end tests: a virtual X display, one Wine prefix,
+and the processes started in them.
+
+Everything here is torn down by `WineHost.stop`, and only what `WineHost.start` created:
+the X server it launched and the wineserver of its own prefix.
+"""
+
+from __future__ import annotations
+
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path, PurePosixPath
+
+SCREEN_GEOMETRY = "1024x768x24"
+VIRTUAL_DESKTOP_NAME = "Horvane"
+VIRTUAL_DESKTOP_SIZE = (800, 600)
+EXPLORER_KEY = r"HKCU\Software\Wine\Explorer"
+DESKTOPS_KEY = r"HKCU\Software\Wine\Explorer\Desktops"
+X_START_TIMEOUT = 10.0
+POLL_INTERVAL = 0.05
+
+
+def windows_path(path: Path | str) -> str:
+    """The Windows spelling of a Linux path: Wine maps / to drive Z:."""
+    return "Z:" + str(PurePosixPath(path)).replace("/", "\\")
+
+
+def _read_text(file) -> str:
+    file.seek(0)
+    return file.read().decode("utf-8", errors="replace")
+
+
+def poll(condition, timeout: float, interval: float = POLL_INTERVAL):
+    """Calls `condition` until it returns something true or `timeout` seconds have passed;
+    returns the last result."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result or time.monotonic() >= deadline:
+            return result
+        time.sleep(interval)
+
+
+class WineHost:
+    def __init__(self, prefix: Path, fresh: bool = True):
+        self.prefix = Path(prefix)
+        self.fresh = fresh
+        self.display: str | None = os.environ.get("DISPLAY") or None
+        self.owns_display = False
+        self._xvfb: subprocess.Popen | None = None
+        self._wine = shutil.which("wine") or "wine"
+        self._wineserver = shutil.which("wineserver") or "wineserver"
+
+    # -- life cycle -------------------------------------------------------------------
+
+    def start(self) -> None:
+        if self.display is None:
+            self._start_xvfb()
+        if self.fresh and self.prefix.exists():
+            self._kill_wineserver()
+            shutil.rmtree(self.prefix)
+        self.prefix.mkdir(parents=True, exist_ok=True)
+        # A persistent server: without it every gap between two test processes would
+        # shut the server down and the next process would pay for its restart.
+        subprocess.run([self._wineserver, "-p"], env=self.env, check=True)
+        if not (self.prefix / "system.reg").exists() or self.fresh:
+            subprocess.run(["wineboot", "-i"], env=self.env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        width, height = VIRTUAL_DESKTOP_SIZE
+        self.reg_add(DESKTOPS_KEY, VIRTUAL_DESKTOP_NAME, f"{width}x{height}")
+
+    def stop(self) -> None:
+        self._kill_wineserver()
+        if self._xvfb is not None:
+            self._xvfb.terminate()
+            try:
+                self._xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self._xvfb.kill()
+                self._xvfb.wait()
+            self._xvfb = None
+
+    def _start_xvfb(self) -> None:
+        # -displayfd lets the server pick a free display number and tell us which.
+        read_end, write_end = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN_GEOMETRY,
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            self._xvfb.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
+        self.owns_display = True
+
+    def _kill_wineserver(self) -> None:
+        subprocess.run([self._wineserver, "-k"], env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([self._wineserver, "-w"], env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    # -- running programs -------------------------------------------------------------
+
+    @property
+    def env(self) -> dict[str, str]:
+        env = dict(os.environ)
+        env.update({
+            "WINEPREFIX": str(self.prefix),
+            "WINEDEBUG": "-all",
+            # No Mono or Gecko install prompts in a fresh prefix.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        })
+        if self.display is not None:
+            env["DISPLAY"] = self.display
+        return env
+
+    def spawn(self, exe: Path, *args: str, output: Path | None = None) -> subprocess.Popen:
+        sink = open(output, "ab") if output is not None else subprocess.DEVNULL
+        try:
+            return subprocess.Popen([self._wine, str(exe), *args], env=self.env,
+                                    stdin=subprocess.DEVNULL, stdout=sink, stderr=sink)
+        finally:
+            if output is not None:
+                sink.close()
+
+    def run(self, exe: Path | str, *args: str, timeout: float = 30) -> subprocess.CompletedProcess:
+        # Output goes through files, not pipes: the first program started in a virtual
+        # desktop starts the desktop's own process, which inherits the pipes and would keep
+        # them open long after the program itself has ended.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            process = subprocess.run([self._wine, str(exe), *args], env=self.env,
+                                     timeout=timeout, stdin=subprocess.DEVNULL,
+                                     stdout=out, stderr=err)
+            return subprocess.CompletedProcess(process.args, process.returncode,
+                                               _read_text(out), _read_text(err))
+
+    def reg_add(self, key: str, name: str, value: str) -> None:
+        self.run("reg", "add", key, "/v", name, "/d", value, "/f").check_returncode()
+
+    def reg_delete(self, key: str, name: str) -> None:
+        self.run("reg", "delete", key, "/v", name, "/f")
+
+    # -- the display ------------------------------------------------------------------
+
+    def use_virtual_desktop(self, enabled: bool) -> None:
+        """Programs started from now on open their windows inside one Wine virtual desktop,
+        whose taskbar shows a notification area. Without it, Wine on a bare X server shows
+        tray icons in a small window of its own at the top left."""
+        if enabled:
+            self.reg_add(EXPLORER_KEY, "Desktop", VIRTUAL_DESKTOP_NAME)
+        else:
+            self.reg_delete(EXPLORER_KEY, "Desktop")
+
+    def screenshot(self, path: Path) -> Path:
+        path.parent.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
+                       check=True, timeout=30)
+        return path
+
+    def distinct_colours(self, path: Path, width: int, height: int, left: int, top: int) -> int:
+        """Number of different colours in a rectangle of a screenshot; 1 means empty."""
+        result = subprocess.run(
+            ["convert", str(path), "-crop", f"{width}x{height}+{left}+{top}", "+repage",
+             "-format", "%k", "info:"], check=True, capture_output=True, text=True, timeout=30)
+        return int(result.stdout.strip() or 0)

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+// A copy-data message the companion sends to the main window some time after it started.
+struct ScheduledSend {
+    unsigned delayMs;
+    std::uint64_t code;
+    std::string text;
+};
+
+struct CompanionOptions {
+    std::string title;
+    std::string logPath;
+    double seconds;
+    std::vector<ScheduledSend> sends;
+};
+
+// Parses "TITLE LOGFILE [--seconds N] [--send-after MS CODE [TEXT]]...".
+std::optional<CompanionOptions> ParseCompanionOptions(const std::vector<std::string>& args);
+
+// Plays a companion window: a hidden top-level window with the given title that logs every
+// copy-data message it receives and quits on the quit code or when its time is up.
+int RunCompanion(const CompanionOptions& options);
+
+} // namespace driver
