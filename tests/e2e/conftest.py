@@ -9,8 +9,10 @@ from __future__ import annotations
 
 import os
 import re
+import select
 import shutil
 import subprocess
+import sys
 from contextlib import contextmanager
 from dataclasses import dataclass
 from pathlib import Path
@@ -21,7 +23,7 @@ from winehost import WineHost, poll, windows_path
 
 REPO_ROOT = Path(__file__).resolve().parents[2]
 BUILD_DIR = Path(os.environ.get("HORVANE_BUILD_DIR", REPO_ROOT / "build" / "windows"))
-E2E_DIR = REPO_ROOT / "build" / "e2e"
+E2E_DIR = Path(os.environ.get("HORVANE_E2E_DIR", REPO_ROOT / "build" / "e2e"))
 SCREENSHOT_DIR = E2E_DIR / "screenshots"
 
 PROGRAM = "Horvane.exe"
@@ -34,6 +36,8 @@ START_TIMEOUT = 15.0
 EXIT_TIMEOUT = 10.0
 COMPANION_READY_TIMEOUT = 15.0
 DRIVER_TIMEOUT = 30.0
+SNTP_SERVER_SCRIPT = REPO_ROOT / "tools" / "sntp_reference_server.py"
+SNTP_SERVER_READY_TIMEOUT = 10.0
 
 
 def pytest_addoption(parser):
@@ -309,3 +313,44 @@ def screenshot(wine):
             path = SCREENSHOT_DIR / path
         return wine.screenshot(path)
     return take
+
+
+# -- the reference time server -----------------------------------------------------------
+
+class ReferenceServer:
+    """tools/sntp_reference_server.py on 127.0.0.1 port 123, with the given fault options."""
+
+    def __init__(self, *args: str):
+        self.output: str | None = None
+        self.process = subprocess.Popen([sys.executable, str(SNTP_SERVER_SCRIPT), *args],
+                                        stdout=subprocess.PIPE, text=True)
+        ready, _, _ = select.select([self.process.stdout], [], [], SNTP_SERVER_READY_TIMEOUT)
+        first = self.process.stdout.readline() if ready else ""
+        if not first.startswith("listening on"):
+            self.stop()
+            raise RuntimeError(f"reference server did not start: {first!r}")
+
+    def stop(self) -> str:
+        """Stops it (once) and returns everything it printed."""
+        if self.output is None:
+            self.process.terminate()
+            rest, _ = self.process.communicate(timeout=10)
+            self.output = rest or ""
+        return self.output
+
+
+@pytest.fixture
+def sntp_server():
+    """sntp_server(*options): starts the reference server (port 123 needs root); every
+    server started is stopped at the end of the test."""
+    if os.geteuid() != 0:
+        pytest.fail("the reference SNTP server needs root for port 123")
+    servers: list[ReferenceServer] = []
+
+    def start(*args: str) -> ReferenceServer:
+        servers.append(ReferenceServer(*args))
+        return servers[-1]
+
+    yield start
+    for server in servers:
+        server.stop()
