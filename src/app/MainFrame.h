@@ -85,6 +85,9 @@ private:
     void StartCompanion(const char* commandLine);
     void ShowDateTimeBar();
     void SendToSyncWindow(std::uintptr_t code, std::string_view text);
+    // A log entry naming the current server: the stamp, then text around its address.
+    void LogServerEntry(ActivityLog::Kind kind, const CivilTime& at, std::string_view beforeAddress,
+                        std::string_view afterAddress);
     bool IsRunAtStartupSet(RegistryKey runKey);
     void ShowTrayMenu();
 

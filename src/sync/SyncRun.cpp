@@ -38,18 +38,10 @@ void CMainFrame::StartSync() {
         m_platform.SetTimer(IDT_SYNC_TIMEOUT, kSyncTimeoutMs);
         NotifyStatus();
         m_syncPending = true;
-        TrimLog();
-        m_logText.AppendStamp(ActivityLog::Kind::Ordinary, LocalNow());
-        m_logText.Append(kLogRequestSent);
-        m_logText.Append(m_sntp.m_serverAddress);
-        m_logText.Append(kLogAddressEnd);
+        LogServerEntry(ActivityLog::Kind::Ordinary, LocalNow(), kLogRequestSent, kLogAddressEnd);
     } else {
         m_lastSyncOk = false;
-        TrimLog();
-        m_logText.AppendStamp(ActivityLog::Kind::Error, LocalNow());
-        m_logText.Append(kLogRequestFailed);
-        m_logText.Append(m_sntp.m_serverAddress);
-        m_logText.Append(kLogAddressEnd);
+        LogServerEntry(ActivityLog::Kind::Error, LocalNow(), kLogRequestFailed, kLogAddressEnd);
         NotifyStatus();
     }
 }
@@ -88,17 +80,22 @@ void CMainFrame::HandleSyncTimeout() {
     m_sntp.m_awaitingReply = false;
     m_syncPending = false;
 
-    TrimLog();
     const CivilTime now = LocalNow();
-    m_syncReplyText = FormatCivilTime(kCompanionStampFormat, now);
-    m_logText.AppendStamp(ActivityLog::Kind::Error, now);
-    m_logText.Append(m_sntp.m_serverAddress);
-    m_logText.Append(kLogNoResponse);
-    m_syncReplyText += kTextNoResponse;
+    m_syncReplyText = FormatCivilTime(kCompanionStampFormat, now) + kTextNoResponse;
+    LogServerEntry(ActivityLog::Kind::Error, now, "", kLogNoResponse);
 
     NotifyStatus();
     m_platform.KillTimer(IDT_SYNC_TIMEOUT);
     SendToSyncWindow(kCodeSyncResult, m_syncReplyText);
+}
+
+void CMainFrame::LogServerEntry(ActivityLog::Kind kind, const CivilTime& at, std::string_view beforeAddress,
+                                std::string_view afterAddress) {
+    TrimLog();
+    m_logText.AppendStamp(kind, at);
+    m_logText.Append(beforeAddress);
+    m_logText.Append(m_sntp.m_serverAddress);
+    m_logText.Append(afterAddress);
 }
 
 void CMainFrame::StopSync() {
