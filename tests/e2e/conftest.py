@@ -162,6 +162,11 @@ def install_companions(directory: Path) -> list[str]:
 class RunningProgram:
     process: subprocess.Popen
     directory: Path
+    output: Path
+
+    def output_text(self) -> str:
+        """What the program and Wine's traces for it printed so far."""
+        return self.output.read_text(errors="replace") if self.output.exists() else ""
 
     @property
     def config_path(self) -> Path:
@@ -185,22 +190,24 @@ class RunningProgram:
 
 @pytest.fixture
 def horvane(wine, driver, program_dir, tmp_path):
-    """Starts the program: horvane(config=None, wait=True, directory=program_dir).
+    """Starts the program: horvane(config=None, wait=True, directory=program_dir, debug=None).
 
     `config` (bytes) is written to config.txt first. With `wait` the call returns once the
-    main window exists. Every program still running at the end of the test is closed, and
-    killed if it does not end."""
+    main window exists. `debug` turns on Wine trace channels, whose lines land in the
+    program's output. Every program still running at the end of the test is closed (an open
+    menu is dismissed first), and killed if it does not end."""
     started: list[RunningProgram] = []
 
     def start(config: bytes | None = None, wait: bool = True,
-              directory: Path = program_dir) -> RunningProgram:
+              directory: Path = program_dir, debug: str | None = None) -> RunningProgram:
         if config is not None:
             (directory / CONFIG_NAME).write_bytes(config)
         if wait:
             assert driver.facts("count", MAIN_TITLE)["count"] == "0", \
                 "a main window is left over from an earlier test"
-        process = wine.spawn(directory / PROGRAM, output=tmp_path / f"program-{len(started)}.out")
-        program = RunningProgram(process, directory)
+        output = tmp_path / f"program-{len(started)}.out"
+        process = wine.spawn(directory / PROGRAM, output=output, debug=debug)
+        program = RunningProgram(process, directory, output)
         started.append(program)
         if wait:
             rc, _ = driver("wait", MAIN_TITLE, START_TIMEOUT)
@@ -211,6 +218,7 @@ def horvane(wine, driver, program_dir, tmp_path):
 
     for program in started:
         if program.running():
+            driver("menu-keys", 0, "escape")
             # Posted, not sent: a program stuck in a modal loop must not hang the teardown.
             driver("post-close", MAIN_TITLE)
             if program.wait_exit() is None:

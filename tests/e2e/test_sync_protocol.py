@@ -8,8 +8,6 @@ records the texts it is sent; a "VistrelShow" companion records the status codes
 import re
 import shutil
 
-import pytest
-
 from conftest import Sent, poll, require_executable
 
 SERVER = "127.0.0.1"

@@ -120,10 +120,13 @@ class WineHost:
             env["DISPLAY"] = self.display
         return env
 
-    def spawn(self, exe: Path, *args: str, output: Path | None = None) -> subprocess.Popen:
+    def spawn(self, exe: Path, *args: str, output: Path | None = None,
+              debug: str | None = None) -> subprocess.Popen:
+        """Starts a program in the background; `debug` sets Wine's trace channels (WINEDEBUG)."""
+        env = self.env if debug is None else dict(self.env, WINEDEBUG=debug)
         sink = open(output, "ab") if output is not None else subprocess.DEVNULL
         try:
-            return subprocess.Popen([self._wine, str(exe), *args], env=self.env,
+            return subprocess.Popen([self._wine, str(exe), *args], env=env,
                                     stdin=subprocess.DEVNULL, stdout=sink, stderr=sink)
         finally:
             if output is not None:

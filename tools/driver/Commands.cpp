@@ -2,7 +2,6 @@
 
 #include "Arguments.h"
 #include "Output.h"
-#include "PopupMenuReader.h"
 #include "WindowLookup.h"
 #include "WindowMessaging.h"
 
@@ -179,15 +178,6 @@ int RunTrayNotify(const Arguments& args) {
     if (!window || !mouseMessage) return kExitFailed;
     return PrintPosted(
         PostMessageA(*window, kTrayNotifyMessage, kTrayIconId, AsLParam(*mouseMessage)));
-}
-
-int RunMenuItems(const Arguments&) {
-    auto items = ReadOpenPopupMenu();
-    if (!items) return kExitFailed;
-    for (const auto& item : *items) {
-        PrintLine(Decimal(item.id) + "\t" + Hex(item.flags) + "\t" + item.text);
-    }
-    return kExitOk;
 }
 
 int RunTrayIcons(const Arguments&) {

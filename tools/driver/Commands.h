@@ -26,7 +26,6 @@ int RunEndSession(const Arguments& args);
 int RunMessage(const Arguments& args);
 int RunPost(const Arguments& args);
 int RunTrayNotify(const Arguments& args);
-int RunMenuItems(const Arguments& args);
 int RunTrayIcons(const Arguments& args);
 
 } // namespace driver

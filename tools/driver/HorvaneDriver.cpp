@@ -5,6 +5,10 @@
 #include "Commands.h"
 #include "Companion.h"
 #include "Output.h"
+#include "ShellRestart.h"
+#include "Tooltip.h"
+#include "UserInput.h"
+#include "WindowList.h"
 
 #include <array>
 #include <string_view>
@@ -46,8 +50,15 @@ constexpr std::array kSubcommands{
     Subcommand{"message", 4, 4, driver::RunMessage, "message TITLE MSG WPARAM LPARAM"},
     Subcommand{"post", 4, 4, driver::RunPost, "post TITLE MSG WPARAM LPARAM"},
     Subcommand{"tray-notify", 2, 2, driver::RunTrayNotify, "tray-notify TITLE MOUSEMSG"},
-    Subcommand{"menu-items", 0, 0, driver::RunMenuItems, "menu-items"},
     Subcommand{"tray-icons", 0, 0, driver::RunTrayIcons, "tray-icons"},
+    Subcommand{"tray-delete", 1, 1, driver::RunTrayDelete, "tray-delete TITLE"},
+    Subcommand{"broadcast", 1, 1, driver::RunBroadcast, "broadcast MESSAGENAME"},
+    Subcommand{"menu-wait", 1, 1, driver::RunMenuWait, "menu-wait SECONDS"},
+    Subcommand{"menu-keys", 2, kUnlimited, driver::RunMenuKeys, "menu-keys SECONDS KEY..."},
+    Subcommand{"click", 3, 3, driver::RunClick, "click X Y left|right"},
+    Subcommand{"cursor", 2, 2, driver::RunCursor, "cursor X Y"},
+    Subcommand{"tooltip", 1, 1, driver::RunTooltip, "tooltip SECONDS"},
+    Subcommand{"windows", 0, 0, driver::RunWindows, "windows"},
     Subcommand{"companion", 2, kUnlimited, RunCompanionCommand,
                "companion TITLE LOGFILE [--seconds N] [--send-after MS CODE [TEXT]]..."},
 };

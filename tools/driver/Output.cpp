@@ -51,4 +51,8 @@ std::string HexBytes(const void* data, std::size_t size) {
 
 std::string Decimal(std::int64_t value) { return std::to_string(value); }
 
+std::string Corners(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+    return Decimal(left) + "," + Decimal(top) + "," + Decimal(right) + "," + Decimal(bottom);
+}
+
 } // namespace driver

@@ -14,5 +14,7 @@ void PrintError(std::string_view line);
 std::string Hex(std::uint64_t value, int minimumDigits = 1);
 std::string HexBytes(const void* data, std::size_t size);
 std::string Decimal(std::int64_t value);
+// A rectangle as "left,top,right,bottom".
+std::string Corners(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
 
 } // namespace driver

@@ -1,12 +1,12 @@
 #include "WindowLookup.h"
 
+#include "Polling.h"
+
 namespace driver {
 
 namespace {
 
-constexpr DWORD kPollIntervalMs = 25;
 constexpr int kTextBufferSize = 1024;
-constexpr double kMsPerSecond = 1000.0;
 
 struct TitleSearch {
     const std::string* title;
@@ -42,18 +42,6 @@ BOOL CALLBACK CollectOfClass(HWND window, LPARAM context) {
     if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
     if (ClassOf(window) == *search->className) search->found.push_back(window);
     return TRUE;
-}
-
-// Polls `condition` until it holds or the period has passed; checks once more at the end
-// so that a zero period still answers the question.
-template <typename Condition>
-bool PollUntil(double seconds, Condition condition) {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * kMsPerSecond);
-    while (GetTickCount64() < deadline) {
-        if (condition()) return true;
-        Sleep(kPollIntervalMs);
-    }
-    return condition();
 }
 
 } // namespace

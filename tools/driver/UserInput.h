@@ -1,0 +1,19 @@
+#pragma once
+#include "Commands.h"
+
+namespace driver {
+
+// Input as a user gives it, through the system's input queue rather than messages to a
+// window, so that it reaches whichever window has the focus or the capture.
+//
+// "menu-wait SECONDS": waits for an open popup menu; prints its window, owner and rectangle.
+// "menu-keys SECONDS KEY...": waits for an open popup menu, types the keys and waits until
+// the menu has closed. A key is a letter or digit, or up, down, left, right, enter, escape.
+// "click X Y BUTTON": moves the mouse to the screen point and presses and releases the
+// button (left or right) there. "cursor X Y" only moves it.
+int RunMenuWait(const Arguments& args);
+int RunMenuKeys(const Arguments& args);
+int RunClick(const Arguments& args);
+int RunCursor(const Arguments& args);
+
+} // namespace driver
