@@ -22,6 +22,13 @@ protected:
         frame->m_bellFile = "C:\\Horvane\\bell.wav";
     }
     std::size_t Chimes() const { return platform.soundsPlayed.size(); }
+    void ArmAtTime(int hour, int minute, int second = 0) {
+        frame->m_shutdownKind = kShutdownAtTime;
+        frame->m_shutdownDisarmed = false;
+        frame->m_atHour = static_cast<std::int16_t>(hour);
+        frame->m_atMinute = static_cast<std::int16_t>(minute);
+        frame->m_atSecond = static_cast<std::int16_t>(second);
+    }
 };
 
 TEST_F(TickTest, HalfHourChimeSoundsOnlyAtFullAndHalfHour) {
@@ -68,11 +75,7 @@ TEST_F(TickTest, LateOrDoubledTicksChimeOncePerSlot) {
 }
 
 TEST_F(TickTest, AtTimeScheduleFallsDueOnItsSecond) {
-    frame->m_shutdownKind = kShutdownAtTime;
-    frame->m_shutdownDisarmed = false;
-    frame->m_atHour = 10;
-    frame->m_atMinute = 0;
-    frame->m_atSecond = 0;
+    ArmAtTime(10, 0);
     TickAt(9, 59, 58);
     EXPECT_EQ(frame->m_secondsLeft, 1);
     TickAt(9, 59, 59);
@@ -84,19 +87,14 @@ TEST_F(TickTest, AtTimeScheduleFallsDueOnItsSecond) {
 }
 
 TEST_F(TickTest, AtTimeScheduleWhoseSecondWasSkippedStillFallsDue) {
-    frame->m_shutdownKind = kShutdownAtTime;
-    frame->m_shutdownDisarmed = false;
-    frame->m_atHour = 10;
+    ArmAtTime(10, 0);
     TickAt(9, 59, 59);
     TickAt(10, 0, 2);
     EXPECT_EQ(dialogs.countdownRuns, 1);
 }
 
 TEST_F(TickTest, AtTimeSchedulePassedLongAgoMovesToTheNextDay) {
-    frame->m_shutdownKind = kShutdownAtTime;
-    frame->m_shutdownDisarmed = false;
-    frame->m_atHour = 9;
-    frame->m_atMinute = 58;
+    ArmAtTime(9, 58);
     TickAt(10, 0, 0);
     EXPECT_EQ(dialogs.countdownRuns, 0);
     EXPECT_EQ(frame->m_secondsLeft, 86400 - 120 - 1);
@@ -123,9 +121,7 @@ TEST_F(TickTest, DelayScheduleCountsTicksAndDisarmsBeforeTheCountdown) {
 }
 
 TEST_F(TickTest, ChimeAndSyncGoOnWhileTheCountdownIsOpen) {
-    frame->m_shutdownKind = kShutdownAtTime;
-    frame->m_shutdownDisarmed = false;
-    frame->m_atHour = 10;
+    ArmAtTime(10, 0);
     ChimeEvery(true);
     TickAt(9, 59, 59);
     TickAt(10, 0, 0);
