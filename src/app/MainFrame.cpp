@@ -71,9 +71,7 @@ void CMainFrame::OnEndSession() {
 }
 
 CivilTime CMainFrame::LocalNow() {
-    const std::int64_t micros = m_platform.NowMicroseconds();
-    const std::int64_t seconds = micros >= 0 ? micros / 1'000'000 : -((-micros + 999'999) / 1'000'000);
-    return m_platform.ToLocalTime(seconds);
+    return m_platform.ToLocalTime(SplitUnixMicros(m_platform.NowMicroseconds()).seconds);
 }
 
 LocalSeconds CMainFrame::LocalSecondsNow() { return UnixSecondsFromCivil(LocalNow()); }

@@ -52,6 +52,13 @@ std::int64_t UnixSecondsFromCivil(const CivilTime& t) {
     return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
+UnixSplit SplitUnixMicros(std::int64_t unixMicros) {
+    constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+    std::int64_t seconds = unixMicros / kMicrosPerSecond;
+    if (unixMicros % kMicrosPerSecond < 0) --seconds;
+    return {seconds, unixMicros - seconds * kMicrosPerSecond};
+}
+
 std::string FormatCivilTime(const char* format, const CivilTime& t) {
     std::string out;
     char field[16];

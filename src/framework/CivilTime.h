@@ -23,6 +23,14 @@ struct CivilTime {
 CivilTime CivilFromUnixSeconds(std::int64_t unixSeconds);
 std::int64_t UnixSecondsFromCivil(const CivilTime& t);
 
+// Microseconds since 1970 split into whole seconds (rounded down, also before 1970) and the
+// microseconds within that second.
+struct UnixSplit {
+    std::int64_t seconds;
+    std::int64_t micros;
+};
+UnixSplit SplitUnixMicros(std::int64_t unixMicros);
+
 // strftime-like formatting for the handful of directives the program uses:
 // %H %M %S %m %d %Y and %%. Anything else is copied as it stands.
 std::string FormatCivilTime(const char* format, const CivilTime& t);

@@ -5,7 +5,6 @@
 namespace hv {
 namespace {
 
-constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 constexpr double kSecondsPerMicro = 0.000001;
 
 // Truncates toward zero into the int64 range; NaN counts as zero. Keeps the float to
@@ -50,12 +49,6 @@ double PlaceInNearestEra(double firstEraSeconds, double referenceNtpSeconds) {
     const double eras = std::round((referenceNtpSeconds - firstEraSeconds) / kNtpEraSeconds);
     if (!std::isfinite(eras)) return firstEraSeconds;
     return firstEraSeconds + eras * kNtpEraSeconds;
-}
-
-UnixSplit SplitUnixMicros(std::int64_t unixMicros) {
-    std::int64_t seconds = unixMicros / kMicrosPerSecond;
-    if (unixMicros % kMicrosPerSecond < 0) --seconds;
-    return {seconds, unixMicros - seconds * kMicrosPerSecond};
 }
 
 double NtpSecondsFromUnixMicros(std::int64_t unixMicros) {

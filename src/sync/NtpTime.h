@@ -1,4 +1,6 @@
 #pragma once
+#include "framework/CivilTime.h"
+
 #include <cstdint>
 #include <span>
 
@@ -29,13 +31,6 @@ double FromNtpTimestamp(std::span<const std::uint8_t, kNtpTimestampBytes> source
 // timestamp means "not set" on the wire and stays zero.
 double PlaceInNearestEra(double firstEraSeconds, double referenceNtpSeconds);
 
-// A clock reading in microseconds since 1970, split into whole seconds and the
-// microseconds after them (0 to 999999, also before 1970).
-struct UnixSplit {
-    std::int64_t seconds;
-    std::int64_t micros;
-};
-UnixSplit SplitUnixMicros(std::int64_t unixMicros);
 
 // The local clock (microseconds since 1970) as NTP seconds, without any era wrap.
 double NtpSecondsFromUnixMicros(std::int64_t unixMicros);
