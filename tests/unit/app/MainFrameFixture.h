@@ -3,8 +3,8 @@
 #include "app/HorvaneApp.h"
 #include "app/MainFrame.h"
 #include "framework/fake/FakePlatform.h"
-#include "sync/NtpPacket.h"
 #include "sync/NtpTime.h"
+#include "sync/SntpTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -86,19 +86,9 @@ protected:
     // The reference server's answer to the last request: its clock `offset` seconds ahead,
     // holding the request for `hold` seconds.
     Datagram ServerReply(double offset, double hold = 0.0) {
-        const auto& request = platform.sent.back().bytes;
-        NtpPacket reply;
-        reply.leapIndicator = 0;
-        reply.versionNumber = 4;
-        reply.mode = kModeServer;
-        reply.stratum = 2;
         const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
-        reply.receiveTimestamp = now + offset;
-        reply.transmitTimestamp = now + offset + hold;
-        NtpPacketBytes bytes = EncodePacket(reply);
-        std::copy(request.begin() + kTransmitTimestampOffset, request.begin() + kTransmitTimestampOffset + 8,
-                  bytes.begin() + kOriginateTimestampOffset);
-        return Datagram{{bytes.begin(), bytes.end()}, {kServerAddress, 123}};
+        const NtpPacketBytes bytes = test::ReplyTo(platform.sent.back().bytes, now + offset, now + offset + hold);
+        return Datagram{{bytes.begin(), bytes.end()}, {kServerAddress, kNtpPort}};
     }
 
     std::string Config() { return platform.files[kConfigPath]; }

@@ -20,6 +20,20 @@ inline std::int64_t MicrosFromNtp(double ntpSeconds) {
     return std::llround((ntpSeconds - static_cast<double>(kNtpUnixEpochOffset)) * 1e6);
 }
 
+// A well-formed server reply to a request: every check passes unless a test breaks one.
+inline NtpPacketBytes ReplyTo(const std::vector<std::uint8_t>& request, double t2, double t3) {
+    NtpPacket packet;
+    packet.versionNumber = 4;
+    packet.mode = kModeServer;
+    packet.stratum = 2;
+    packet.receiveTimestamp = t2;
+    packet.transmitTimestamp = t3;
+    NtpPacketBytes bytes = EncodePacket(packet);
+    std::copy_n(request.begin() + kTransmitTimestampOffset, kNtpTimestampBytes,
+                bytes.begin() + kOriginateTimestampOffset);
+    return bytes;
+}
+
 // A client on the fake network with one server, "time.test", at 10.0.0.1.
 class SntpFixture : public ::testing::Test {
 protected:
@@ -35,20 +49,8 @@ protected:
         ASSERT_TRUE(client.SendRequest());
     }
 
-    // A well-formed reply to the last request sent: every check passes unless a test breaks one.
-    NtpPacketBytes ValidReply(double t2, double t3) const {
-        NtpPacket packet;
-        packet.versionNumber = 4;
-        packet.mode = kModeServer;
-        packet.stratum = 2;
-        packet.receiveTimestamp = t2;
-        packet.transmitTimestamp = t3;
-        NtpPacketBytes bytes = EncodePacket(packet);
-        const auto& request = fake.sent.back().bytes;
-        std::copy_n(request.begin() + kTransmitTimestampOffset, kNtpTimestampBytes,
-                    bytes.begin() + kOriginateTimestampOffset);
-        return bytes;
-    }
+    // A well-formed reply to the last request sent.
+    NtpPacketBytes ValidReply(double t2, double t3) const { return ReplyTo(fake.sent.back().bytes, t2, t3); }
 
     // Delivers bytes with the local clock at t4.
     void DeliverAt(double t4, std::vector<std::uint8_t> bytes, Ipv4Endpoint from = kServer) {
