@@ -74,8 +74,6 @@ CivilTime CMainFrame::LocalNow() {
     return m_platform.ToLocalTime(SplitUnixMicros(m_platform.NowMicroseconds()).seconds);
 }
 
-LocalSeconds CMainFrame::LocalSecondsNow() { return UnixSecondsFromCivil(LocalNow()); }
-
 void CMainFrame::StartAutoSyncTimer() { m_platform.SetTimer(IDT_AUTOSYNC, AutoSyncPeriodMs(m_autoSyncStep)); }
 
 void CMainFrame::StartCompanion(const char* commandLine) { m_platform.RunCommandLine(m_programDir + commandLine); }

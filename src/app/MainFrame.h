@@ -79,7 +79,6 @@ public:
 
 private:
     CivilTime LocalNow();
-    LocalSeconds LocalSecondsNow();
     void OnTick();
     void StartAutoSyncTimer();
     void StartCompanion(const char* commandLine);

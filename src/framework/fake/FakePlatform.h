@@ -86,9 +86,6 @@ public:
     void SetNowMicroseconds(std::int64_t micros) { m_nowMicros = micros; }
     // Lets time pass: the clock moves forward and every timer that falls due on the way fires.
     void AdvanceMs(std::int64_t ms);
-    // Steps the system clock alone, as setting it does; timers run on elapsed time and
-    // do not notice, as on Windows.
-    void JumpMicroseconds(std::int64_t delta) { m_nowMicros += delta; }
     bool TimerRunning(int id) const { return timers.count(id) != 0; }
 
     // Hands a datagram to an open socket (the newest by default) and reports it readable.
