@@ -161,6 +161,8 @@ private:
         std::vector<Datagram> inbox;
     };
 
+    // The system clock, which setting the time steps, and the time that has passed, which
+    // timers run on: as on Windows, a clock change neither fires nor delays a timer.
     std::int64_t m_nowMicros = 0;
     std::int64_t m_elapsedMicros = 0;
     WindowEvents* m_events = nullptr;
