@@ -15,6 +15,7 @@ SERVER = "127.0.0.1"
 PATH_DELAY = 0.020
 OFFSET_TOLERANCE = 0.001
 REFUSAL_TIMEOUT = 2
+EXCHANGES = 3
 
 # Each broken reply the server can send, with the reason the tool must give for refusing it.
 MALFORMED = {
@@ -40,11 +41,22 @@ def sntpquery(wine, timeout):
     return run.returncode, fields, time.monotonic() - started
 
 
+def least_delayed_exchange(wine):
+    """Of a few exchanges, the one with the smallest delay, as an NTP client's clock filter
+    picks it: a busy machine now and then delays one direction of one exchange by a few
+    milliseconds, and half of that excess shows up as offset error."""
+    exchanges = []
+    for _ in range(EXCHANGES):
+        code, fields, _ = sntpquery(wine, 5)
+        assert code == 0, fields
+        exchanges.append(fields)
+    return min(exchanges, key=lambda fields: float(fields["delay"]))
+
+
 @pytest.mark.parametrize("offset", [2.5, -1.234, 0.0])
 def test_reports_the_injected_offset(wine, sntp_server, offset):
     sntp_server("--offset", repr(offset), "--delay", repr(PATH_DELAY))
-    code, fields, _ = sntpquery(wine, 5)
-    assert code == 0, fields
+    fields = least_delayed_exchange(wine)
     assert fields["server"] == SERVER
     assert abs(float(fields["offset"]) - offset) < OFFSET_TOLERANCE, fields
     assert abs(float(fields["delay"]) - PATH_DELAY) < 0.005, fields
@@ -53,8 +65,7 @@ def test_reports_the_injected_offset(wine, sntp_server, offset):
 
 def test_server_hold_time_is_not_counted_as_delay(wine, sntp_server):
     sntp_server("--offset", "0.5", "--hold", "0.050", "--delay", repr(PATH_DELAY))
-    code, fields, _ = sntpquery(wine, 5)
-    assert code == 0, fields
+    fields = least_delayed_exchange(wine)
     assert abs(float(fields["offset"]) - 0.5) < OFFSET_TOLERANCE, fields
     assert abs(float(fields["delay"]) - PATH_DELAY) < 0.005, fields
 
