@@ -9,40 +9,36 @@ constexpr const char* kInstanceLockName = "Horvane";
 constexpr const char* kTextNoSocketLayer = "Error to init socket!\r\nPlease make sure your computer has installed winsock!";
 } // namespace
 
-CHorvaneApp::CHorvaneApp(Platform& platform, DialogSeams& dialogs) : m_platform(platform), m_dialogs(dialogs) {}
+CHorvaneApp::CHorvaneApp(Platform& platform) : m_platform(platform) {}
 
 CHorvaneApp::~CHorvaneApp() = default;
 
 bool CHorvaneApp::InitInstance() {
-    if (!m_platform.StartSocketLayer()) {
+    m_socketLayer = m_platform.StartSocketLayer();
+    if (!m_socketLayer) {
         m_platform.ShowMessageBox(kTextNoSocketLayer);
         return false;
     }
     // One create, judged by its "already exists" answer: two instances started together
     // cannot both pass, as they could with a separate open and create.
-    if (m_platform.AcquireInstanceLock(kInstanceLockName) != InstanceLock::Acquired) return false;
-    m_holdsInstanceLock = true;
+    m_instanceLock = m_platform.AcquireInstanceLock(kInstanceLockName);
+    if (!m_instanceLock) return false;
 
-    m_mainFrame = std::make_unique<CMainFrame>(m_platform, m_dialogs);
+    m_mainFrame = std::make_unique<CMainFrame>(m_platform);
     m_mainFrame->Create();
     m_mainFrame->OnStartup();
     return true;
 }
 
 int CHorvaneApp::ExitInstance(int loopExitCode) {
-    // The window is gone; the frame's destructor writes the settings.
     m_mainFrame.reset();
-    if (m_holdsInstanceLock) m_platform.ReleaseInstanceLock();
-    m_holdsInstanceLock = false;
-    m_platform.StopSocketLayer();
+    m_instanceLock.reset();
+    m_socketLayer.reset();
     return loopExitCode;
 }
 
 int CHorvaneApp::Run() {
-    if (!InitInstance()) {
-        m_platform.StopSocketLayer();
-        return 0;
-    }
+    if (!InitInstance()) return ExitInstance(0);
     return ExitInstance(m_platform.RunMessageLoop());
 }
 

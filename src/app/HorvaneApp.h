@@ -1,5 +1,4 @@
 #pragma once
-#include "app/DialogSeams.h"
 #include "framework/Platform.h"
 
 #include <memory>
@@ -11,13 +10,15 @@ class CMainFrame;
 // The application object: one per process. Run() is the whole life of the program.
 class CHorvaneApp {
 public:
-    CHorvaneApp(Platform& platform, DialogSeams& dialogs);
+    explicit CHorvaneApp(Platform& platform);
     ~CHorvaneApp();
     CHorvaneApp(const CHorvaneApp&) = delete;
     CHorvaneApp& operator=(const CHorvaneApp&) = delete;
 
     // False ends the process at once (no socket layer, or another instance runs).
     bool InitInstance();
+    // Destroys the main window's object (which saves the settings), then lets go of the
+    // instance lock and the socket layer.
     int ExitInstance(int loopExitCode);
     // InitInstance, the message loop, ExitInstance; returns the process exit code.
     int Run();
@@ -26,8 +27,9 @@ public:
 
 private:
     Platform& m_platform;
-    DialogSeams& m_dialogs;
-    bool m_holdsInstanceLock = false;
+    // Released in the reverse order: the frame first, the socket layer last.
+    Held m_socketLayer;
+    Held m_instanceLock;
     std::unique_ptr<CMainFrame> m_mainFrame;
 };
 

@@ -1,15 +1,18 @@
 #include "app/MainFrame.h"
 
-#include "app/CommandIds.h"
 #include "app/CompanionProtocol.h"
 #include "app/TimerIds.h"
-#include "framework/WindowMessages.h"
-#include "settings/ServerList.h"
+#include "settings/SettingsFile.h"
+
+#include <string>
 
 namespace hv {
 
 namespace {
 constexpr const char* kTrayTipOnAdd = "Horvane";
+constexpr const char* kTraceTrayIconNotAdded = "Horvane: the notification-area icon could not be added";
+constexpr const char* kTraceTimerNotSet = "Horvane: a timer could not be started, id ";
+constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
 
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('\\');
@@ -17,11 +20,10 @@ std::string DirectoryOf(const std::string& path) {
 }
 } // namespace
 
-CMainFrame::CMainFrame(Platform& platform, DialogSeams& dialogs)
-    : m_sntp(platform), m_platform(platform), m_dialogs(dialogs) {
+CMainFrame::CMainFrame(Platform& platform) : m_sntp(platform), m_platform(platform) {
     m_programDir = DirectoryOf(m_platform.ModuleFileName());
     // Starting values for whatever the file does not set: those of a first start.
-    ApplyEmptyFileDefaults(*this, m_programDir);
+    ApplyEmptyFileDefaults(m_settings, m_programDir);
     LoadSettings();
 }
 
@@ -33,28 +35,34 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::Create() { return m_platform.CreateMainWindow(*this); }
 
-bool CMainFrame::LoadSettings() { return LoadSettingsFile(m_platform, m_programDir, *this); }
+bool CMainFrame::LoadSettings() { return LoadSettingsFile(m_platform, m_programDir, m_settings); }
 
-bool CMainFrame::SaveSettings() { return SaveSettingsFile(m_platform, m_programDir, *this); }
+bool CMainFrame::SaveSettings() {
+    const bool saved = SaveSettingsFile(m_platform, m_programDir, m_settings);
+    if (!saved) m_platform.Trace(kTraceSettingsNotSaved);
+    return saved;
+}
 
-void CMainFrame::OnWindowCreated() { m_platform.AddTrayIcon(kTrayTipOnAdd); }
+void CMainFrame::OnWindowCreated() { AddTrayIcon(); }
 
 void CMainFrame::OnTaskbarCreated() {
     // A restarted shell has forgotten every icon; without ours the program is unreachable.
-    m_platform.AddTrayIcon(kTrayTipOnAdd);
+    AddTrayIcon();
 }
 
 void CMainFrame::OnStartup() {
-    m_platform.SetTimer(IDT_TICK, kTickMs);
+    StartTimer(IDT_TICK, kTickMs);
     m_platform.SetMainWindowTitle(kMainWindowTitle);
-    if (m_alwaysShowBar) {
-        m_barVisible = true;
+    if (m_settings.alwaysShowBar) {
+        m_settings.barVisible = true;
         ShowDateTimeBar();
-    } else if (m_barVisible) {
-        m_barVisible = false;
+    } else if (m_settings.barVisible) {
+        m_settings.barVisible = false;
         OnDateTimeBar();
     }
-    if (AutoSyncScheduled(m_autoSync, m_autoSyncStep) && SelectDefaultServer()) StartAutoSyncTimer();
+    if (AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep) && SelectDefaultServer()) {
+        StartAutoSyncTimer();
+    }
 }
 
 void CMainFrame::OnClose() {
@@ -74,13 +82,21 @@ CivilTime CMainFrame::LocalNow() {
     return m_platform.ToLocalTime(SplitUnixMicros(m_platform.NowMicroseconds()).seconds);
 }
 
-void CMainFrame::StartAutoSyncTimer() { m_platform.SetTimer(IDT_AUTOSYNC, AutoSyncPeriodMs(m_autoSyncStep)); }
+void CMainFrame::StartTimer(int timerId, unsigned periodMs) {
+    if (!m_platform.SetTimer(timerId, periodMs)) m_platform.Trace(kTraceTimerNotSet + std::to_string(timerId));
+}
+
+void CMainFrame::StartAutoSyncTimer() { StartTimer(IDT_AUTOSYNC, AutoSyncPeriodMs(m_settings.autoSyncStep)); }
 
 void CMainFrame::StartCompanion(const char* commandLine) { m_platform.RunCommandLine(m_programDir + commandLine); }
 
 void CMainFrame::ShowDateTimeBar() {
     StartCompanion(kBarCommandLine);
     NotifyStatus();
+}
+
+void CMainFrame::AddTrayIcon() {
+    if (!m_platform.AddTrayIcon(kTrayTipOnAdd)) m_platform.Trace(kTraceTrayIconNotAdded);
 }
 
 void CMainFrame::SendToSyncWindow(std::uintptr_t code, std::string_view text) {

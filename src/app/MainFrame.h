@@ -1,21 +1,25 @@
 #pragma once
-#include "app/DialogSeams.h"
+#include "framework/LocalTime.h"
 #include "framework/Platform.h"
 #include "log/ActivityLog.h"
 #include "prefs/Chime.h"
-#include "settings/SettingsFile.h"
+#include "settings/Settings.h"
 #include "sync/SntpClient.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace hv {
 
 // The hidden main window: it owns the tray icon, every timer and all of the program's
-// state, and each of its handlers is one behaviour of the program.
-class CMainFrame final : public WindowEvents, public SettingsFields {
+// state, and each of its handlers is one behaviour of the program. Its handlers are spread
+// over files named after it: MainFrame.cpp (life cycle), MainFrameTimers.cpp,
+// MainFrameSync.cpp, MainFrameCopyData.cpp, MainFrameTray.cpp and MainFrameCommands.cpp.
+class CMainFrame final : public WindowEvents {
 public:
-    CMainFrame(Platform& platform, DialogSeams& dialogs);
+    explicit CMainFrame(Platform& platform);
     // Stops the timers and writes the settings.
     ~CMainFrame();
     CMainFrame(const CMainFrame&) = delete;
@@ -52,11 +56,15 @@ public:
 
     // --- commands ----------------------------------------------------------------------
     void OnPreferences();
+    // The preferences dialog's OK: takes the chosen values and applies them at once.
+    void ApplyPreferences(const Settings& chosen);
     void OnSynchronizeTime();
     void OnWorldClock();
     void OnCalendar();
     void OnBell();
     void OnShutDown();
+    // However the schedule dialog closed, the schedule it shows comes back.
+    void TakeBackSchedule(const ShutdownSchedule& edited);
     void OnDateTimeBar();
     void OnRunAtStartup();
     void OnViewLog();
@@ -67,31 +75,36 @@ public:
 
     std::vector<MenuItem> BuildTrayMenu();
 
-    // --- state, in declared order (the settings fields come from SettingsFields) ---------
+    // --- state -------------------------------------------------------------------------
+    Settings m_settings;
     ActivityLog m_logText;
-    bool m_shutdownDlgOpen = false;
-    bool m_syncPending = false;
+    // Set while the preferences or the shutdown dialog is open (by a ReentryGuard), so
+    // that the command that opened it is ignored meanwhile.
     bool m_prefsOpen = false;
-    std::string m_syncReplyText;
-    std::string m_programDir;
+    bool m_shutdownDlgOpen = false;
+    bool m_syncPending = false;  // a request was sent and its result is not handled yet
     bool m_lastSyncOk = true;
+    std::string m_syncReplyText;  // what the manual synchronisation window was last sent
+    std::string m_programDir;     // the executable's directory, with its trailing backslash
     SntpClient m_sntp;
 
 private:
     CivilTime LocalNow();
     void OnTick();
+    void RunShutdownCountdown();
+    void StartTimer(int timerId, unsigned periodMs);
     void StartAutoSyncTimer();
     void StartCompanion(const char* commandLine);
     void ShowDateTimeBar();
+    void AddTrayIcon();
     void SendToSyncWindow(std::uintptr_t code, std::string_view text);
     // A log entry naming the current server: the stamp, then text around its address.
     void LogServerEntry(ActivityLog::Kind kind, const CivilTime& at, std::string_view beforeAddress,
                         std::string_view afterAddress);
-    bool IsRunAtStartupSet(RegistryKey runKey);
+    bool IsRunAtStartupSet();
     void ShowTrayMenu();
 
     Platform& m_platform;
-    DialogSeams& m_dialogs;
     ChimeClock m_chimeClock;
     std::optional<LocalSeconds> m_lastTickLocal;
 };

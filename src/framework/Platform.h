@@ -1,6 +1,9 @@
 #pragma once
 #include "framework/CivilTime.h"
 #include "framework/PopupMenu.h"
+#include "framework/Privilege.h"
+#include "framework/Registry.h"
+#include "framework/Releasable.h"
 #include "framework/UdpSocket.h"
 #include "framework/WindowEvents.h"
 
@@ -14,14 +17,10 @@
 
 namespace hv {
 
+class Dialog;
+
 // A window of any process, found by its title; 0 means none.
 using WindowId = std::uintptr_t;
-// An open process access token; released with CloseToken.
-using TokenHandle = std::uintptr_t;
-// An open registry key; released with CloseRegistryKey.
-using RegistryKey = std::uintptr_t;
-
-enum class InstanceLock { Acquired, AlreadyRunning, Failed };
 
 struct FileRead {
     enum class Status { Ok, Missing, OpenFailed, TooLarge };
@@ -29,23 +28,25 @@ struct FileRead {
     std::string bytes;
 };
 
-enum class RegistryRoot { LocalMachine, CurrentUser };
-
-// Everything the program asks of the operating system. The Win32 backend implements it
-// with the real API; the fake backend with a virtual clock and in-memory state so that
-// the same handlers run inside unit tests.
+// Everything the program asks of the operating system, one method per intent. The Win32
+// backend implements it with the real API; the fake backend with a virtual clock and
+// in-memory state so that the same handlers run inside unit tests.
 class Platform {
 public:
     virtual ~Platform() = default;
 
     // --- process ---------------------------------------------------------------------
-    // The socket layer, exactly version 1.1.
-    virtual bool StartSocketLayer() = 0;
-    virtual void StopSocketLayer() = 0;
-    virtual InstanceLock AcquireInstanceLock(std::string_view name) = 0;
-    virtual void ReleaseInstanceLock() = 0;
+    // The socket layer, exactly version 1.1, for as long as the result lives; nothing when
+    // it is missing.
+    virtual Held StartSocketLayer() = 0;
+    // The named single-instance lock; nothing when another process holds it (or it cannot
+    // be made).
+    virtual Held AcquireInstanceLock(std::string_view name) = 0;
     // The full path of the running executable; empty when it cannot be read.
     virtual std::string ModuleFileName() = 0;
+    // For failures no user sees (an icon not added, a timer not set, a value not stored):
+    // written where a developer looks, never shown.
+    virtual void Trace(std::string_view text) = 0;
 
     // --- files -----------------------------------------------------------------------
     virtual FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) = 0;
@@ -59,10 +60,13 @@ public:
     virtual WindowId MainWindow() = 0;
     virtual void SetMainWindowTitle(std::string_view title) = 0;
     virtual void DestroyMainWindow() = 0;
-    virtual void SetTimer(int timerId, unsigned periodMs) = 0;
+    virtual bool SetTimer(int timerId, unsigned periodMs) = 0;
     virtual void KillTimer(int timerId) = 0;
     // Runs until the main window is destroyed; returns the exit code.
     virtual int RunMessageLoop() = 0;
+    // Shows the dialog modally over the main window and returns the result it closed with.
+    // The main window's timers and messages keep arriving meanwhile.
+    virtual int RunModalDialog(Dialog& dialog) = 0;
 
     // --- other windows ---------------------------------------------------------------
     virtual WindowId FindWindowByTitle(std::string_view title) = 0;
@@ -78,37 +82,30 @@ public:
     virtual void ShellOpen(std::string_view path) = 0;
 
     // --- notification area -----------------------------------------------------------
-    virtual void AddTrayIcon(std::string_view tip) = 0;
+    virtual bool AddTrayIcon(std::string_view tip) = 0;
     virtual void SetTrayTip(std::string_view tip) = 0;
     virtual void DeleteTrayIcon() = 0;
     // Tracks the menu at the cursor with the main window in the foreground; the chosen
     // item arrives later as OnCommand.
     virtual void TrackPopupMenu(const std::vector<MenuItem>& items) = 0;
 
-    // --- clock -----------------------------------------------------------------------
+    // --- clock, privileges and power -------------------------------------------------------
     // The system clock in microseconds since 1970-01-01 00:00 UTC, at its full resolution.
     virtual std::int64_t NowMicroseconds() = 0;
     virtual CivilTime ToLocalTime(std::int64_t unixSeconds) = 0;
     virtual bool SetSystemTimeUtc(const CivilTime& utc) = 0;
-
-    // --- privileges and power ------------------------------------------------------------
-    virtual std::optional<TokenHandle> OpenProcessTokenForAdjust() = 0;
-    virtual void CloseToken(TokenHandle token) = 0;
-    // Looks the privilege up and enables or disables it; success is judged by LastError.
-    virtual bool LookupPrivilege(std::string_view name) = 0;
-    virtual void AdjustTokenPrivilege(TokenHandle token, std::string_view name, bool enable) = 0;
-    virtual std::uint32_t LastError() = 0;
+    // Enables the named privilege in the process's own token; it stays enabled.
+    virtual PrivilegeOutcome EnablePrivilege(std::string_view name) = 0;
     virtual bool RequestPowerOff() = 0;
 
     // --- registry --------------------------------------------------------------------
-    virtual std::optional<RegistryKey> OpenRegistryKey(RegistryRoot root, std::string_view path,
-                                                       bool fullAccess) = 0;
-    // Reads a string value that fits in bufferBytes including its terminating zero.
-    virtual std::optional<std::string> ReadRegistryString(RegistryKey key, std::string_view name,
-                                                          std::size_t bufferBytes) = 0;
-    virtual bool WriteRegistryString(RegistryKey key, std::string_view name, std::string_view value) = 0;
-    virtual bool DeleteRegistryValue(RegistryKey key, std::string_view name) = 0;
-    virtual void CloseRegistryKey(RegistryKey key) = 0;
+    // Whether the key exists and opens for full access (reading, writing, deleting).
+    virtual bool CanWriteRegistryKey(RegistryRoot root, std::string_view key) = 0;
+    // The whole value, however long; nothing when it is absent or cannot be read.
+    virtual std::optional<RegistryValue> ReadRegistryValue(const RegistryPlace& place) = 0;
+    // Creates the key when it is missing. False when it cannot be created or written.
+    virtual bool WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) = 0;
+    virtual bool DeleteRegistryValue(const RegistryPlace& place) = 0;
 
     // --- sound -----------------------------------------------------------------------
     // Plays asynchronously and never cuts off a sound still playing (then reports false).

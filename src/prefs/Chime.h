@@ -1,5 +1,5 @@
 #pragma once
-#include "shutdown/ShutdownSchedule.h"
+#include "framework/LocalTime.h"
 
 #include <optional>
 #include <string_view>

@@ -3,26 +3,14 @@
 #include "framework/Platform.h"
 #include "settings/ServerList.h"
 
+#include <array>
 #include <cstdio>
-#include <cstdlib>
 
 namespace hv {
 
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::size_t kKeyLength = 7;
-
-constexpr std::string_view kKeyAuto = "[auto]=";
-constexpr std::string_view kKeyDiff = "[diff]=";
-constexpr std::string_view kKeyList = "[list]=";
-constexpr std::string_view kKeyRing = "[ring]=";
-constexpr std::string_view kKeyRifn = "[rifn]=";
-constexpr std::string_view kKeyBash = "[bash]=";
-constexpr std::string_view kKeyAlsh = "[alsh]=";
-constexpr std::string_view kKeyRpoh = "[rpoh]=";
-constexpr std::string_view kKeyShut = "[shut]=";
-constexpr std::string_view kKeyShcd = "[shcd]=";
 
 // The C library's atoi over a view that need not be terminated: optional blanks and sign,
 // then digits up to the first other character. Saturates instead of overflowing.
@@ -44,6 +32,57 @@ std::int32_t AtoiOf(std::string_view text) {
 // Several keys look only at the value's first character.
 std::int32_t FirstDigitOf(std::string_view value) { return AtoiOf(value.substr(0, 1)); }
 
+std::string Decimal(long long value) {
+    char digits[24];
+    std::snprintf(digits, sizeof digits, "%lld", value);
+    return digits;
+}
+
+// While the lines are read: the packed schedule time waits for the start-up arming.
+struct ReadState {
+    Settings& settings;
+    std::int32_t packedTime = 0;
+};
+
+// One line of the file: its key, how its value is read, and how it is written.
+struct SettingsKey {
+    std::string_view key;
+    void (*read)(std::string_view value, ReadState& state);
+    std::string (*write)(const Settings& settings);
+};
+
+// The ten keys in the order the writer puts them. A value is never empty when read: a line
+// holds at least one character after its key.
+constexpr std::array<SettingsKey, 10> kSettingsKeys{{
+    {"[auto]=", [](std::string_view v, ReadState& r) { r.settings.autoSync = v.front() == '1'; },
+     [](const Settings& s) { return Decimal(s.autoSync ? 1 : 0); }},
+    {"[diff]=", [](std::string_view v, ReadState& r) { r.settings.autoSyncStep = AtoiOf(v); },
+     [](const Settings& s) { return Decimal(s.autoSyncStep); }},
+    {"[list]=", [](std::string_view v, ReadState& r) { r.settings.serverList = std::string(v); },
+     [](const Settings& s) { return s.serverList; }},
+    {"[ring]=", [](std::string_view v, ReadState& r) { r.settings.bellEnabled = FirstDigitOf(v); },
+     [](const Settings& s) { return Decimal(s.bellEnabled); }},
+    {"[rifn]=", [](std::string_view v, ReadState& r) { r.settings.bellFile = std::string(v); },
+     [](const Settings& s) { return s.bellFile; }},
+    {"[bash]=", [](std::string_view v, ReadState& r) { r.settings.barVisible = FirstDigitOf(v) != 0; },
+     [](const Settings& s) { return Decimal(s.barVisible ? 1 : 0); }},
+    {"[alsh]=", [](std::string_view v, ReadState& r) { r.settings.alwaysShowBar = FirstDigitOf(v) != 0; },
+     [](const Settings& s) { return Decimal(s.alwaysShowBar ? 1 : 0); }},
+    {"[rpoh]=", [](std::string_view v, ReadState& r) { r.settings.chimeHourly = FirstDigitOf(v) != 0; },
+     [](const Settings& s) { return Decimal(s.chimeHourly ? 1 : 0); }},
+    {"[shut]=",
+     [](std::string_view v, ReadState& r) {
+         const std::int32_t packed = FirstDigitOf(v);
+         r.settings.shutdown.atStartup = packed % 2 != 0;
+         r.settings.shutdown.kind = static_cast<std::int16_t>(packed / 2);
+     },
+     [](const Settings& s) { return Decimal((s.shutdown.atStartup ? 1 : 0) + 2 * s.shutdown.kind); }},
+    {"[shcd]=", [](std::string_view v, ReadState& r) { r.packedTime = AtoiOf(v); },
+     [](const Settings& s) { return Decimal(s.shutdown.PackedTime()); }},
+}};
+
+constexpr std::size_t kKeyLength = 7;
+
 // The next line of the remaining text; a last line without line end is never used.
 std::string_view TakeLine(std::string_view& rest) {
     const std::size_t end = rest.find(kLineEnd);
@@ -56,101 +95,62 @@ std::string_view TakeLine(std::string_view& rest) {
     return line;
 }
 
-void ApplyLine(std::string_view key, std::string_view value, SettingsFields& f, std::int32_t& packedTime) {
-    if (key == kKeyAuto) {
-        f.m_autoSync = value.front() == '1';
-    } else if (key == kKeyDiff) {
-        f.m_autoSyncStep = AtoiOf(value);
-    } else if (key == kKeyList) {
-        f.m_serverList = std::string(value);
-    } else if (key == kKeyRing) {
-        f.m_bellEnabled = FirstDigitOf(value);
-    } else if (key == kKeyRifn) {
-        f.m_bellFile = std::string(value);
-    } else if (key == kKeyBash) {
-        f.m_barVisible = FirstDigitOf(value) != 0;
-    } else if (key == kKeyAlsh) {
-        f.m_alwaysShowBar = FirstDigitOf(value) != 0;
-    } else if (key == kKeyRpoh) {
-        f.m_chimeHourly = FirstDigitOf(value) != 0;
-    } else if (key == kKeyShut) {
-        const std::int32_t v = FirstDigitOf(value);
-        f.m_shutdownAtStartup = v % 2 != 0;
-        f.m_shutdownKind = static_cast<std::int16_t>(v / 2);
-    } else if (key == kKeyShcd) {
-        packedTime = AtoiOf(value);
+void ApplyLine(std::string_view line, ReadState& state) {
+    if (line.size() <= kKeyLength) return;
+    const std::string_view key = line.substr(0, kKeyLength);
+    for (const SettingsKey& entry : kSettingsKeys) {
+        if (entry.key == key) entry.read(line.substr(kKeyLength), state);
     }
-}
-
-void AppendLine(std::string& out, std::string_view key, std::string_view value) {
-    out += key;
-    out += value;
-    out += kLineEnd;
-}
-
-void AppendLine(std::string& out, std::string_view key, long long value) {
-    char digits[24];
-    std::snprintf(digits, sizeof digits, "%lld", value);
-    AppendLine(out, key, digits);
 }
 
 std::string SettingsPath(const std::string& programDir) { return programDir + kSettingsFileName; }
 
 } // namespace
 
-void ApplyEmptyFileDefaults(SettingsFields& f, const std::string& programDir) {
-    f.m_autoSync = true;
-    f.m_autoSyncStep = 3;
-    f.m_serverList = DEFAULT_SERVER_LIST;
-    f.m_alwaysShowBar = true;
-    f.m_chimeHourly = true;
-    f.m_shutdownKind = kShutdownNone;
-    f.m_shutdownAtStartup = false;
-    f.m_bellFile = programDir + kDefaultBellFileName;
+void ApplyEmptyFileDefaults(Settings& s, const std::string& programDir) {
+    s.autoSync = true;
+    s.autoSyncStep = 3;
+    s.serverList = DEFAULT_SERVER_LIST;
+    s.alwaysShowBar = true;
+    s.chimeHourly = true;
+    s.shutdown.kind = kShutdownNone;
+    s.shutdown.atStartup = false;
+    s.bellFile = programDir + kDefaultBellFileName;
 }
 
-bool ParseSettingsText(std::string_view text, const std::string& programDir, SettingsFields& f) {
+bool ParseSettingsText(std::string_view text, const std::string& programDir, Settings& s) {
     // The file is text: whatever follows a zero byte is not part of it.
     text = text.substr(0, text.find('\0'));
     if (text.empty()) {
-        ApplyEmptyFileDefaults(f, programDir);
+        ApplyEmptyFileDefaults(s, programDir);
         return false;
     }
-    f.m_barVisible = true;
-    f.m_alwaysShowBar = true;
-    f.m_chimeHourly = true;
-    f.m_shutdownKind = kShutdownNone;
-    f.m_shutdownAtStartup = false;
+    s.barVisible = true;
+    s.alwaysShowBar = true;
+    s.chimeHourly = true;
+    s.shutdown.kind = kShutdownNone;
+    s.shutdown.atStartup = false;
 
-    std::int32_t packedTime = 0;
+    ReadState state{s};
     std::string_view rest = text;
-    for (int pass = 0; pass < kMaxSettingsLines && !rest.empty(); ++pass) {
-        const std::string_view line = TakeLine(rest);
-        if (line.size() <= kKeyLength) continue;
-        ApplyLine(line.substr(0, kKeyLength), line.substr(kKeyLength), f, packedTime);
-    }
-    if (!HasValidServerCounts(f.m_serverList)) f.m_serverList = DEFAULT_SERVER_LIST;
-    if (f.m_bellFile.empty()) f.m_bellFile = programDir + kDefaultBellFileName;
-    f.ArmAtStartup(packedTime);
+    for (int pass = 0; pass < kMaxSettingsLines && !rest.empty(); ++pass) ApplyLine(TakeLine(rest), state);
+    if (!HasValidServerCounts(s.serverList)) s.serverList = DEFAULT_SERVER_LIST;
+    if (s.bellFile.empty()) s.bellFile = programDir + kDefaultBellFileName;
+    s.shutdown.ArmAtStartup(state.packedTime);
     return true;
 }
 
-std::string FormatSettingsText(const SettingsFields& f) {
+std::string FormatSettingsText(const Settings& s) {
     std::string out;
-    AppendLine(out, kKeyAuto, f.m_autoSync ? 1 : 0);
-    AppendLine(out, kKeyDiff, f.m_autoSyncStep);
-    AppendLine(out, kKeyList, f.m_serverList);
-    AppendLine(out, kKeyRing, f.m_bellEnabled);
-    AppendLine(out, kKeyRifn, f.m_bellFile);
-    AppendLine(out, kKeyBash, f.m_barVisible ? 1 : 0);
-    AppendLine(out, kKeyAlsh, f.m_alwaysShowBar ? 1 : 0);
-    AppendLine(out, kKeyRpoh, f.m_chimeHourly ? 1 : 0);
-    AppendLine(out, kKeyShut, (f.m_shutdownAtStartup ? 1 : 0) + 2 * f.m_shutdownKind);
-    AppendLine(out, kKeyShcd, f.PackedTime());
+    for (const SettingsKey& entry : kSettingsKeys) {
+        out += entry.key;
+        out += entry.write(s);
+        out += kLineEnd;
+    }
     return out;
 }
 
-bool LoadSettingsFile(Platform& platform, const std::string& programDir, SettingsFields& fields) {
+bool LoadSettingsFile(Platform& platform, const std::string& programDir, Settings& settings) {
     const std::string path = SettingsPath(programDir);
     FileRead read = platform.ReadWholeFile(path, kMaxSettingsFileBytes);
     if (read.status == FileRead::Status::Missing) {
@@ -158,11 +158,11 @@ bool LoadSettingsFile(Platform& platform, const std::string& programDir, Setting
         read = FileRead{FileRead::Status::Ok, {}};
     }
     if (read.status != FileRead::Status::Ok) return false;
-    return ParseSettingsText(read.bytes, programDir, fields);
+    return ParseSettingsText(read.bytes, programDir, settings);
 }
 
-bool SaveSettingsFile(Platform& platform, const std::string& programDir, const SettingsFields& fields) {
-    return platform.ReplaceFileContents(SettingsPath(programDir), FormatSettingsText(fields));
+bool SaveSettingsFile(Platform& platform, const std::string& programDir, const Settings& settings) {
+    return platform.ReplaceFileContents(SettingsPath(programDir), FormatSettingsText(settings));
 }
 
 } // namespace hv

@@ -1,34 +1,27 @@
 #pragma once
+#include "framework/LocalTime.h"
+
 #include <cstdint>
 
 namespace hv {
 
 enum ShutdownKind : std::int16_t { kShutdownNone = 0, kShutdownAfterDelay = 1, kShutdownAtTime = 2 };
 
-constexpr int kSecondsPerDay = 86400;
 // A delay schedule restored at start-up falls due this long after loading, whatever was saved.
 constexpr std::int32_t kRestoredDelaySeconds = 60;
 // How long after its second an at-time schedule that no tick saw still falls due.
 constexpr int kLateTickGraceSeconds = 60;
 
-// Seconds since some fixed local midnight: local wall-clock time as one count, so that
-// "the previous tick" and "the set time" can be compared across midnight.
-using LocalSeconds = std::int64_t;
-
-// The two ends of one tick: the local time the previous tick saw, and now.
-struct TickSpan {
-    LocalSeconds previous;
-    LocalSeconds now;
-};
-
-// The scheduled shutdown, as fields of the main window.
+// The scheduled shutdown: after a delay or at a time of day, armed or not.
 struct ShutdownSchedule {
-    std::int16_t m_shutdownKind = kShutdownNone;
-    std::int16_t m_afterHour = 0, m_afterMinute = 0, m_afterSecond = 0;
-    std::int16_t m_atHour = 0, m_atMinute = 0, m_atSecond = 0;
-    bool m_shutdownAtStartup = false;
-    bool m_shutdownDisarmed = true;
-    std::int32_t m_secondsLeft = 0;
+    std::int16_t kind = kShutdownNone;
+    std::int16_t afterHour = 0, afterMinute = 0, afterSecond = 0;
+    std::int16_t atHour = 0, atMinute = 0, atSecond = 0;
+    bool atStartup = false;  // re-arm when the program starts
+    bool disarmed = true;    // fallen due, deactivated, or not re-armed at start-up
+    std::int32_t secondsLeft = 0;
+
+    bool operator==(const ShutdownSchedule&) const = default;
 
     bool IsArmed() const;
 

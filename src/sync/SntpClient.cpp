@@ -25,21 +25,15 @@ constexpr std::size_t kFractionOffset = kTransmitTimestampOffset + 4;
 constexpr double kNegligibleSeconds = 0.000001;
 constexpr double kMicrosPerSecond = 1e6;
 constexpr std::int64_t kMicrosPerMilli = 1000;
-constexpr char kSystemTimePrivilege[] = "SeSystemtimePrivilege";
 // The message boxes show the bare error number, unsigned for a token that would not open,
 // signed for a privilege that would not enable.
-constexpr char kUnsignedErrorFormat[] = "%u";
-constexpr char kSignedErrorFormat[] = "%d";
-
-std::string UnsignedErrorText(std::uint32_t error) {
+std::string PrivilegeFailureText(const PrivilegeOutcome& outcome) {
     char text[16];
-    std::snprintf(text, sizeof text, kUnsignedErrorFormat, static_cast<unsigned>(error));
-    return text;
-}
-
-std::string SignedErrorText(std::uint32_t error) {
-    char text[16];
-    std::snprintf(text, sizeof text, kSignedErrorFormat, static_cast<int>(error));
+    if (outcome.failedStep == PrivilegeOutcome::Step::OpenToken) {
+        std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(outcome.error));
+    } else {
+        std::snprintf(text, sizeof text, "%d", static_cast<int>(outcome.error));
+    }
     return text;
 }
 
@@ -128,16 +122,9 @@ bool SntpClient::AdjustClock() {
           m_delay > kNegligibleSeconds)) {
         return false;
     }
-    const std::optional<TokenHandle> token = m_platform.OpenProcessTokenForAdjust();
-    if (!token) {
-        m_platform.ShowMessageBox(UnsignedErrorText(m_platform.LastError()));
-        return false;
-    }
-    const bool privileged = SetPrivilege(*token, kSystemTimePrivilege, true);
-    const std::uint32_t privilegeError = m_platform.LastError();
-    m_platform.CloseToken(*token);
-    if (!privileged) {
-        m_platform.ShowMessageBox(SignedErrorText(privilegeError));
+    const PrivilegeOutcome privilege = m_platform.EnablePrivilege(kSystemTimePrivilege);
+    if (!privilege.Succeeded()) {
+        m_platform.ShowMessageBox(PrivilegeFailureText(privilege));
         return false;
     }
     // Whole microseconds throughout: now + offset split in floating point could put
@@ -148,12 +135,6 @@ bool SntpClient::AdjustClock() {
     CivilTime utc = CivilFromUnixSeconds(split.seconds);
     utc.millisecond = static_cast<int>(split.micros / kMicrosPerMilli);
     return m_platform.SetSystemTimeUtc(utc);
-}
-
-bool SntpClient::SetPrivilege(TokenHandle token, std::string_view name, bool enable) {
-    if (!m_platform.LookupPrivilege(name)) return false;
-    m_platform.AdjustTokenPrivilege(token, name, enable);
-    return m_platform.LastError() == 0;
 }
 
 double SntpClient::NtpNow() { return NtpSecondsFromUnixMicros(m_platform.NowMicroseconds()); }

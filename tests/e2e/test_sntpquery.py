@@ -17,17 +17,11 @@ OFFSET_TOLERANCE = 0.001
 REFUSAL_TIMEOUT = 2
 EXCHANGES = 3
 
-# Each broken reply the server can send, with the reason the tool must give for refusing it.
+# Broken replies with the reason the tool must give for refusing them. The unit tests try
+# every rule; these two need real sockets: a datagram cut short on the wire, and one sent
+# from another port.
 MALFORMED = {
     "short": "shorter than 48 bytes",
-    "wrong-mode": "not in server mode",
-    "bad-version": "version outside 1 to 4",
-    "leap3": "leap indicator 3",
-    "kod": "kiss-o'-death",
-    "stratum16": "stratum outside 1 to 15",
-    "zero-transmit": "transmit timestamp is zero",
-    "root-distance": "root distance",
-    "wrong-originate": "originate timestamp",
     "wrong-port": "not from the server's address and port 123",
 }
 
@@ -53,21 +47,14 @@ def least_delayed_exchange(wine):
     return min(exchanges, key=lambda fields: float(fields["delay"]))
 
 
-@pytest.mark.parametrize("offset", [2.5, -1.234, 0.0])
-def test_reports_the_injected_offset(wine, sntp_server, offset):
-    sntp_server("--offset", repr(offset), "--delay", repr(PATH_DELAY))
+def test_reports_the_injected_offset_and_not_the_hold_time(wine, sntp_server):
+    offset = -1.234
+    sntp_server("--offset", repr(offset), "--hold", "0.050", "--delay", repr(PATH_DELAY))
     fields = least_delayed_exchange(wine)
     assert fields["server"] == SERVER
     assert abs(float(fields["offset"]) - offset) < OFFSET_TOLERANCE, fields
     assert abs(float(fields["delay"]) - PATH_DELAY) < 0.005, fields
     assert re.fullmatch(r"-?\d+\.\d{6}", fields["offset"]), "microseconds shown"
-
-
-def test_server_hold_time_is_not_counted_as_delay(wine, sntp_server):
-    sntp_server("--offset", "0.5", "--hold", "0.050", "--delay", repr(PATH_DELAY))
-    fields = least_delayed_exchange(wine)
-    assert abs(float(fields["offset"]) - 0.5) < OFFSET_TOLERANCE, fields
-    assert abs(float(fields["delay"]) - PATH_DELAY) < 0.005, fields
 
 
 @pytest.mark.parametrize("mode", sorted(MALFORMED))

@@ -19,7 +19,7 @@ from conftest import RunningProgram
 from winehost import VIRTUAL_DESKTOP_SIZE, WineHost
 
 # Wine's menu traces, and its tray traces that log each Shell_NotifyIcon call.
-TRACE_CHANNELS = "+menu,+systray"
+TRACE_CHANNELS = "+menu"
 
 # Item flags as AppendMenu hands them on to InsertMenu.
 MF_GRAYED = 0x1
@@ -28,8 +28,6 @@ MF_CHECKED = 0x8
 MF_SEPARATOR = 0x800
 MF_BYPOSITION = 0x400
 PLAIN_ITEM_FLAGS = MF_BYPOSITION | MF_CHECKED | MF_SEPARATOR
-
-NIM_MODIFY = 1
 
 SEPARATOR = ("-", 0, False)
 
@@ -43,7 +41,6 @@ _DRAW_MENU = re.compile(rf"^({_HEX}):trace:menu:draw_popup_menu wnd=0x{_HEX} dc=
                         rf"menu=(0x{_HEX})\s*$")
 _DRAW_ITEM = re.compile(rf"^({_HEX}):trace:menu:draw_menu_item \{{ ID=0x({_HEX}),(.*)\}}\s*$")
 _DRAWN_TEXT = re.compile(r'Text=L"((?:[^"\\]|\\.)*)"')
-_NOTIFY_ICON = re.compile(rf"^{_HEX}:trace:systray:Shell_NotifyIconW dwMessage = (\d+),")
 
 
 def _unescape(text: str) -> str:
@@ -116,11 +113,6 @@ def tracked_menus(trace: str) -> list[TrackedMenu]:
                 if drawing.fully_drawn:
                     drawing = None
     return tracked
-
-
-def notify_icon_calls(trace: str) -> list[int]:
-    """The Shell_NotifyIcon operations (NIM_ADD 0, NIM_MODIFY 1, NIM_DELETE 2) in order."""
-    return [int(match[1]) for line in trace.splitlines() if (match := _NOTIFY_ICON.match(line))]
 
 
 def menus_of(program: RunningProgram) -> list[TrackedMenu]:

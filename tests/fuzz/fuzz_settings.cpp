@@ -10,14 +10,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    hv::SettingsFields fields;
+    hv::Settings fields;
     hv::ParseSettingsText(text, "C:\\Dir\\", fields);
-    if (!hv::HasValidServerCounts(fields.m_serverList)) std::abort();
-    (void)hv::ParseServerEntries(fields.m_serverList);
-    (void)hv::DefaultServerIndex(fields.m_serverList);
+    if (!hv::HasValidServerCounts(fields.serverList)) std::abort();
+    (void)hv::ParseServerEntries(fields.serverList);
+    (void)hv::DefaultServerIndex(fields.serverList);
 
-    hv::SettingsFields again;
+    hv::Settings again;
     hv::ParseSettingsText(hv::FormatSettingsText(fields), "C:\\Dir\\", again);
-    if (again.m_serverList != fields.m_serverList || again.m_autoSync != fields.m_autoSync) std::abort();
+    if (again.serverList != fields.serverList || again.autoSync != fields.autoSync) std::abort();
     return 0;
 }

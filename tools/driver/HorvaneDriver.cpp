@@ -4,6 +4,7 @@
 
 #include "Commands.h"
 #include "Companion.h"
+#include "DialogControls.h"
 #include "Output.h"
 #include "ShellRestart.h"
 #include "Tooltip.h"
@@ -59,6 +60,12 @@ constexpr std::array kSubcommands{
     Subcommand{"cursor", 2, 2, driver::RunCursor, "cursor X Y"},
     Subcommand{"tooltip", 1, 1, driver::RunTooltip, "tooltip SECONDS"},
     Subcommand{"windows", 0, 0, driver::RunWindows, "windows"},
+    Subcommand{"controls", 1, 1, driver::RunControls, "controls TITLE"},
+    Subcommand{"window", 1, 1, driver::RunWindowFacts, "window TITLE"},
+    Subcommand{"set-text", 3, 3, driver::RunSetText, "set-text TITLE ID TEXT"},
+    Subcommand{"click-control", 2, 2, driver::RunClickControl, "click-control TITLE ID"},
+    Subcommand{"keys", 2, kUnlimited, driver::RunKeys, "keys TITLE KEY..."},
+    Subcommand{"listview", 2, 2, driver::RunListView, "listview TITLE ID"},
     Subcommand{"companion", 2, kUnlimited, RunCompanionCommand,
                "companion TITLE LOGFILE [--seconds N] [--send-after MS CODE [TEXT]]..."},
 };

@@ -53,12 +53,12 @@ bool ParseArguments(int argc, char** argv, Arguments& out) {
 void AwaitReply(const hv::SntpClient& client, double timeoutSeconds) {
     const ULONGLONG deadline =
         GetTickCount64() + static_cast<ULONGLONG>(std::llround(timeoutSeconds * kMillisPerSecond));
-    while (client.m_awaitingReply) {
+    while (client.AwaitingReply()) {
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
         MSG message;
-        while (client.m_awaitingReply && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (client.AwaitingReply() && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
@@ -66,8 +66,8 @@ void AwaitReply(const hv::SntpClient& client, double timeoutSeconds) {
 }
 
 int ReportReply(const hv::SntpClient& client) {
-    std::printf("delay=%.6f\noffset=%.6f\nstratum=%d\n", client.m_delay, client.m_offset,
-                static_cast<int>(client.m_packet.stratum));
+    std::printf("delay=%.6f\noffset=%.6f\nstratum=%d\n", client.Delay(), client.Offset(),
+                static_cast<int>(client.Packet().stratum));
     return kExitReply;
 }
 
@@ -82,14 +82,15 @@ int ReportNoReply(const hv::SntpClient& client, double timeoutSeconds) {
 
 int Query(const Arguments& arguments) {
     hv::Win32Platform platform(GetModuleHandleA(nullptr));
-    if (!platform.StartSocketLayer()) {
+    const hv::Held socketLayer = platform.StartSocketLayer();
+    if (!socketLayer) {
         std::printf("error=Windows Sockets 1.1 is not available\n");
         return kExitNoSend;
     }
     int result = kExitNoSend;
     {
         hv::SntpClient client(platform);
-        client.m_serverAddress = arguments.host;
+        client.SetServerAddress(arguments.host);
         std::printf("server=%s\n", arguments.host.c_str());
         if (!client.Create()) {
             std::printf("error=cannot open a UDP socket\n");
@@ -97,12 +98,11 @@ int Query(const Arguments& arguments) {
             std::printf("error=cannot send to %s (unknown host or send failure)\n", arguments.host.c_str());
         } else {
             AwaitReply(client, arguments.timeoutSeconds);
-            result = client.m_awaitingReply ? ReportNoReply(client, arguments.timeoutSeconds)
+            result = client.AwaitingReply() ? ReportNoReply(client, arguments.timeoutSeconds)
                                             : ReportReply(client);
-            client.m_awaitingReply = false;
+            client.Abandon();
         }
     }
-    platform.StopSocketLayer();
     return result;
 }
 

@@ -2,12 +2,25 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
 namespace hv {
 
 namespace {
 constexpr std::uint32_t kErrorNotAllAssigned = 1300;
 constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;
+
+// A hold that clears a flag of the platform when it is let go.
+class FlagHold final : public Releasable {
+public:
+    explicit FlagHold(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagHold() override { m_flag = false; }
+    FlagHold(const FlagHold&) = delete;
+    FlagHold& operator=(const FlagHold&) = delete;
+
+private:
+    bool& m_flag;
+};
 } // namespace
 
 class FakePlatform::FakeSocket : public UdpSocket {
@@ -56,25 +69,78 @@ FakePlatform::FakeWindow* FakePlatform::WindowTitled(const std::string& title) {
 
 void FakePlatform::AdvanceMs(std::int64_t ms) {
     const std::int64_t end = m_elapsedMicros + ms * 1000;
+    FakeDialogView* const modal = m_modalDialogs.empty() ? nullptr : m_modalDialogs.back();
     for (;;) {
-        // The earliest due timer; ties go to the lower id, as a stable order for tests.
-        auto due = timers.end();
-        for (auto it = timers.begin(); it != timers.end(); ++it) {
-            if (it->second.nextDueElapsedMicros <= end &&
-                (due == timers.end() || it->second.nextDueElapsedMicros < due->second.nextDueElapsedMicros)) {
-                due = it;
+        if (modal != nullptr && !modal->IsOpen()) return;  // its loop has ended: time stops here
+        // The earliest due timer; ties go to the main window, then to the lower id.
+        std::optional<std::int64_t> dueAt;
+        int mainId = 0;
+        std::pair<FakeDialogView*, int> dialogKey{nullptr, 0};
+        for (const auto& [id, timer] : timers) {
+            if (timer.nextDueElapsedMicros <= end && (!dueAt || timer.nextDueElapsedMicros < *dueAt)) {
+                dueAt = timer.nextDueElapsedMicros;
+                mainId = id;
             }
         }
-        if (due == timers.end()) break;
-        const int id = due->first;
-        const std::int64_t step = std::max<std::int64_t>(0, due->second.nextDueElapsedMicros - m_elapsedMicros);
+        for (const auto& [key, timer] : m_dialogTimers) {
+            if (timer.nextDueElapsedMicros <= end && (!dueAt || timer.nextDueElapsedMicros < *dueAt)) {
+                dueAt = timer.nextDueElapsedMicros;
+                dialogKey = key;
+            }
+        }
+        if (!dueAt) break;
+        const std::int64_t step = std::max<std::int64_t>(0, *dueAt - m_elapsedMicros);
         m_elapsedMicros += step;
         m_nowMicros += step;
-        due->second.nextDueElapsedMicros += std::int64_t{due->second.periodMs} * 1000;
-        if (m_events != nullptr) m_events->OnTimer(id);
+        if (dialogKey.first != nullptr) {
+            TimerState& timer = m_dialogTimers.at(dialogKey);
+            timer.nextDueElapsedMicros += std::int64_t{timer.periodMs} * 1000;
+            dialogKey.first->FireTimer(dialogKey.second);
+        } else {
+            TimerState& timer = timers.at(mainId);
+            timer.nextDueElapsedMicros += std::int64_t{timer.periodMs} * 1000;
+            if (m_events != nullptr) m_events->OnTimer(mainId);
+        }
     }
     m_nowMicros += end - m_elapsedMicros;
     m_elapsedMicros = end;
+}
+
+FakeDialogView* FakePlatform::OpenDialog(int templateId) {
+    for (auto it = m_modalDialogs.rbegin(); it != m_modalDialogs.rend(); ++it) {
+        if ((*it)->IsOpen() && (*it)->TemplateId() == templateId) return *it;
+    }
+    return nullptr;
+}
+
+void FakePlatform::SetDialogTimer(FakeDialogView* view, int timerId, unsigned periodMs) {
+    m_dialogTimers[{view, timerId}] = TimerState{periodMs, m_elapsedMicros + std::int64_t{periodMs} * 1000};
+}
+
+void FakePlatform::KillDialogTimer(FakeDialogView* view, int timerId) { m_dialogTimers.erase({view, timerId}); }
+
+void FakePlatform::KillDialogTimers(const FakeDialogView* view) {
+    std::erase_if(m_dialogTimers, [view](const auto& entry) { return entry.first.first == view; });
+}
+
+bool FakePlatform::DialogTimerRunning(const FakeDialogView* view, int timerId) const {
+    return std::any_of(m_dialogTimers.begin(), m_dialogTimers.end(),
+                       [&](const auto& entry) { return entry.first.first == view && entry.first.second == timerId; });
+}
+
+int FakePlatform::RunModalDialog(Dialog& dialog) {
+    FakeDialogView view(*this, dialog);
+    dialogsRun.push_back(dialog.TemplateId());
+    m_modalDialogs.push_back(&view);
+    view.Open();
+    if (const auto script = dialogScripts.find(dialog.TemplateId()); script != dialogScripts.end() && view.IsOpen()) {
+        script->second(view);
+    }
+    if (view.IsOpen()) view.PressEscape();
+    // A dialog that will not close on Esc is closed all the same: the test is over with it.
+    if (view.IsOpen()) view.Close(kIdCancel);
+    m_modalDialogs.pop_back();
+    return view.Result();
 }
 
 bool FakePlatform::Deliver(const Datagram& datagram, int socketId) {
@@ -88,10 +154,14 @@ bool FakePlatform::Deliver(const Datagram& datagram, int socketId) {
 
 int FakePlatform::NewestSocketId() const { return m_sockets.empty() ? -1 : m_sockets.rbegin()->first; }
 
-InstanceLock FakePlatform::AcquireInstanceLock(std::string_view) {
-    if (otherInstanceRunning) return InstanceLock::AlreadyRunning;
-    instanceLockHeld = true;
-    return InstanceLock::Acquired;
+Held FakePlatform::StartSocketLayer() {
+    if (!socketLayerAvailable) return nullptr;
+    return std::make_unique<FlagHold>(socketLayerStarted);
+}
+
+Held FakePlatform::AcquireInstanceLock(std::string_view) {
+    if (otherInstanceRunning) return nullptr;
+    return std::make_unique<FlagHold>(instanceLockHeld);
 }
 
 FileRead FakePlatform::ReadWholeFile(const std::string& path, std::size_t maxBytes) {
@@ -126,8 +196,10 @@ void FakePlatform::DestroyMainWindow() {
     timers.clear();
 }
 
-void FakePlatform::SetTimer(int timerId, unsigned periodMs) {
+bool FakePlatform::SetTimer(int timerId, unsigned periodMs) {
+    if (refusedTimers.count(timerId) != 0) return false;
     timers[timerId] = TimerState{periodMs, m_elapsedMicros + std::int64_t{periodMs} * 1000};
+    return true;
 }
 
 WindowId FakePlatform::FindWindowByTitle(std::string_view title) {
@@ -150,10 +222,15 @@ void FakePlatform::SendCommand(WindowId to, int commandId) {
     if (to == kMainWindowId && m_events != nullptr) m_events->OnCommand(commandId);
 }
 
-void FakePlatform::AddTrayIcon(std::string_view tip) {
+bool FakePlatform::AddTrayIcon(std::string_view tip) {
+    if (trayIconRefusals > 0) {
+        --trayIconRefusals;
+        return false;
+    }
     trayIconPresent = true;
     ++trayIconAdds;
     trayTip = tip;
+    return true;
 }
 
 CivilTime FakePlatform::ToLocalTime(std::int64_t unixSeconds) {
@@ -167,56 +244,41 @@ bool FakePlatform::SetSystemTimeUtc(const CivilTime& utc) {
     return true;
 }
 
-std::optional<TokenHandle> FakePlatform::OpenProcessTokenForAdjust() {
-    if (!tokenOpens) {
-        m_lastError = tokenOpenError;
-        return std::nullopt;
+PrivilegeOutcome FakePlatform::EnablePrivilege(std::string_view name) {
+    if (!tokenOpens) return {PrivilegeOutcome::Step::OpenToken, tokenOpenError};
+    if (name != kSystemTimePrivilege && name != kShutdownPrivilege) {
+        return {PrivilegeOutcome::Step::Enable, kErrorNoSuchPrivilege};
     }
-    ++openTokens;
-    m_lastError = 0;
-    return TokenHandle{42};
+    if (!privilegeHeld) return {PrivilegeOutcome::Step::Enable, kErrorNotAllAssigned};
+    privilegesEnabled.emplace_back(name);
+    return {};
 }
 
-bool FakePlatform::LookupPrivilege(std::string_view name) {
-    const bool known = name == "SeSystemtimePrivilege" || name == "SeShutdownPrivilege";
-    m_lastError = known ? 0 : kErrorNoSuchPrivilege;
-    return known;
+std::string FakePlatform::RegistryKeyName(RegistryRoot root, std::string_view key) {
+    return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + std::string(key);
 }
 
-void FakePlatform::AdjustTokenPrivilege(TokenHandle, std::string_view name, bool enable) {
-    if (!privilegeHeld) {
-        m_lastError = kErrorNotAllAssigned;
-        return;
-    }
-    m_lastError = 0;
-    if (enable) privilegesEnabled.emplace_back(name);
+bool FakePlatform::CanWriteRegistryKey(RegistryRoot root, std::string_view key) {
+    return registryKeysDeniedWrite.count(RegistryKeyName(root, key)) == 0;
 }
 
-std::optional<RegistryKey> FakePlatform::OpenRegistryKey(RegistryRoot root, std::string_view path,
-                                                         bool fullAccess) {
-    std::string full = (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + std::string(path);
-    if (fullAccess && registryKeysDeniedFullAccess.count(full) != 0) return std::nullopt;
-    const RegistryKey key = m_nextKey++;
-    m_openKeys[key] = full;
-    ++openRegistryKeys;
-    return key;
+std::optional<RegistryValue> FakePlatform::ReadRegistryValue(const RegistryPlace& place) {
+    const auto key = registry.find(RegistryKeyName(place.root, place.key));
+    if (key == registry.end()) return std::nullopt;
+    const auto value = key->second.find(std::string(place.name));
+    if (value == key->second.end()) return std::nullopt;
+    return value->second;
 }
 
-std::optional<std::string> FakePlatform::ReadRegistryString(RegistryKey key, std::string_view name,
-                                                            std::size_t bufferBytes) {
-    auto& values = registry[m_openKeys.at(key)];
-    auto it = values.find(std::string(name));
-    if (it == values.end() || it->second.size() + 1 > bufferBytes) return std::nullopt;
-    return it->second;
-}
-
-bool FakePlatform::WriteRegistryString(RegistryKey key, std::string_view name, std::string_view value) {
-    registry[m_openKeys.at(key)][std::string(name)] = std::string(value);
+bool FakePlatform::WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) {
+    if (!CanWriteRegistryKey(place.root, place.key)) return false;
+    registry[RegistryKeyName(place.root, place.key)][std::string(place.name)] = value;
     return true;
 }
 
-bool FakePlatform::DeleteRegistryValue(RegistryKey key, std::string_view name) {
-    return registry[m_openKeys.at(key)].erase(std::string(name)) != 0;
+bool FakePlatform::DeleteRegistryValue(const RegistryPlace& place) {
+    if (!CanWriteRegistryKey(place.root, place.key)) return false;
+    return registry[RegistryKeyName(place.root, place.key)].erase(std::string(place.name)) != 0;
 }
 
 bool FakePlatform::PlaySoundFile(std::string_view path) {

@@ -1,10 +1,14 @@
 #pragma once
+#include "framework/Dialog.h"
 #include "framework/Platform.h"
+#include "framework/fake/FakeDialogView.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace hv {
@@ -34,7 +38,10 @@ public:
     };
 
     bool socketLayerAvailable = true;
+    bool socketLayerStarted = false;
     bool otherInstanceRunning = false;
+    bool instanceLockHeld = false;
+    std::vector<std::string> traces;
     std::string moduleFileName = "C:\\Horvane\\Horvane.exe";
     std::map<std::string, std::string> files;
     std::set<std::string> unopenableFiles;
@@ -43,12 +50,14 @@ public:
     std::string mainWindowTitle;
     bool mainWindowExists = false;
     std::map<int, TimerState> timers;
+    std::set<int> refusedTimers;
     std::vector<std::string> messageBoxes;
     std::vector<std::string> commandLines;
     std::vector<std::string> shellOpened;
 
     bool trayIconPresent = false;
     int trayIconAdds = 0;
+    int trayIconRefusals = 0;  // how many adds the shell refuses before it takes one
     std::string trayTip;
     std::vector<std::vector<MenuItem>> menusShown;
 
@@ -60,12 +69,20 @@ public:
     std::uint32_t tokenOpenError = 5;
     bool privilegeHeld = true;
     std::vector<std::string> privilegesEnabled;
-    int openTokens = 0;
     int powerOffRequests = 0;
 
-    std::map<std::string, std::map<std::string, std::string>> registry;  // key path -> values
-    std::set<std::string> registryKeysDeniedFullAccess;
-    int openRegistryKeys = 0;
+    // "HKLM\\path" or "HKCU\\path" -> value name -> value.
+    std::map<std::string, std::map<std::string, RegistryValue>> registry;
+    std::set<std::string> registryKeysDeniedWrite;
+
+    // Dialogs: what a test does inside each modal run, by template id. A dialog still open
+    // when its script returns (or that has none) is closed with Esc.
+    std::map<int, std::function<void(FakeDialogView&)>> dialogScripts;
+    std::vector<int> dialogsRun;
+    std::optional<std::string> fileToPick;
+    std::optional<Colour> colourToPick;
+    std::vector<std::string> filePickerFilters;
+    std::vector<Colour> colourPickerStarts;
 
     std::vector<std::string> soundsPlayed;
     std::int64_t soundBusyUntilMicros = 0;
@@ -84,8 +101,18 @@ public:
     FakeWindow* WindowTitled(const std::string& title);
 
     void SetNowMicroseconds(std::int64_t micros) { m_nowMicros = micros; }
-    // Lets time pass: the clock moves forward and every timer that falls due on the way fires.
+    // Lets time pass: the clock moves forward and every timer that falls due on the way fires,
+    // the main window's and the open dialogs' alike. Called inside a modal dialog's run, it
+    // stops when that dialog closes, as the dialog's message loop ends then.
     void AdvanceMs(std::int64_t ms);
+    // The innermost modal dialog of that template that is open, or nothing.
+    FakeDialogView* OpenDialog(int templateId);
+
+    // The dialogs' timers, run by AdvanceMs.
+    void SetDialogTimer(FakeDialogView* view, int timerId, unsigned periodMs);
+    void KillDialogTimer(FakeDialogView* view, int timerId);
+    void KillDialogTimers(const FakeDialogView* view);
+    bool DialogTimerRunning(const FakeDialogView* view, int timerId) const;
     bool TimerRunning(int id) const { return timers.count(id) != 0; }
 
     // Hands a datagram to an open socket (the newest by default) and reports it readable.
@@ -94,11 +121,10 @@ public:
     int NewestSocketId() const;
 
     // --- Platform ------------------------------------------------------------------------
-    bool StartSocketLayer() override { return socketLayerAvailable; }
-    void StopSocketLayer() override {}
-    InstanceLock AcquireInstanceLock(std::string_view name) override;
-    void ReleaseInstanceLock() override { instanceLockHeld = false; }
+    Held StartSocketLayer() override;
+    Held AcquireInstanceLock(std::string_view name) override;
     std::string ModuleFileName() override { return moduleFileName; }
+    void Trace(std::string_view text) override { traces.emplace_back(text); }
 
     FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
     bool CreateFileIfMissing(const std::string& path) override;
@@ -108,9 +134,10 @@ public:
     WindowId MainWindow() override { return mainWindowExists ? kMainWindowId : 0; }
     void SetMainWindowTitle(std::string_view title) override { mainWindowTitle = title; }
     void DestroyMainWindow() override;
-    void SetTimer(int timerId, unsigned periodMs) override;
+    bool SetTimer(int timerId, unsigned periodMs) override;
     void KillTimer(int timerId) override { timers.erase(timerId); }
     int RunMessageLoop() override { return 0; }
+    int RunModalDialog(Dialog& dialog) override;
 
     WindowId FindWindowByTitle(std::string_view title) override;
     void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
@@ -120,7 +147,7 @@ public:
     void RunCommandLine(std::string_view commandLine) override { commandLines.emplace_back(commandLine); }
     void ShellOpen(std::string_view path) override { shellOpened.emplace_back(path); }
 
-    void AddTrayIcon(std::string_view tip) override;
+    bool AddTrayIcon(std::string_view tip) override;
     void SetTrayTip(std::string_view tip) override { trayTip = tip; }
     void DeleteTrayIcon() override { trayIconPresent = false; }
     void TrackPopupMenu(const std::vector<MenuItem>& items) override { menusShown.push_back(items); }
@@ -129,20 +156,15 @@ public:
     CivilTime ToLocalTime(std::int64_t unixSeconds) override;
     bool SetSystemTimeUtc(const CivilTime& utc) override;
 
-    std::optional<TokenHandle> OpenProcessTokenForAdjust() override;
-    void CloseToken(TokenHandle) override { --openTokens; }
-    bool LookupPrivilege(std::string_view name) override;
-    void AdjustTokenPrivilege(TokenHandle token, std::string_view name, bool enable) override;
-    std::uint32_t LastError() override { return m_lastError; }
+    PrivilegeOutcome EnablePrivilege(std::string_view name) override;
     bool RequestPowerOff() override { ++powerOffRequests; return true; }
 
-    std::optional<RegistryKey> OpenRegistryKey(RegistryRoot root, std::string_view path,
-                                               bool fullAccess) override;
-    std::optional<std::string> ReadRegistryString(RegistryKey key, std::string_view name,
-                                                  std::size_t bufferBytes) override;
-    bool WriteRegistryString(RegistryKey key, std::string_view name, std::string_view value) override;
-    bool DeleteRegistryValue(RegistryKey key, std::string_view name) override;
-    void CloseRegistryKey(RegistryKey) override { --openRegistryKeys; }
+    bool CanWriteRegistryKey(RegistryRoot root, std::string_view key) override;
+    std::optional<RegistryValue> ReadRegistryValue(const RegistryPlace& place) override;
+    bool WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) override;
+    bool DeleteRegistryValue(const RegistryPlace& place) override;
+    // The registry map's name of a key: "HKLM\\path" or "HKCU\\path".
+    static std::string RegistryKeyName(RegistryRoot root, std::string_view key);
 
     bool PlaySoundFile(std::string_view path) override;
 
@@ -150,7 +172,6 @@ public:
     std::unique_ptr<UdpSocket> OpenUdpSocket(UdpSocketEvents& events) override;
     std::uint32_t RandomBits() override;
 
-    bool instanceLockHeld = false;
     static constexpr WindowId kMainWindowId = 1;
 
 private:
@@ -170,9 +191,8 @@ private:
     WindowId m_nextWindowId = 100;
     std::map<int, SocketSlot> m_sockets;
     int m_nextSocketId = 1;
-    std::map<RegistryKey, std::string> m_openKeys;
-    RegistryKey m_nextKey = 1;
-    std::uint32_t m_lastError = 0;
+    std::map<std::pair<FakeDialogView*, int>, TimerState> m_dialogTimers;
+    std::vector<FakeDialogView*> m_modalDialogs;
     std::uint32_t m_randomState = 0x2545F491u;
 };
 

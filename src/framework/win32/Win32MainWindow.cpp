@@ -126,9 +126,9 @@ void Win32Platform::DestroyMainWindow() {
     if (m_mainWindow != nullptr) DestroyWindow(m_mainWindow);
 }
 
-void Win32Platform::SetTimer(int timerId, unsigned periodMs) {
-    if (m_mainWindow == nullptr) return;
-    ::SetTimer(m_mainWindow, static_cast<UINT_PTR>(timerId), periodMs, nullptr);
+bool Win32Platform::SetTimer(int timerId, unsigned periodMs) {
+    if (m_mainWindow == nullptr) return false;
+    return ::SetTimer(m_mainWindow, static_cast<UINT_PTR>(timerId), periodMs, nullptr) != 0;
 }
 
 void Win32Platform::KillTimer(int timerId) {

@@ -1,5 +1,7 @@
 #include "framework/win32/Win32Platform.h"
 
+#include "framework/win32/Utf16.h"
+#include "framework/win32/Win32DialogRunner.h"
 #include "framework/win32/Win32UdpSocket.h"
 
 #include <bcrypt.h>
@@ -10,6 +12,7 @@ namespace {
 
 constexpr const char* kMessageBoxCaption = "Horvane";
 constexpr const char* kShellOpenVerb = "open";
+constexpr const char* kTraceNoInstanceLock = "Horvane: the single-instance mutex could not be made";
 constexpr WORD kSocketLayerVersion = MAKEWORD(1, 1);
 // Long paths can exceed MAX_PATH; beyond this the system cannot name a module anyway.
 constexpr DWORD kFirstModulePathBuffer = MAX_PATH;
@@ -32,6 +35,41 @@ std::uint32_t FallbackRandomBits() {
     return static_cast<std::uint32_t>(SplitMix64(seed));
 }
 
+// The started socket layer: cleaned up once when let go.
+class SocketLayerHold final : public Releasable {
+public:
+    ~SocketLayerHold() override { WSACleanup(); }
+};
+
+// The single-instance mutex: released and closed when let go.
+class MutexHold final : public Releasable {
+public:
+    explicit MutexHold(HANDLE mutex) : m_mutex(mutex) {}
+    ~MutexHold() override {
+        ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+    }
+    MutexHold(const MutexHold&) = delete;
+    MutexHold& operator=(const MutexHold&) = delete;
+
+private:
+    HANDLE m_mutex;
+};
+
+// Closes a kernel handle when it goes out of scope.
+class ScopedHandle {
+public:
+    explicit ScopedHandle(HANDLE handle) : m_handle(handle) {}
+    ~ScopedHandle() {
+        if (m_handle != nullptr) CloseHandle(m_handle);
+    }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+
+private:
+    HANDLE m_handle;
+};
+
 } // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance)
@@ -51,40 +89,35 @@ Win32Platform::~Win32Platform() {
     m_events = nullptr;
     if (m_mainWindow != nullptr) DestroyWindow(m_mainWindow);
     if (m_trayIcon != nullptr) DestroyIcon(m_trayIcon);
-    ReleaseInstanceLock();
 }
 
 // --- process -------------------------------------------------------------------------
 
-bool Win32Platform::StartSocketLayer() {
+Held Win32Platform::StartSocketLayer() {
     WSADATA data{};
-    if (WSAStartup(kSocketLayerVersion, &data) != 0) return false;
+    if (WSAStartup(kSocketLayerVersion, &data) != 0) return nullptr;
     if (data.wVersion != kSocketLayerVersion) {
         WSACleanup();
-        return false;
+        return nullptr;
     }
-    return true;
+    return std::make_unique<SocketLayerHold>();
 }
 
-void Win32Platform::StopSocketLayer() { WSACleanup(); }
-
-InstanceLock Win32Platform::AcquireInstanceLock(std::string_view name) {
-    const std::string mutexName(name);
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, mutexName.c_str());
-    if (mutex == nullptr) return InstanceLock::Failed;
+Held Win32Platform::AcquireInstanceLock(std::string_view name) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, Widen(name).c_str());
+    if (mutex == nullptr) {
+        Trace(kTraceNoInstanceLock);
+        return nullptr;
+    }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
-        return InstanceLock::AlreadyRunning;
+        return nullptr;
     }
-    m_instanceLock = mutex;
-    return InstanceLock::Acquired;
+    return std::make_unique<MutexHold>(mutex);
 }
 
-void Win32Platform::ReleaseInstanceLock() {
-    if (m_instanceLock == nullptr) return;
-    ReleaseMutex(m_instanceLock);
-    CloseHandle(m_instanceLock);
-    m_instanceLock = nullptr;
+void Win32Platform::Trace(std::string_view text) {
+    OutputDebugStringW(Widen(std::string(text) + "\n").c_str());
 }
 
 std::string Win32Platform::ModuleFileName() {
@@ -120,43 +153,29 @@ void Win32Platform::ShellOpen(std::string_view path) {
 
 // --- privileges and power ----------------------------------------------------------------
 
-std::optional<TokenHandle> Win32Platform::OpenProcessTokenForAdjust() {
+PrivilegeOutcome Win32Platform::EnablePrivilege(std::string_view name) {
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return std::nullopt;
-    return reinterpret_cast<TokenHandle>(token);
-}
-
-void Win32Platform::CloseToken(TokenHandle token) { CloseHandle(reinterpret_cast<HANDLE>(token)); }
-
-namespace {
-
-std::optional<LUID> PrivilegeId(std::string_view name) {
-    const std::string privilege(name);
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
+        return {PrivilegeOutcome::Step::OpenToken, GetLastError()};
+    }
+    const ScopedHandle tokenHandle(token);
     LUID id{};
-    if (!LookupPrivilegeValueA(nullptr, privilege.c_str(), &id)) return std::nullopt;
-    return id;
-}
-
-} // namespace
-
-bool Win32Platform::LookupPrivilege(std::string_view name) { return PrivilegeId(name).has_value(); }
-
-void Win32Platform::AdjustTokenPrivilege(TokenHandle token, std::string_view name, bool enable) {
-    const std::optional<LUID> id = PrivilegeId(name);
-    if (!id) return;
+    if (!LookupPrivilegeValueW(nullptr, Widen(name).c_str(), &id)) return {PrivilegeOutcome::Step::Enable, GetLastError()};
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Luid = *id;
-    privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
-    // The caller judges success by the thread's last error, which this call sets even when
-    // it returns success (ERROR_NOT_ALL_ASSIGNED), so it must be the last call made here.
-    AdjustTokenPrivileges(reinterpret_cast<HANDLE>(token), FALSE, &privileges, sizeof privileges,
-                          nullptr, nullptr);
+    privileges.Privileges[0].Luid = id;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    // The call succeeds even when the token lacks the privilege; only the thread's last
+    // error then tells (ERROR_NOT_ALL_ASSIGNED), so it is read at once.
+    AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
+    const DWORD error = GetLastError();
+    if (error != ERROR_SUCCESS) return {PrivilegeOutcome::Step::Enable, error};
+    return {};
 }
 
-std::uint32_t Win32Platform::LastError() { return GetLastError(); }
-
 bool Win32Platform::RequestPowerOff() { return ExitWindowsEx(EWX_POWEROFF, 0) != FALSE; }
+
+int Win32Platform::RunModalDialog(Dialog& dialog) { return RunWin32ModalDialog(m_instance, m_mainWindow, dialog); }
 
 // --- sound and randomness ----------------------------------------------------------------
 

@@ -17,11 +17,10 @@ public:
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
-    bool StartSocketLayer() override;
-    void StopSocketLayer() override;
-    InstanceLock AcquireInstanceLock(std::string_view name) override;
-    void ReleaseInstanceLock() override;
+    Held StartSocketLayer() override;
+    Held AcquireInstanceLock(std::string_view name) override;
     std::string ModuleFileName() override;
+    void Trace(std::string_view text) override;
 
     FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
     bool CreateFileIfMissing(const std::string& path) override;
@@ -31,9 +30,10 @@ public:
     WindowId MainWindow() override;
     void SetMainWindowTitle(std::string_view title) override;
     void DestroyMainWindow() override;
-    void SetTimer(int timerId, unsigned periodMs) override;
+    bool SetTimer(int timerId, unsigned periodMs) override;
     void KillTimer(int timerId) override;
     int RunMessageLoop() override;
+    int RunModalDialog(Dialog& dialog) override;
 
     WindowId FindWindowByTitle(std::string_view title) override;
     void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
@@ -43,7 +43,7 @@ public:
     void RunCommandLine(std::string_view commandLine) override;
     void ShellOpen(std::string_view path) override;
 
-    void AddTrayIcon(std::string_view tip) override;
+    bool AddTrayIcon(std::string_view tip) override;
     void SetTrayTip(std::string_view tip) override;
     void DeleteTrayIcon() override;
     void TrackPopupMenu(const std::vector<MenuItem>& items) override;
@@ -52,20 +52,13 @@ public:
     CivilTime ToLocalTime(std::int64_t unixSeconds) override;
     bool SetSystemTimeUtc(const CivilTime& utc) override;
 
-    std::optional<TokenHandle> OpenProcessTokenForAdjust() override;
-    void CloseToken(TokenHandle token) override;
-    bool LookupPrivilege(std::string_view name) override;
-    void AdjustTokenPrivilege(TokenHandle token, std::string_view name, bool enable) override;
-    std::uint32_t LastError() override;
+    PrivilegeOutcome EnablePrivilege(std::string_view name) override;
     bool RequestPowerOff() override;
 
-    std::optional<RegistryKey> OpenRegistryKey(RegistryRoot root, std::string_view path,
-                                               bool fullAccess) override;
-    std::optional<std::string> ReadRegistryString(RegistryKey key, std::string_view name,
-                                                  std::size_t bufferBytes) override;
-    bool WriteRegistryString(RegistryKey key, std::string_view name, std::string_view value) override;
-    bool DeleteRegistryValue(RegistryKey key, std::string_view name) override;
-    void CloseRegistryKey(RegistryKey key) override;
+    bool CanWriteRegistryKey(RegistryRoot root, std::string_view key) override;
+    std::optional<RegistryValue> ReadRegistryValue(const RegistryPlace& place) override;
+    bool WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) override;
+    bool DeleteRegistryValue(const RegistryPlace& place) override;
 
     bool PlaySoundFile(std::string_view path) override;
 
@@ -83,7 +76,6 @@ private:
     NOTIFYICONDATAA TrayIconRecord(UINT flags, std::string_view tip) const;
 
     HINSTANCE m_instance;
-    HANDLE m_instanceLock = nullptr;
     HWND m_mainWindow = nullptr;
     WindowEvents* m_events = nullptr;
     UINT m_taskbarCreatedMessage = 0;

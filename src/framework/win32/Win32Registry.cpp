@@ -1,56 +1,102 @@
 #include "framework/win32/Win32Platform.h"
 
-#include <algorithm>
+#include "framework/win32/Utf16.h"
+
+#include <cstring>
 
 namespace hv {
 namespace {
-
-HKEY KeyOf(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
 
 HKEY RootKey(RegistryRoot root) {
     return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
+// An open key, closed when it goes out of scope.
+class OpenKey {
+public:
+    OpenKey() = default;
+    ~OpenKey() {
+        if (m_key != nullptr) RegCloseKey(m_key);
+    }
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+
+    bool Open(RegistryRoot root, std::string_view path, REGSAM access) {
+        return RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0, access, &m_key) == ERROR_SUCCESS;
+    }
+    bool Create(RegistryRoot root, std::string_view path) {
+        return RegCreateKeyExW(RootKey(root), Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                               nullptr, &m_key, nullptr) == ERROR_SUCCESS;
+    }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+// A string as stored: it may carry its terminating zero, or stray bytes after one.
+std::string StoredString(std::wstring text) {
+    if (const std::size_t end = text.find(L'\0'); end != std::wstring::npos) text.resize(end);
+    return Narrow(text);
+}
+
 } // namespace
 
-std::optional<RegistryKey> Win32Platform::OpenRegistryKey(RegistryRoot root, std::string_view path,
-                                                          bool fullAccess) {
-    const std::string subKey(path);
-    HKEY key = nullptr;
-    const REGSAM access = fullAccess ? KEY_ALL_ACCESS : KEY_READ;
-    if (RegOpenKeyExA(RootKey(root), subKey.c_str(), 0, access, &key) != ERROR_SUCCESS) return std::nullopt;
-    return reinterpret_cast<RegistryKey>(key);
+bool Win32Platform::CanWriteRegistryKey(RegistryRoot root, std::string_view key) {
+    OpenKey open;
+    return open.Open(root, key, KEY_ALL_ACCESS);
 }
 
-std::optional<std::string> Win32Platform::ReadRegistryString(RegistryKey key, std::string_view name,
-                                                             std::size_t bufferBytes) {
-    // Exactly the caller's buffer: a longer value fails with ERROR_MORE_DATA and counts as absent.
-    const std::string valueName(name);
-    std::string buffer(bufferBytes, '\0');
-    DWORD size = static_cast<DWORD>(bufferBytes);
-    if (RegQueryValueExA(KeyOf(key), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS) {
+std::optional<RegistryValue> Win32Platform::ReadRegistryValue(const RegistryPlace& place) {
+    OpenKey key;
+    if (!key.Open(place.root, place.key, KEY_READ)) return std::nullopt;
+    const std::wstring name = Widen(place.name);
+    // Asked for its size first; read again if it grew in between.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD type = 0;
+        DWORD size = 0;
+        if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
+        DWORD got = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        const LSTATUS status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type,
+                                                reinterpret_cast<BYTE*>(buffer.data()), &got);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        if (type == REG_DWORD && got >= sizeof(DWORD)) {
+            DWORD number = 0;
+            std::memcpy(&number, buffer.data(), sizeof number);
+            return RegistryValue{static_cast<std::uint32_t>(number)};
+        }
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            buffer.resize(got / sizeof(wchar_t));
+            return RegistryValue{StoredString(std::move(buffer))};
+        }
         return std::nullopt;
     }
-    buffer.resize(std::min<std::size_t>(size, bufferBytes));
-    // A stored string may carry its terminating zero, or stray bytes after one.
-    if (const std::size_t end = buffer.find('\0'); end != std::string::npos) buffer.resize(end);
-    return buffer;
+    return std::nullopt;
 }
 
-bool Win32Platform::WriteRegistryString(RegistryKey key, std::string_view name, std::string_view value) {
-    const std::string valueName(name);
-    const std::string data(value);
-    const auto bytesWithZero = static_cast<DWORD>(data.size() + 1);
-    return RegSetValueExA(KeyOf(key), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+bool Win32Platform::WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) {
+    OpenKey key;
+    if (!key.Create(place.root, place.key)) return false;
+    const std::wstring name = Widen(place.name);
+    if (const auto* number = std::get_if<std::uint32_t>(&value)) {
+        const DWORD data = *number;
+        return RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                              sizeof data) == ERROR_SUCCESS;
+    }
+    const std::wstring text = Widen(std::get<std::string>(value));
+    const auto bytesWithZero = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           bytesWithZero) == ERROR_SUCCESS;
 }
 
-bool Win32Platform::DeleteRegistryValue(RegistryKey key, std::string_view name) {
-    const std::string valueName(name);
-    return RegDeleteValueA(KeyOf(key), valueName.c_str()) == ERROR_SUCCESS;
+bool Win32Platform::DeleteRegistryValue(const RegistryPlace& place) {
+    OpenKey key;
+    if (!key.Open(place.root, place.key, KEY_SET_VALUE)) return false;
+    return RegDeleteValueW(key.Get(), Widen(place.name).c_str()) == ERROR_SUCCESS;
 }
-
-void Win32Platform::CloseRegistryKey(RegistryKey key) { RegCloseKey(KeyOf(key)); }
 
 } // namespace hv

@@ -44,7 +44,7 @@ NOTIFYICONDATAA Win32Platform::TrayIconRecord(UINT flags, std::string_view tip) 
     return record;
 }
 
-void Win32Platform::AddTrayIcon(std::string_view tip) {
+bool Win32Platform::AddTrayIcon(std::string_view tip) {
     if (m_trayIcon == nullptr) {
         // Loaded at the notification area's own size, so the system never scales a larger image down.
         m_trayIcon = static_cast<HICON>(LoadImageA(m_instance, MAKEINTRESOURCEA(kMainIconResourceId), IMAGE_ICON,
@@ -52,7 +52,7 @@ void Win32Platform::AddTrayIcon(std::string_view tip) {
                                                    LR_DEFAULTCOLOR));
     }
     NOTIFYICONDATAA record = TrayIconRecord(kTrayFlagsOnAdd, tip);
-    Shell_NotifyIconA(NIM_ADD, &record);
+    return Shell_NotifyIconA(NIM_ADD, &record) != FALSE;
 }
 
 void Win32Platform::SetTrayTip(std::string_view tip) {

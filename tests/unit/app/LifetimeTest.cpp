@@ -7,9 +7,8 @@ namespace {
 
 TEST(ApplicationStart, WithoutSocketLayerTellsTheUserAndEnds) {
     FakePlatform platform;
-    FakeDialogs dialogs;
     platform.socketLayerAvailable = false;
-    CHorvaneApp app(platform, dialogs);
+    CHorvaneApp app(platform);
     EXPECT_FALSE(app.InitInstance());
     ASSERT_EQ(platform.messageBoxes.size(), 1u);
     EXPECT_EQ(platform.messageBoxes[0], "Error to init socket!\r\nPlease make sure your computer has installed winsock!");
@@ -18,23 +17,22 @@ TEST(ApplicationStart, WithoutSocketLayerTellsTheUserAndEnds) {
 
 TEST(ApplicationStart, SecondInstanceEndsSilentlyWithoutTouchingSettings) {
     FakePlatform platform;
-    FakeDialogs dialogs;
     platform.otherInstanceRunning = true;
-    CHorvaneApp app(platform, dialogs);
+    CHorvaneApp app(platform);
     EXPECT_EQ(app.Run(), 0);
     EXPECT_TRUE(platform.messageBoxes.empty());
     EXPECT_FALSE(platform.mainWindowExists);
     EXPECT_TRUE(platform.files.empty());
+    EXPECT_FALSE(platform.socketLayerStarted);
 }
 
 TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
     FakePlatform platform;
-    FakeDialogs dialogs;
     platform.moduleFileName = "C:\\Program Files\\A folder name long enough to pass one hundred characters "
                               "in all\\Horvane\\Horvane.exe";
     const std::string dir = "C:\\Program Files\\A folder name long enough to pass one hundred characters in all\\Horvane\\";
     {
-        CHorvaneApp app(platform, dialogs);
+        CHorvaneApp app(platform);
         ASSERT_TRUE(app.InitInstance());
         EXPECT_EQ(platform.files.at(dir + "config.txt"), "");
         EXPECT_EQ(platform.mainWindowTitle, "panel");
@@ -43,6 +41,7 @@ TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
         app.MainFrame()->OnClose();
         app.ExitInstance(0);
         EXPECT_FALSE(platform.instanceLockHeld);
+        EXPECT_FALSE(platform.socketLayerStarted);
     }
     EXPECT_EQ(platform.files.at(dir + "config.txt"),
               "[auto]=1\r\n[diff]=3\r\n[list]=" + std::string(DEFAULT_SERVER_LIST) +
@@ -54,7 +53,7 @@ TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=1\r\n[list]=" + std::string(kServerList) + "\r\n");
     EXPECT_EQ(platform.timers.at(IDT_TICK).periodMs, 1000u);
     EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 1800000u);
-    EXPECT_EQ(frame->m_sntp.m_serverAddress, "127.0.0.1");
+    EXPECT_EQ(frame->m_sntp.ServerAddress(), "127.0.0.1");
     EXPECT_EQ(platform.commandLines, std::vector<std::string>{"C:\\Horvane\\Vistrel.exe VistrelShow"});
     // No run at start-up: the first comes one full period later.
     platform.AdvanceMs(1799000);
@@ -66,7 +65,7 @@ TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
 TEST_F(MainFrameTest, StartupWithoutAutomaticRunsChoosesNoServer) {
     Start("[auto]=0\r\n[alsh]=0\r\n[bash]=1\r\n");
     EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
-    EXPECT_EQ(frame->m_sntp.m_serverAddress, "");
+    EXPECT_EQ(frame->m_sntp.ServerAddress(), "");
     // The bar was showing last time: it is started again and stays recorded as showing.
     EXPECT_EQ(platform.commandLines.size(), 1u);
     frame.reset();
@@ -111,21 +110,23 @@ TEST_F(MainFrameTest, SessionEndSavesTheSettings) {
 
 TEST_F(MainFrameTest, SettingsFileProblemsKeepDefaultsAndTheOldFile) {
     platform.files[kConfigPath] = std::string(100 * 1024, 'x');
-    frame = std::make_unique<CMainFrame>(platform, dialogs);
-    EXPECT_EQ(frame->m_serverList, DEFAULT_SERVER_LIST);
-    EXPECT_TRUE(frame->m_autoSync);
+    frame = std::make_unique<CMainFrame>(platform);
+    EXPECT_EQ(frame->m_settings.serverList, DEFAULT_SERVER_LIST);
+    EXPECT_TRUE(frame->m_settings.autoSync);
     // A failed write leaves the file as it was.
     platform.failFileReplace = true;
     frame.reset();
     EXPECT_EQ(Config(), std::string(100 * 1024, 'x'));
+    EXPECT_EQ(platform.traces, std::vector<std::string>{"Horvane: config.txt could not be written"});
 }
 
 TEST_F(MainFrameTest, ShellRestartAddsTheIconAgain) {
+    platform.trayIconRefusals = 1;
     StartQuiet();
-    platform.trayIconPresent = false;
+    EXPECT_FALSE(platform.trayIconPresent);
+    EXPECT_EQ(platform.traces, std::vector<std::string>{"Horvane: the notification-area icon could not be added"});
     frame->OnTaskbarCreated();
     EXPECT_TRUE(platform.trayIconPresent);
-    EXPECT_EQ(platform.trayIconAdds, 2);
 }
 
 } // namespace

@@ -8,49 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 
 namespace hv::testing {
-
-// The modal windows, recorded instead of shown. A test may run code "inside" a dialog to
-// see what happens while it is open.
-struct FakeDialogs : DialogSeams {
-    int preferencesRuns = 0, shutdownRuns = 0, countdownRuns = 0, calendarRuns = 0, aboutRuns = 0;
-    int logViewRuns = 0, logViewRefreshes = 0;
-    bool logViewVisible = false;
-    std::string logViewText;
-    bool preferencesAccept = false;
-    std::function<void(PreferencesValues&)> editPreferences;
-    std::function<void(ShutdownScheduleValues&)> editSchedule;
-    std::function<void()> whileCountdownOpen;
-
-    bool RunPreferences(PreferencesValues& values) override {
-        ++preferencesRuns;
-        if (editPreferences) editPreferences(values);
-        return preferencesAccept;
-    }
-    void RunShutdownSchedule(ShutdownScheduleValues& values) override {
-        ++shutdownRuns;
-        if (editSchedule) editSchedule(values);
-    }
-    void RunShutdownCountdown() override {
-        ++countdownRuns;
-        if (whileCountdownOpen) whileCountdownOpen();
-    }
-    bool IsLogViewVisible() override { return logViewVisible; }
-    void RunLogView(const std::string& text) override {
-        ++logViewRuns;
-        logViewText = text;
-    }
-    void RefreshLogView(const std::string& text) override {
-        ++logViewRefreshes;
-        logViewText = text;
-    }
-    void RunCalendar() override { ++calendarRuns; }
-    void RunAbout() override { ++aboutRuns; }
-};
 
 constexpr const char* kProgramDir = "C:\\Horvane\\";
 constexpr const char* kConfigPath = "C:\\Horvane\\config.txt";
@@ -61,14 +22,13 @@ constexpr const char* kServerList = "Local Lab, Here, Nowhere(127.0.0.1)?0";
 class MainFrameTest : public ::testing::Test {
 protected:
     FakePlatform platform;
-    FakeDialogs dialogs;
     std::unique_ptr<CMainFrame> frame;
 
     MainFrameTest() { platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50, 250000)); }
 
     void Start(const std::string& config) {
         platform.files[kConfigPath] = config;
-        frame = std::make_unique<CMainFrame>(platform, dialogs);
+        frame = std::make_unique<CMainFrame>(platform);
         frame->Create();
         frame->OnStartup();
     }

@@ -16,7 +16,7 @@ protected:
         StartQuiet();
         sync = &Companion(kSyncWindowTitle);
         bar = &Companion(kBarWindowTitle);
-        frame->m_sntp.m_serverAddress = "127.0.0.1";
+        frame->m_sntp.SetServerAddress("127.0.0.1");
     }
 
     // A server `offset` seconds ahead, answering after `roundTripMs` on a symmetric path.
@@ -64,7 +64,7 @@ TEST_F(SyncRunTest, CompanionStartedRunCompletesOnTheNextTick) {
               "(09:59:53 03-14-2026):\r\nComplete to adjust time,adjust size:2.500sec.\r\n");
     EXPECT_FALSE(frame->m_syncPending);
     EXPECT_FALSE(platform.TimerRunning(IDT_SYNC_TIMEOUT));
-    EXPECT_EQ(frame->m_sntp.m_offset, 0.0);
+    EXPECT_EQ(frame->m_sntp.Offset(), 0.0);
 }
 
 TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
@@ -79,7 +79,7 @@ TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
     EXPECT_EQ(sync->received[1].code, kCodeSyncResult);
     EXPECT_EQ(sync->received[1].text, "(10:00:00 03-14-2026):\r\nTime Server doesn't send response data back!\r\n");
     EXPECT_FALSE(frame->m_lastSyncOk);
-    EXPECT_FALSE(frame->m_sntp.m_awaitingReply);
+    EXPECT_FALSE(frame->m_sntp.AwaitingReply());
     EXPECT_FALSE(platform.TimerRunning(IDT_SYNC_TIMEOUT));
 }
 
@@ -125,7 +125,7 @@ TEST_F(SyncRunTest, StopEndsTheRunQuietly) {
 }
 
 TEST_F(SyncRunTest, FailedSendIsReportedWithoutReplacingTheReplyText) {
-    frame->m_sntp.m_serverAddress.clear();
+    frame->m_sntp.SetServerAddress("");
     frame->m_syncReplyText = "earlier";
     frame->OnCopyData(kCodeStartSync);
     EXPECT_TRUE(platform.sent.empty());
@@ -183,10 +183,10 @@ TEST_F(MainFrameTest, DefaultServerSelection) {
         {"A(one.example)?12", true, "time-a-g.nist.gov"},
     };
     for (const Case& c : cases) {
-        frame->m_serverList = c.list;
-        frame->m_sntp.m_serverAddress = "unchanged";
+        frame->m_settings.serverList = c.list;
+        frame->m_sntp.SetServerAddress("unchanged");
         EXPECT_EQ(frame->SelectDefaultServer(), c.found) << c.list;
-        EXPECT_EQ(frame->m_sntp.m_serverAddress, c.address) << c.list;
+        EXPECT_EQ(frame->m_sntp.ServerAddress(), c.address) << c.list;
     }
     // The replaced list is what reaches the file.
     frame.reset();

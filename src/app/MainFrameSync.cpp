@@ -18,11 +18,11 @@ std::string FormatSeconds(const char* format, double a, double b = 0.0) {
 } // namespace
 
 bool CMainFrame::SelectDefaultServer() {
-    if (!EndsWithDefaultIndex(m_serverList)) m_serverList = DEFAULT_SERVER_LIST;
-    const auto entries = ParseServerEntries(m_serverList);
-    const auto index = static_cast<std::size_t>(DefaultServerIndex(m_serverList));
+    if (!EndsWithDefaultIndex(m_settings.serverList)) m_settings.serverList = DEFAULT_SERVER_LIST;
+    const auto entries = ParseServerEntries(m_settings.serverList);
+    const auto index = static_cast<std::size_t>(DefaultServerIndex(m_settings.serverList));
     if (index >= entries.size() || !entries[index]) return false;
-    m_sntp.m_serverAddress = entries[index]->address;
+    m_sntp.SetServerAddress(entries[index]->address);
     return true;
 }
 
@@ -33,9 +33,9 @@ void CMainFrame::StartSync() {
         m_platform.ShowMessageBox(kTextSocketError);
         return;
     }
-    if (m_sntp.m_awaitingReply) return;
+    if (m_sntp.AwaitingReply()) return;
     if (m_sntp.SendRequest()) {
-        m_platform.SetTimer(IDT_SYNC_TIMEOUT, kSyncTimeoutMs);
+        StartTimer(IDT_SYNC_TIMEOUT, kSyncTimeoutMs);
         NotifyStatus();
         m_syncPending = true;
         LogServerEntry(ActivityLog::Kind::Ordinary, LocalNow(), kLogRequestSent, kLogAddressEnd);
@@ -53,7 +53,7 @@ void CMainFrame::HandleSyncResult(const CivilTime& tickTime) {
     TrimLog();
     m_logText.AppendStamp(ActivityLog::Kind::Ordinary, tickTime);
     m_syncReplyText = FormatCivilTime(kCompanionStampFormat, tickTime);
-    const std::string measured = FormatSeconds(kFormatDelayOffset, m_sntp.m_delay, m_sntp.m_offset);
+    const std::string measured = FormatSeconds(kFormatDelayOffset, m_sntp.Delay(), m_sntp.Offset());
     m_logText.Append(measured);
     m_syncReplyText += measured;
     m_lastSyncOk = true;
@@ -64,20 +64,19 @@ void CMainFrame::HandleSyncResult(const CivilTime& tickTime) {
         const CivilTime adjustedAt = LocalNow();
         m_syncReplyText += FormatCivilTime(kCompanionStampFormat, adjustedAt);
         m_logText.AppendStamp(ActivityLog::Kind::Ordinary, adjustedAt);
-        const std::string adjusted = FormatSeconds(kFormatAdjusted, m_sntp.m_offset);
+        const std::string adjusted = FormatSeconds(kFormatAdjusted, m_sntp.Offset());
         m_logText.Append(adjusted);
         m_syncReplyText += adjusted;
     }
     NotifyStatus();
-    m_sntp.m_delay = 0;
-    m_sntp.m_offset = 0;
+    m_sntp.ClearResult();
     SendToSyncWindow(kCodeSyncResult, m_syncReplyText);
 }
 
 void CMainFrame::HandleSyncTimeout() {
-    if (!m_sntp.m_awaitingReply) return;
+    if (!m_sntp.AwaitingReply()) return;
     m_lastSyncOk = false;
-    m_sntp.m_awaitingReply = false;
+    m_sntp.Abandon();
     m_syncPending = false;
 
     const CivilTime now = LocalNow();
@@ -94,12 +93,12 @@ void CMainFrame::LogServerEntry(ActivityLog::Kind kind, const CivilTime& at, std
     TrimLog();
     m_logText.AppendStamp(kind, at);
     m_logText.Append(beforeAddress);
-    m_logText.Append(m_sntp.m_serverAddress);
+    m_logText.Append(m_sntp.ServerAddress());
     m_logText.Append(afterAddress);
 }
 
 void CMainFrame::StopSync() {
-    m_sntp.m_awaitingReply = false;
+    m_sntp.Abandon();
     m_syncPending = false;
     m_platform.KillTimer(IDT_SYNC_TIMEOUT);
 }

@@ -8,17 +8,17 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
     const WindowId sync = m_platform.FindWindowByTitle(kSyncWindowTitle);
     switch (code) {
     case kCodeServerAddress:
-        if (sync != 0) m_platform.SendCopyData(sync, kCodeServerAddress, m_sntp.m_serverAddress);
+        if (sync != 0) m_platform.SendCopyData(sync, kCodeServerAddress, m_sntp.ServerAddress());
         return true;
     case kCodeStartSync: {
         if (sync == 0) return true;
-        if (m_sntp.m_awaitingReply) {
+        if (m_sntp.AwaitingReply()) {
             m_platform.SendCopyData(sync, kCodeStartSync, kTextSyncRunning);
             return true;
         }
         StartSync();
         const std::string stamp = FormatCivilTime(kCompanionStampFormat, LocalNow());
-        if (m_sntp.m_awaitingReply) {
+        if (m_sntp.AwaitingReply()) {
             m_syncReplyText = stamp + kTextRequestSent;
             m_platform.SendCopyData(sync, kCodeStartSync, m_syncReplyText);
         } else {
@@ -44,14 +44,10 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
 
 void CMainFrame::NotifyStatus() {
     if (WindowId bar = m_platform.FindWindowByTitle(kBarWindowTitle)) {
-        const std::uintptr_t status = m_sntp.m_awaitingReply ? kStatusOutstanding
+        const std::uintptr_t status = m_sntp.AwaitingReply() ? kStatusOutstanding
                                       : m_lastSyncOk         ? kStatusOk
                                                              : kStatusFailed;
         m_platform.SendCopyData(bar, status, {});
-    }
-    if (m_dialogs.IsLogViewVisible()) {
-        TrimLog();
-        m_dialogs.RefreshLogView(m_logText.Text());
     }
 }
 

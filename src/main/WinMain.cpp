@@ -1,5 +1,4 @@
 #include "app/HorvaneApp.h"
-#include "framework/win32/Win32DialogSeams.h"
 #include "framework/win32/Win32Platform.h"
 
 #include <commctrl.h>
@@ -25,8 +24,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     int exitCode = 0;
     {
         hv::Win32Platform platform(instance);
-        hv::Win32DialogSeams dialogs;
-        hv::CHorvaneApp app(platform, dialogs);
+        hv::CHorvaneApp app(platform);
         exitCode = app.Run();
     }
     if (SUCCEEDED(com)) CoUninitialize();

@@ -19,11 +19,13 @@ void CMainFrame::OnTick() {
     const TickSpan tick{m_lastTickLocal.value_or(nowSeconds - 1), nowSeconds};
     m_lastTickLocal = nowSeconds;
 
-    if (CountDownOnTick(tick)) m_dialogs.RunShutdownCountdown();
+    if (m_settings.shutdown.CountDownOnTick(tick)) RunShutdownCountdown();
 
-    if (m_bellEnabled != 0 && m_chimeClock.IsDue(tick, m_chimeHourly)) PlayChime(m_platform, m_bellFile);
+    if (m_settings.bellEnabled != 0 && m_chimeClock.IsDue(tick, m_settings.chimeHourly)) {
+        PlayChime(m_platform, m_settings.bellFile);
+    }
 
-    if (m_syncPending && !m_sntp.m_awaitingReply) HandleSyncResult(now);
+    if (m_syncPending && !m_sntp.AwaitingReply()) HandleSyncResult(now);
 }
 
 } // namespace hv

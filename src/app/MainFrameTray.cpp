@@ -2,15 +2,19 @@
 #include "app/MainFrame.h"
 #include "framework/WindowMessages.h"
 
+#include <variant>
+
 namespace hv {
 
 namespace {
 constexpr const char* kTrayTipFormat = "%H:%M:%S(%m/%d/%Y)";
 constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kRunValueName = "Horvane";
+constexpr RegistryPlace kRunValue{RegistryRoot::LocalMachine, kRunKeyPath, "Horvane"};
 constexpr const char* kRunValueFile = "Horvane.exe";
-// The Run value is read into a buffer of this size; a longer value counts as absent.
+// The Run value is read into a buffer of this size, terminating zero included; a longer
+// value counts as absent.
 constexpr std::size_t kRunValueBufferBytes = 255;
+constexpr const char* kTraceRunValueNotChanged = "Horvane: the Run value could not be changed";
 
 constexpr const char* kTextBarFixed = "DateTime Bar";
 constexpr const char* kTextBarHide = "Hide DateTime Bar";
@@ -24,8 +28,11 @@ void CMainFrame::OnTrayNotify(unsigned /*iconId*/, unsigned mouseMessage) {
 
 void CMainFrame::ShowTrayMenu() { m_platform.TrackPopupMenu(BuildTrayMenu()); }
 
-bool CMainFrame::IsRunAtStartupSet(RegistryKey runKey) {
-    return m_platform.ReadRegistryString(runKey, kRunValueName, kRunValueBufferBytes).has_value();
+bool CMainFrame::IsRunAtStartupSet() {
+    const std::optional<RegistryValue> value = m_platform.ReadRegistryValue(kRunValue);
+    if (!value) return false;
+    const auto* text = std::get_if<std::string>(&*value);
+    return text == nullptr || text->size() < kRunValueBufferBytes;
 }
 
 std::vector<MenuItem> CMainFrame::BuildTrayMenu() {
@@ -37,17 +44,16 @@ std::vector<MenuItem> CMainFrame::BuildTrayMenu() {
         {kCmdWorldClock, "&World Clock", false},
         {kCmdCalendar, "&Calendar", false},
         Separator(),
-        {kCmdBell, "&Bell", m_bellEnabled != 0},
+        {kCmdBell, "&Bell", m_settings.bellEnabled != 0},
         {kCmdShutDown, "Shut&Down Computer ...", false},
     };
-    if (m_alwaysShowBar) {
+    if (m_settings.alwaysShowBar) {
         menu.push_back({kCmdDateTimeBar, kTextBarFixed, true});
     } else {
-        menu.push_back({kCmdDateTimeBar, m_barVisible ? kTextBarHide : kTextBarShow, false});
+        menu.push_back({kCmdDateTimeBar, m_settings.barVisible ? kTextBarHide : kTextBarShow, false});
     }
-    if (auto runKey = m_platform.OpenRegistryKey(RegistryRoot::LocalMachine, kRunKeyPath, true)) {
-        menu.push_back({kCmdRunAtStartup, "Run Horvane When System Startup", IsRunAtStartupSet(*runKey)});
-        m_platform.CloseRegistryKey(*runKey);
+    if (m_platform.CanWriteRegistryKey(kRunValue.root, kRunValue.key)) {
+        menu.push_back({kCmdRunAtStartup, "Run Horvane When System Startup", IsRunAtStartupSet()});
     }
     menu.insert(menu.end(), {
                                 {kCmdViewLog, "&View Log", false},
@@ -62,14 +68,11 @@ std::vector<MenuItem> CMainFrame::BuildTrayMenu() {
 }
 
 void CMainFrame::OnRunAtStartup() {
-    auto runKey = m_platform.OpenRegistryKey(RegistryRoot::LocalMachine, kRunKeyPath, true);
-    if (!runKey) return;
-    if (IsRunAtStartupSet(*runKey)) {
-        m_platform.DeleteRegistryValue(*runKey, kRunValueName);
-    } else {
-        m_platform.WriteRegistryString(*runKey, kRunValueName, m_programDir + kRunValueFile);
-    }
-    m_platform.CloseRegistryKey(*runKey);
+    if (!m_platform.CanWriteRegistryKey(kRunValue.root, kRunValue.key)) return;
+    const bool changed = IsRunAtStartupSet()
+                             ? m_platform.DeleteRegistryValue(kRunValue)
+                             : m_platform.WriteRegistryValue(kRunValue, m_programDir + kRunValueFile);
+    if (!changed) m_platform.Trace(kTraceRunValueNotChanged);
 }
 
 } // namespace hv

@@ -1,0 +1,111 @@
+#include "app/CommandIds.h"
+#include "app/CompanionProtocol.h"
+#include "app/MainFrame.h"
+#include "app/TimerIds.h"
+#include "dialogs/AboutDialog.h"
+#include "framework/ReentryGuard.h"
+
+namespace hv {
+
+namespace {
+constexpr const char* kTimeZoneCommandLine = "rundll32.exe shell32.dll,Control_RunDLL timedate.cpl,,1";
+constexpr const char* kHelpFileName = "Horvane.chm";
+} // namespace
+
+void CMainFrame::OnCommand(int commandId) {
+    switch (commandId) {
+    case kCmdPreferences: OnPreferences(); break;
+    case kCmdSynchronizeTime: OnSynchronizeTime(); break;
+    case kCmdWorldClock: OnWorldClock(); break;
+    case kCmdCalendar: OnCalendar(); break;
+    case kCmdBell: OnBell(); break;
+    case kCmdShutDown: OnShutDown(); break;
+    case kCmdDateTimeBar: OnDateTimeBar(); break;
+    case kCmdRunAtStartup: OnRunAtStartup(); break;
+    case kCmdViewLog: OnViewLog(); break;
+    case kCmdChangeTimeZone: OnChangeTimeZone(); break;
+    case kCmdHelp: OnHelp(); break;
+    case kCmdAbout: OnAbout(); break;
+    case kCmdExit: OnExit(); break;
+    default: break;
+    }
+}
+
+void CMainFrame::OnPreferences() {
+    const ReentryGuard guard(m_prefsOpen);
+    if (!guard.Entered()) return;
+}
+
+void CMainFrame::ApplyPreferences(const Settings& chosen) {
+    m_settings.bellEnabled = chosen.bellEnabled;
+    m_settings.alwaysShowBar = chosen.alwaysShowBar;
+    m_settings.bellFile = chosen.bellFile;
+    m_settings.chimeHourly = chosen.chimeHourly;
+    m_settings.serverList = chosen.serverList;
+    SelectDefaultServer();
+    // Unchanged, the automatic period keeps its phase; changed, it starts afresh from now.
+    if (chosen.autoSync != m_settings.autoSync || chosen.autoSyncStep != m_settings.autoSyncStep) {
+        m_settings.autoSync = chosen.autoSync;
+        m_settings.autoSyncStep = chosen.autoSyncStep;
+        m_platform.KillTimer(IDT_AUTOSYNC);
+        if (AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep)) StartAutoSyncTimer();
+    }
+    if (m_settings.alwaysShowBar && !m_settings.barVisible) {
+        m_settings.barVisible = true;
+        ShowDateTimeBar();
+    }
+    SendToSyncWindow(kCodeServerAddress, m_sntp.ServerAddress());
+}
+
+void CMainFrame::OnSynchronizeTime() { StartCompanion(kSyncCommandLine); }
+
+void CMainFrame::OnWorldClock() { StartCompanion(kWorldClockCommandLine); }
+
+void CMainFrame::OnCalendar() {}
+
+void CMainFrame::OnBell() { m_settings.bellEnabled = m_settings.bellEnabled == 0 ? 1 : 0; }
+
+void CMainFrame::OnShutDown() {
+    const ReentryGuard guard(m_shutdownDlgOpen);
+    if (!guard.Entered()) return;
+}
+
+void CMainFrame::TakeBackSchedule(const ShutdownSchedule& edited) {
+    // The count of a delay schedule comes back only for a delay schedule: an at-time
+    // schedule's count is worked out afresh on every tick.
+    const std::int32_t secondsLeft =
+        edited.kind == kShutdownAfterDelay ? edited.secondsLeft : m_settings.shutdown.secondsLeft;
+    m_settings.shutdown = edited;
+    m_settings.shutdown.secondsLeft = secondsLeft;
+}
+
+void CMainFrame::RunShutdownCountdown() {}
+
+void CMainFrame::OnDateTimeBar() {
+    if (m_settings.alwaysShowBar) return;
+    if (m_settings.barVisible) {
+        m_settings.barVisible = false;
+        if (WindowId bar = m_platform.FindWindowByTitle(kBarWindowTitle)) m_platform.SendCopyData(bar, kCodeQuit, {});
+    } else {
+        m_settings.barVisible = true;
+        ShowDateTimeBar();
+    }
+}
+
+void CMainFrame::OnViewLog() {}
+
+void CMainFrame::OnChangeTimeZone() { m_platform.RunCommandLine(kTimeZoneCommandLine); }
+
+void CMainFrame::OnHelp() { m_platform.ShellOpen(m_programDir + kHelpFileName); }
+
+void CMainFrame::OnAbout() {
+    AboutDialog about;
+    m_platform.RunModalDialog(about);
+}
+
+void CMainFrame::OnExit() {
+    // A message sent to a window of the same thread is a direct call of its handler.
+    OnClose();
+}
+
+} // namespace hv

@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace hv {
+
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
+// A value under a key: a string (REG_SZ) or a 32-bit number (REG_DWORD).
+using RegistryValue = std::variant<std::string, std::uint32_t>;
+
+// Where a value lives: root, key path and value name.
+struct RegistryPlace {
+    RegistryRoot root;
+    std::string_view key;
+    std::string_view name;
+};
+
+} // namespace hv

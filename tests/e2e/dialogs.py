@@ -1,0 +1,86 @@
+"""Reading and working the program's dialogs from outside, through the driver."""
+
+from __future__ import annotations
+
+from dataclasses import dataclass
+
+from conftest import MAIN_TITLE
+
+WM_COMMAND = 0x0111
+DIALOG_OPEN_TIMEOUT = 10.0
+STATIC_ID = 0xFFFF  # IDC_STATIC as GetDlgCtrlID reads it back
+
+
+@dataclass
+class Control:
+    id: int
+    cls: str
+    enabled: bool
+    visible: bool
+    checked: int
+    focused: bool
+    rect: tuple[int, int, int, int]
+    text: str
+
+
+def _fields(line: str) -> dict[str, str]:
+    return dict(word.split("=", 1) for word in line.split()[1:])
+
+
+def controls(driver, title: str) -> dict[int, Control]:
+    """The dialog's named controls by id (the unnamed labels are left out)."""
+    rc, out = driver("controls", title)
+    assert rc == 0, f"no window {title!r}: {out!r}"
+    found = {}
+    for line in out.splitlines():
+        if not line.startswith("control "):
+            continue
+        f = _fields(line)
+        control = Control(int(f["id"]), f["class"], f["enabled"] == "1", f["visible"] == "1",
+                          int(f["checked"]), f["focused"] == "1",
+                          tuple(int(v) for v in f["rect"].split(",")),
+                          bytes.fromhex(f["texthex"]).decode("utf-8"))
+        if control.id not in (STATIC_ID, -1):
+            found[control.id] = control
+    return found
+
+
+def texts(driver, title: str) -> list[str]:
+    """Every control's text, the unnamed labels too, in the order of the template."""
+    rc, out = driver("controls", title)
+    assert rc == 0, out
+    return [bytes.fromhex(_fields(line)["texthex"]).decode("utf-8")
+            for line in out.splitlines() if line.startswith("control ")]
+
+
+def window(driver, title: str) -> dict[str, str]:
+    return driver.facts("window", title)
+
+
+def post_command(driver, command_id: int, title: str = MAIN_TITLE) -> None:
+    """Posts a menu command, as the tray menu does; a modal dialog it opens does not block."""
+    driver.facts("post", title, WM_COMMAND, command_id, 0)
+
+
+def wait_open(driver, title: str, timeout: float = DIALOG_OPEN_TIMEOUT) -> None:
+    rc, out = driver("wait", title, timeout)
+    assert rc == 0, f"no window {title!r} within {timeout} s: {out!r}"
+
+
+def wait_closed(driver, title: str, timeout: float = DIALOG_OPEN_TIMEOUT) -> None:
+    rc, out = driver("wait-gone", title, timeout)
+    assert rc == 0, f"window {title!r} still open after {timeout} s"
+
+
+def list_rows(driver, title: str, control_id: int) -> list[dict]:
+    """The rows of a list view: cells (texts), image index and whether it is selected."""
+    rc, out = driver("listview", title, control_id)
+    assert rc == 0, out
+    rows = []
+    for line in out.splitlines():
+        if not line.startswith("row="):
+            continue
+        f = dict(word.split("=", 1) for word in line.split())
+        cells = [bytes.fromhex(c).decode("utf-8") for c in f["cells"].split(",")] if f["cells"] else []
+        rows.append({"cells": cells, "image": int(f["image"]), "selected": f["selected"] == "1"})
+    return rows

@@ -1,0 +1,27 @@
+#include "dialogs/AboutDialog.h"
+#include "framework/fake/FakePlatform.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace hv {
+namespace {
+
+TEST(AboutDialog, ShowsNameVersionAndAddressAndClosesOnOkOrEsc) {
+    FakePlatform platform;
+    AboutDialog about;
+    FakeDialogView view(platform, about);
+    view.Open();
+    EXPECT_EQ(view.Caption(), "About Horvane...");
+    EXPECT_EQ(view.Text(IDC_ABOUT_VERSION), "Horvane 1.0.0");
+    EXPECT_EQ(view.Text(IDC_ABOUT_LINK), "feedback@horvane.org");
+    view.PressEnter();
+    EXPECT_FALSE(view.IsOpen());
+    EXPECT_EQ(view.Result(), kIdOk);
+
+    platform.dialogScripts[IDD_ABOUTBOX] = [](FakeDialogView& open) { open.PressEscape(); };
+    EXPECT_EQ(platform.RunModalDialog(about), kIdCancel);
+}
+
+} // namespace
+} // namespace hv
