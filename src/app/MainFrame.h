@@ -1,4 +1,5 @@
 #pragma once
+#include "dialogs/LogViewDialog.h"
 #include "framework/LocalTime.h"
 #include "framework/Platform.h"
 #include "log/ActivityLog.h"
@@ -51,6 +52,7 @@ public:
     void StopSync();
 
     // --- companions and log ----------------------------------------------------------
+    // Tells the date-time bar the synchronisation status and refreshes an open log view.
     void NotifyStatus();
     void TrimLog() { m_logText.Trim(); }
 
@@ -87,6 +89,8 @@ public:
     std::string m_syncReplyText;  // what the manual synchronisation window was last sent
     std::string m_programDir;     // the executable's directory, with its trailing backslash
     SntpClient m_sntp;
+    // Kept for every showing, so that it can be found open and refreshed.
+    LogViewDialog m_logView;
 
 private:
     CivilTime LocalNow();

@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/TimerIds.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/CalendarDialog.h"
 #include "framework/ReentryGuard.h"
 
 namespace hv {
@@ -61,7 +62,10 @@ void CMainFrame::OnSynchronizeTime() { StartCompanion(kSyncCommandLine); }
 
 void CMainFrame::OnWorldClock() { StartCompanion(kWorldClockCommandLine); }
 
-void CMainFrame::OnCalendar() {}
+void CMainFrame::OnCalendar() {
+    CalendarDialog calendar;
+    m_platform.RunModalDialog(calendar);
+}
 
 void CMainFrame::OnBell() { m_settings.bellEnabled = m_settings.bellEnabled == 0 ? 1 : 0; }
 
@@ -92,14 +96,18 @@ void CMainFrame::OnDateTimeBar() {
     }
 }
 
-void CMainFrame::OnViewLog() {}
+void CMainFrame::OnViewLog() {
+    if (m_logView.IsOpen()) return;
+    m_logView.SetPendingText(m_logText.Text());
+    m_platform.RunModalDialog(m_logView);
+}
 
 void CMainFrame::OnChangeTimeZone() { m_platform.RunCommandLine(kTimeZoneCommandLine); }
 
 void CMainFrame::OnHelp() { m_platform.ShellOpen(m_programDir + kHelpFileName); }
 
 void CMainFrame::OnAbout() {
-    AboutDialog about;
+    AboutDialog about(m_platform);
     m_platform.RunModalDialog(about);
 }
 

@@ -49,6 +49,10 @@ void CMainFrame::NotifyStatus() {
                                                              : kStatusFailed;
         m_platform.SendCopyData(bar, status, {});
     }
+    if (m_logView.IsOpen()) {
+        TrimLog();
+        m_logView.Refresh(m_logText.Text());
+    }
 }
 
 } // namespace hv

@@ -1,5 +1,8 @@
 #pragma once
 #include "framework/DialogView.h"
+#include "framework/LinkControl.h"
+
+#include <vector>
 
 namespace hv {
 
@@ -25,6 +28,15 @@ public:
     virtual void OnTimer(DialogView& /*view*/, int /*timerId*/) {}
     // The window is going; its timers are stopped afterwards by the runner.
     virtual void OnDestroy(DialogView& /*view*/) {}
+
+    // --- what the runner does for some dialogs only; nothing by default --------------------
+    // A control that covers the whole client area and follows its size; 0 for none.
+    virtual int ClientFillingControl() const { return 0; }
+    // Whether the window is sized so that its client area holds that control's smallest whole
+    // view (a month calendar: one whole month) instead of keeping the template's size.
+    virtual bool SizesWindowToControl() const { return false; }
+    // Static controls shown as hyperlinks, bound to their windows before OnInit.
+    virtual std::vector<LinkControl*> Links() { return {}; }
 };
 
 } // namespace hv

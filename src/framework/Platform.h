@@ -22,6 +22,10 @@ class Dialog;
 // A window of any process, found by its title; 0 means none.
 using WindowId = std::uintptr_t;
 
+// Whether a code of the shell or of the program starter means success: above 32 it does;
+// otherwise it is the error (0 out of memory, 2 file not found, 31 no association, ...).
+constexpr bool Launched(int code) { return code > 32; }
+
 struct FileRead {
     enum class Status { Ok, Missing, OpenFailed, TooLarge };
     Status status = Status::OpenFailed;
@@ -77,9 +81,11 @@ public:
     virtual void ShowMessageBox(std::string_view text) = 0;
 
     // --- processes and shell -----------------------------------------------------------
-    // Starts a command line shown normally; the result is of no interest to the program.
-    virtual void RunCommandLine(std::string_view commandLine) = 0;
-    virtual void ShellOpen(std::string_view path) = 0;
+    // Starts a command line shown normally. Returns the starter's code (see Launched).
+    virtual int RunCommandLine(std::string_view commandLine) = 0;
+    // Asks the shell to open a file, a URL or a "mailto:" address with what is registered
+    // for it. Returns the shell's code (see Launched).
+    virtual int ShellOpen(std::string_view target) = 0;
 
     // --- notification area -----------------------------------------------------------
     virtual bool AddTrayIcon(std::string_view tip) = 0;

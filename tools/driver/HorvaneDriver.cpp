@@ -66,6 +66,7 @@ constexpr std::array kSubcommands{
     Subcommand{"click-control", 2, 2, driver::RunClickControl, "click-control TITLE ID"},
     Subcommand{"keys", 2, kUnlimited, driver::RunKeys, "keys TITLE KEY..."},
     Subcommand{"listview", 2, 2, driver::RunListView, "listview TITLE ID"},
+    Subcommand{"monthcal", 2, 2, driver::RunMonthCalendar, "monthcal TITLE ID"},
     Subcommand{"companion", 2, kUnlimited, RunCompanionCommand,
                "companion TITLE LOGFILE [--seconds N] [--send-after MS CODE [TEXT]]..."},
 };

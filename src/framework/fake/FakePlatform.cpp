@@ -255,7 +255,12 @@ PrivilegeOutcome FakePlatform::EnablePrivilege(std::string_view name) {
 }
 
 std::string FakePlatform::RegistryKeyName(RegistryRoot root, std::string_view key) {
-    return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + std::string(key);
+    switch (root) {
+    case RegistryRoot::LocalMachine: return "HKLM\\" + std::string(key);
+    case RegistryRoot::ClassesRoot: return "HKCR\\" + std::string(key);
+    case RegistryRoot::CurrentUser: break;
+    }
+    return "HKCU\\" + std::string(key);
 }
 
 bool FakePlatform::CanWriteRegistryKey(RegistryRoot root, std::string_view key) {

@@ -54,6 +54,9 @@ public:
     std::vector<std::string> messageBoxes;
     std::vector<std::string> commandLines;
     std::vector<std::string> shellOpened;
+    // What starting a command line and the shell answer: above 32 means success.
+    int commandLineResult = 33;
+    int shellOpenResult = 42;
 
     bool trayIconPresent = false;
     int trayIconAdds = 0;
@@ -71,7 +74,7 @@ public:
     std::vector<std::string> privilegesEnabled;
     int powerOffRequests = 0;
 
-    // "HKLM\\path" or "HKCU\\path" -> value name -> value.
+    // "HKLM\\path", "HKCU\\path" or "HKCR\\path" -> value name ("" the default) -> value.
     std::map<std::string, std::map<std::string, RegistryValue>> registry;
     std::set<std::string> registryKeysDeniedWrite;
 
@@ -144,8 +147,14 @@ public:
     void SendCommand(WindowId to, int commandId) override;
     void ShowMessageBox(std::string_view text) override { messageBoxes.emplace_back(text); }
 
-    void RunCommandLine(std::string_view commandLine) override { commandLines.emplace_back(commandLine); }
-    void ShellOpen(std::string_view path) override { shellOpened.emplace_back(path); }
+    int RunCommandLine(std::string_view commandLine) override {
+        commandLines.emplace_back(commandLine);
+        return commandLineResult;
+    }
+    int ShellOpen(std::string_view target) override {
+        shellOpened.emplace_back(target);
+        return shellOpenResult;
+    }
 
     bool AddTrayIcon(std::string_view tip) override;
     void SetTrayTip(std::string_view tip) override { trayTip = tip; }
@@ -163,7 +172,7 @@ public:
     std::optional<RegistryValue> ReadRegistryValue(const RegistryPlace& place) override;
     bool WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) override;
     bool DeleteRegistryValue(const RegistryPlace& place) override;
-    // The registry map's name of a key: "HKLM\\path" or "HKCU\\path".
+    // The registry map's name of a key: "HKLM\\path", "HKCU\\path" or "HKCR\\path".
     static std::string RegistryKeyName(RegistryRoot root, std::string_view key);
 
     bool PlaySoundFile(std::string_view path) override;

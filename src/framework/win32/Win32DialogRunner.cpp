@@ -1,10 +1,13 @@
 #include "framework/win32/Win32DialogRunner.h"
 
 #include "framework/win32/Win32DialogView.h"
+#include "framework/win32/Win32Hyperlink.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace hv {
 namespace {
@@ -14,6 +17,20 @@ struct DialogRun {
     Dialog& dialog;
     HINSTANCE instance;
     std::unique_ptr<Win32DialogView> view;
+    std::vector<std::unique_ptr<Win32Hyperlink>> links;
+
+    Win32Hyperlink* LinkWithId(int id) const {
+        for (const auto& link : links) {
+            if (link->ControlId() == id) return link.get();
+        }
+        return nullptr;
+    }
+    Win32Hyperlink* LinkOf(HWND control) const {
+        for (const auto& link : links) {
+            if (link->Window() == control) return link.get();
+        }
+        return nullptr;
+    }
 };
 
 DialogRun* RunOf(HWND window) { return reinterpret_cast<DialogRun*>(GetWindowLongPtrW(window, DWLP_USER)); }
@@ -22,11 +39,59 @@ DialogRun* RunOf(HWND window) { return reinterpret_cast<DialogRun*>(GetWindowLon
 // accelerator (code 1).
 bool IsPlainCommand(WPARAM wParam) { return HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 1; }
 
+// The dialog's filling control, if it has one, covers the whole client area.
+void FillClientArea(HWND window, const Dialog& dialog) {
+    const int id = dialog.ClientFillingControl();
+    HWND control = id != 0 ? GetDlgItem(window, id) : nullptr;
+    if (control == nullptr) return;
+    RECT client{};
+    GetClientRect(window, &client);
+    MoveWindow(control, 0, 0, client.right, client.bottom, TRUE);
+}
+
+// A month calendar's smallest size for one whole month, its "today" line not cut short;
+// any other control's present size.
+SIZE SmallestWholeView(HWND control) {
+    RECT month{};
+    if (MonthCal_GetMinReqRect(control, &month)) {
+        const auto today = static_cast<LONG>(MonthCal_GetMaxTodayWidth(control));
+        return {std::max(month.right, today), month.bottom};
+    }
+    RECT now{};
+    GetClientRect(control, &now);
+    return {now.right, now.bottom};
+}
+
+// Resizes the window where it stands so that its client area is `client`. The frame is
+// measured on the window itself, so it is right for its styles, its theme and its DPI.
+void SizeClientArea(HWND window, SIZE client) {
+    RECT outer{};
+    RECT inner{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &inner);
+    const LONG frameWidth = (outer.right - outer.left) - inner.right;
+    const LONG frameHeight = (outer.bottom - outer.top) - inner.bottom;
+    SetWindowPos(window, nullptr, 0, 0, client.cx + frameWidth, client.cy + frameHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LayOut(HWND window, const Dialog& dialog) {
+    const int id = dialog.ClientFillingControl();
+    if (id != 0 && dialog.SizesWindowToControl()) {
+        if (HWND control = GetDlgItem(window, id)) SizeClientArea(window, SmallestWholeView(control));
+    }
+    FillClientArea(window, dialog);
+}
+
 INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
     auto* run = reinterpret_cast<DialogRun*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
     run->view = std::make_unique<Win32DialogView>(window, run->instance);
+    for (LinkControl* link : run->dialog.Links()) {
+        run->links.push_back(std::make_unique<Win32Hyperlink>(window, *link, *run->view));
+    }
     run->dialog.OnInit(*run->view);
+    LayOut(window, run->dialog);
     // Opened from the tray or a companion, it must not hide behind the window the user was
     // in: the program holds the foreground right after the tray menu.
     SetForegroundWindow(window);
@@ -35,6 +100,12 @@ INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
 
 INT_PTR OnCommand(DialogRun& run, WPARAM wParam) {
     const int id = LOWORD(wParam);
+    if (HIWORD(wParam) == STN_CLICKED) {
+        if (Win32Hyperlink* link = run.LinkWithId(id)) {
+            link->OnClicked(*run.view);
+            return TRUE;
+        }
+    }
     const bool handled = run.dialog.OnCommand(*run.view, id, HIWORD(wParam));
     if (!handled && (id == IDOK || id == IDCANCEL) && IsPlainCommand(wParam)) run.view->Close(id);
     return TRUE;
@@ -60,9 +131,16 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (lParam != 0) run->dialog.OnScroll(*run->view, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
         return TRUE;
     case WM_TIMER: run->dialog.OnTimer(*run->view, static_cast<int>(wParam)); return TRUE;
+    case WM_SIZE: FillClientArea(window, run->dialog); return TRUE;
+    case WM_CTLCOLORSTATIC:
+        if (Win32Hyperlink* link = run->LinkOf(reinterpret_cast<HWND>(lParam))) {
+            return link->Colours(reinterpret_cast<HDC>(wParam));
+        }
+        return FALSE;
     case WM_DESTROY:
         run->dialog.OnDestroy(*run->view);
         run->view->KillAllTimers();
+        run->links.clear();
         return FALSE;
     default: return FALSE;
     }
@@ -71,7 +149,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int RunWin32ModalDialog(HINSTANCE instance, HWND owner, Dialog& dialog) {
-    DialogRun run{dialog, instance, nullptr};
+    DialogRun run{dialog, instance, nullptr, {}};
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(dialog.TemplateId()), owner, &DialogProc,
                                            reinterpret_cast<LPARAM>(&run));
     return static_cast<int>(result);

@@ -141,14 +141,17 @@ void Win32Platform::ShowMessageBox(std::string_view text) {
     MessageBoxA(m_mainWindow, message.c_str(), kMessageBoxCaption, MB_OK);
 }
 
-void Win32Platform::RunCommandLine(std::string_view commandLine) {
+int Win32Platform::RunCommandLine(std::string_view commandLine) {
     const std::string line(commandLine);
-    WinExec(line.c_str(), SW_SHOWNORMAL);
+    return static_cast<int>(WinExec(line.c_str(), SW_SHOWNORMAL));
 }
 
-void Win32Platform::ShellOpen(std::string_view path) {
-    const std::string target(path);
-    ShellExecuteA(nullptr, kShellOpenVerb, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+int Win32Platform::ShellOpen(std::string_view target) {
+    const std::string file(target);
+    // The result is an instance handle only in name: a number, above 32 on success.
+    const auto code = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(nullptr, kShellOpenVerb, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return static_cast<int>(code);
 }
 
 // --- privileges and power ----------------------------------------------------------------

@@ -40,8 +40,8 @@ public:
     void SendCommand(WindowId to, int commandId) override;
     void ShowMessageBox(std::string_view text) override;
 
-    void RunCommandLine(std::string_view commandLine) override;
-    void ShellOpen(std::string_view path) override;
+    int RunCommandLine(std::string_view commandLine) override;
+    int ShellOpen(std::string_view target) override;
 
     bool AddTrayIcon(std::string_view tip) override;
     void SetTrayTip(std::string_view tip) override;
