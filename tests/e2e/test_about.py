@@ -88,7 +88,7 @@ def test_about_command_shows_name_version_and_address(horvane, driver, wine):
     assert program.running()
 
 
-def test_mail_link_hovers_red_and_opens_the_mail_program(horvane, driver, wine, mail_handler):
+def test_mail_link_hovers_red_and_opens_the_mail_program_by_mouse_and_keyboard(horvane, driver, wine, mail_handler):
     horvane(NO_BAR_CONFIG)
     post_command(driver, ABOUT_COMMAND)
     wait_open(driver, ABOUT_TITLE)
@@ -111,6 +111,12 @@ def test_mail_link_hovers_red_and_opens_the_mail_program(horvane, driver, wine, 
     move_to(driver, (x, link[3] + 20), (x, link[3] + 30))
     assert poll(lambda: VISITED_COLOUR in colours(wine.screenshot(shot), link), REDRAW_TIMEOUT), "not visited"
     assert HOVER_COLOUR not in colours(shot, link)
+
+    # From the keyboard: Tab reaches the link from OK, Space opens it.
+    driver.facts("keys", ABOUT_TITLE, "tab")
+    assert controls(driver, ABOUT_TITLE)[LINK_ID].focused
+    driver.facts("keys", ABOUT_TITLE, "space")
+    assert poll(lambda: mail_handler.read_text().count(MAIL_TARGET) == 2, SHELL_TIMEOUT), "Space opened nothing"
 
     driver.facts("keys", ABOUT_TITLE, "escape")
     wait_closed(driver, ABOUT_TITLE)

@@ -75,7 +75,6 @@ def test_log_view_shows_the_runs_and_follows_new_ones(horvane, driver, companion
     listed = controls(driver, LOGVIEW_TITLE)[LIST_ID]
     left, top, right, bottom = listed.rect
     assert f"{right - left},{bottom - top}" == window(driver, LOGVIEW_TITLE)["client"], "the list fills the window"
-    window_picture(wine, driver, LOGVIEW_TITLE, "log-view.png")
 
     # Sent, so that it has been handled when the driver returns: it opens nothing.
     driver.facts("command", MAIN_TITLE, CMD_VIEW_LOG)
@@ -88,6 +87,7 @@ def test_log_view_shows_the_runs_and_follows_new_ones(horvane, driver, companion
     sntp_server("--silent")
     run_sync(companion, TIMEOUT_WAIT + 2)
     assert_rows(rows_once(driver, 8), ONE_RUN * 2 + TIMED_OUT_RUN)
+    window_picture(wine, driver, LOGVIEW_TITLE, "log-view.png")
 
     driver.facts("keys", LOGVIEW_TITLE, "escape")
     wait_closed(driver, LOGVIEW_TITLE)

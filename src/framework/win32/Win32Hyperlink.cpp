@@ -128,6 +128,23 @@ LRESULT Win32Hyperlink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Repaint();
         }
         break;
+    case WM_PAINT: {
+        const LRESULT result = DefSubclassProc(m_window, message, wParam, lParam);
+        DrawFocus();
+        return result;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        m_focused = message == WM_SETFOCUS;
+        Repaint();
+        break;
+    case WM_KEYUP:
+        // Reached with Tab, the link opens on Space, as a button does.
+        if (wParam == VK_SPACE) {
+            SendMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(m_link.ControlId(), STN_CLICKED),
+                         reinterpret_cast<LPARAM>(m_window));
+        }
+        break;
     case WM_SETCURSOR:
         // The system's cursor ids are numbers dressed as strings, the same for both API sets.
         SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
@@ -158,6 +175,18 @@ void Win32Hyperlink::OnMouseMove(LPARAM lParam) {
         m_link.SetHovering(true);
         Repaint();
         SetCapture(m_window);
+    }
+}
+
+void Win32Hyperlink::DrawFocus() {
+    // Shown as buttons show it: only once the keyboard has been used in the dialog.
+    const auto cues = SendMessageW(m_window, WM_QUERYUISTATE, 0, 0);
+    if (!m_focused || (cues & UISF_HIDEFOCUS) != 0) return;
+    RECT client{};
+    GetClientRect(m_window, &client);
+    if (HDC dc = GetDC(m_window)) {
+        DrawFocusRect(dc, &client);
+        ReleaseDC(m_window, dc);
     }
 }
 

@@ -9,8 +9,9 @@ namespace hv {
 
 // The window side of a hyperlink on a dialog's static control: an underlined copy of the
 // static's font, its place fitted to its text, the hand cursor, a tooltip showing the target
-// and the mouse capture while the mouse is over it. The dialog's runner hands it the static's
-// colour requests and clicks; everything else reaches it by subclassing the static.
+// and the mouse capture while the mouse is over it; reached with Tab (given WS_TABSTOP), it
+// shows a focus rectangle and opens on Space. The dialog's runner hands it the static's colour
+// requests and clicks; everything else reaches it by subclassing the static.
 class Win32Hyperlink {
 public:
     // Binds `link` to its static in `dialog`, whose view gives and sets the static's text.
@@ -34,6 +35,7 @@ private:
     void FitToText(const std::wstring& text);
     void AddTooltip();
     void OnMouseMove(LPARAM lParam);
+    void DrawFocus();
     void Repaint();
 
     LinkControl& m_link;
@@ -42,6 +44,7 @@ private:
     HFONT m_originalFont = nullptr;
     HFONT m_font = nullptr;
     HWND m_tooltip = nullptr;
+    bool m_focused = false;
     std::wstring m_tipText;  // what the tooltip shows, kept alive while it asks
 };
 
