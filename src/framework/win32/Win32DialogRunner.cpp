@@ -131,7 +131,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (lParam != 0) run->dialog.OnScroll(*run->view, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
         return TRUE;
     case WM_TIMER: run->dialog.OnTimer(*run->view, static_cast<int>(wParam)); return TRUE;
-    case WM_SIZE: FillClientArea(window, run->dialog); return TRUE;
+    case WM_SIZE: FillClientArea(window, run->dialog); return FALSE;
     case WM_CTLCOLORSTATIC:
         if (Win32Hyperlink* link = run->LinkOf(reinterpret_cast<HWND>(lParam))) {
             return link->Colours(reinterpret_cast<HDC>(wParam));
