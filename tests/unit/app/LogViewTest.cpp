@@ -31,7 +31,7 @@ protected:
         frame->m_sntp.SetServerAddress("127.0.0.1");
     }
 
-    // While the view is open: what it shows after `step`.
+    // Opens the view and runs `script` while it is open.
     void WhileOpen(const std::function<void(FakeDialogView&)>& script) {
         platform.dialogScripts[IDD_LOGVIEW] = script;
         frame->OnCommand(kCmdViewLog);
@@ -72,30 +72,6 @@ TEST_F(LogViewTest, ListsEntriesOldestFirstMarkingErrors) {
     EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_LOGVIEW, IDD_LOGVIEW}));
 }
 
-TEST_F(LogViewTest, OpenViewFollowsEveryRunAndIsNotOpenedTwice) {
-    WhileOpen([&](FakeDialogView& view) {
-        frame->OnCopyData(kCodeStartSync);
-        EXPECT_TRUE(Rows(view).empty()) << "the request's entry follows the refresh";
-        AnswerAndComplete();
-        ASSERT_EQ(Rows(view).size(), 3u);
-        EXPECT_EQ(Rows(view)[0], (Row{"09:59:50 03-14-2026", "Succed to Send Request Data to 127.0.0.1!", kOrdinaryImage}));
-        EXPECT_EQ(Rows(view)[2].message, "Complete to adjust time,adjust size:1.500sec.");
-
-        frame->OnCommand(kCmdViewLog);
-        EXPECT_EQ(platform.dialogsRun.size(), 1u);
-
-        frame->OnCopyData(kCodeStartSync);
-        platform.AdvanceMs(10000);
-        ASSERT_EQ(Rows(view).size(), 5u);
-        EXPECT_EQ(Rows(view)[4].message, "127.0.0.1 doesn't send response data back!");
-        EXPECT_EQ(Rows(view)[4].image, kErrorImage);
-    });
-    // Closed, the view no longer follows; the next opening starts from the whole log.
-    frame->OnCopyData(kCodeStartSync);
-    AnswerAndComplete();
-    WhileOpen([&](FakeDialogView& view) { EXPECT_EQ(Rows(view).size(), 8u); });
-}
-
 TEST_F(LogViewTest, RefreshPastTheLimitEmptiesTheViewAndTheNextRunRefillsIt) {
     // Filled so that the request's entry brings the log to exactly the limit, which it keeps.
     const std::string stamp = "C09:00:00 03-14-2026):";
@@ -114,11 +90,6 @@ TEST_F(LogViewTest, RefreshPastTheLimitEmptiesTheViewAndTheNextRunRefillsIt) {
         ASSERT_EQ(Rows(view).size(), 3u);
         EXPECT_EQ(Rows(view)[0].message, "Succed to Send Request Data to 127.0.0.1!");
     });
-}
-
-TEST_F(LogViewTest, CalendarOpensItsDialog) {
-    frame->OnCommand(kCmdCalendar);
-    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_CALENDAR});
 }
 
 } // namespace
