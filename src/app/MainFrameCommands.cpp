@@ -3,6 +3,8 @@
 #include "app/MainFrame.h"
 #include "app/TimerIds.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/ShutdownCountdownDialog.h"
+#include "dialogs/ShutdownScheduleDialog.h"
 #include "framework/ReentryGuard.h"
 
 namespace hv {
@@ -68,6 +70,9 @@ void CMainFrame::OnBell() { m_settings.bellEnabled = m_settings.bellEnabled == 0
 void CMainFrame::OnShutDown() {
     const ReentryGuard guard(m_shutdownDlgOpen);
     if (!guard.Entered()) return;
+    ShutdownScheduleDialog dialog(m_platform, m_settings.shutdown);
+    m_platform.RunModalDialog(dialog);
+    TakeBackSchedule(dialog.Schedule());
 }
 
 void CMainFrame::TakeBackSchedule(const ShutdownSchedule& edited) {
@@ -79,7 +84,11 @@ void CMainFrame::TakeBackSchedule(const ShutdownSchedule& edited) {
     m_settings.shutdown.secondsLeft = secondsLeft;
 }
 
-void CMainFrame::RunShutdownCountdown() {}
+void CMainFrame::RunShutdownCountdown() {
+    // The power-off may end the session at once, before any window hears of it.
+    ShutdownCountdownDialog countdown(m_platform, [this] { SaveSettings(); });
+    m_platform.RunModalDialog(countdown);
+}
 
 void CMainFrame::OnDateTimeBar() {
     if (m_settings.alwaysShowBar) return;

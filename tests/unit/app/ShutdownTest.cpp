@@ -1,0 +1,104 @@
+#include "app/CommandIds.h"
+#include "app/MainFrameFixture.h"
+#include "res/resource.h"
+
+namespace hv::testing {
+namespace {
+
+// The schedule dialog and the countdown as the main window runs them; the fixture's clock
+// reads 09:59:50.25 local time.
+class ShutdownTest : public MainFrameTest {
+protected:
+    void SetUp() override { StartQuiet(); }
+
+    // Inside the schedule dialog: choose a mode, set its time and activate it.
+    static void Arm(FakeDialogView& view, int mode, int hour, int minute, int second) {
+        const int firstEdit = mode == IDC_AFTER ? IDC_AFTER_HOUR : IDC_AT_HOUR;
+        view.Click(mode);
+        view.Type(firstEdit, std::to_string(hour));
+        view.Type(firstEdit + 1, std::to_string(minute));
+        view.Type(firstEdit + 2, std::to_string(second));
+        view.Click(IDC_ACTIVATE);
+    }
+    std::int64_t NowMs() { return platform.NowMicroseconds() / 1000; }
+    const ShutdownSchedule& Schedule() const { return frame->m_settings.shutdown; }
+};
+
+TEST_F(ShutdownTest, TheDialogOpensOnceFromTheMenuOrACompanion) {
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView&) {
+        frame->OnCommand(kCmdShutDown);
+        frame->OnCopyData(35);
+    };
+    frame->OnCommand(kCmdShutDown);
+    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_SHUTDOWN});
+    EXPECT_TRUE(frame->OnCopyData(35));
+    EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_SHUTDOWN, IDD_SHUTDOWN}));
+}
+
+TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
+    std::int64_t closedAt = 0, countdownAt = 0;
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
+        Arm(view, IDC_AFTER, 0, 0, 0);
+        const std::int64_t armedAt = NowMs();
+        platform.AdvanceMs(5000);
+        EXPECT_FALSE(view.IsOpen());
+        EXPECT_EQ(NowMs() - armedAt, 1000);  // its first tick
+        closedAt = NowMs();
+    };
+    platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView& view) {
+        countdownAt = NowMs();
+        // The main window's ticks go on meanwhile and leave the fallen schedule alone.
+        platform.AdvanceMs(5000);
+        EXPECT_EQ(view.Text(IDC_COUNTDOWN_LABEL), "System will be ShutDown within 16 seconds!");
+        view.PressEscape();
+    };
+    frame->OnCommand(kCmdShutDown);
+    EXPECT_EQ(Schedule().kind, kShutdownAfterDelay);
+    EXPECT_TRUE(Schedule().IsArmed());
+    platform.AdvanceMs(10000);
+    EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_SHUTDOWN, IDD_COUNTDOWN}));
+    EXPECT_GT(countdownAt, closedAt);
+    EXPECT_LE(countdownAt - closedAt, 1000);
+    // Cancelled: the schedule keeps its mode, disarmed, and nothing was requested.
+    EXPECT_EQ(Schedule().kind, kShutdownAfterDelay);
+    EXPECT_TRUE(Schedule().disarmed);
+    EXPECT_EQ(platform.powerOffRequests, 0);
+    EXPECT_TRUE(platform.privilegesEnabled.empty());
+}
+
+TEST_F(ShutdownTest, AnAtTimeFiveSecondsAheadIsHandedOverAndFallsDueOnItsSecond) {
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
+        Arm(view, IDC_AT, 9, 59, 55);
+        const std::int64_t armedAt = NowMs();
+        platform.AdvanceMs(10000);
+        EXPECT_FALSE(view.IsOpen());
+        EXPECT_LE(NowMs() - armedAt, 1000);
+    };
+    CivilTime countdownAt;
+    platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView&) { countdownAt = platform.ToLocalTime(NowMs() / 1000); };
+    frame->OnCommand(kCmdShutDown);
+    platform.AdvanceMs(10000);
+    EXPECT_EQ(FormatCivilTime("%H:%M:%S", countdownAt), "09:59:55");
+}
+
+TEST_F(ShutdownTest, TheSettingsAreWrittenBeforeThePowerOff) {
+    ShutdownSchedule& schedule = frame->m_settings.shutdown;
+    schedule.kind = kShutdownAfterDelay;
+    schedule.afterSecond = 5;
+    schedule.atStartup = true;
+    schedule.disarmed = false;
+    platform.files[kConfigPath].clear();
+    platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView& view) {
+        platform.AdvanceMs(21000);
+        EXPECT_EQ(Config(), "");
+        platform.AdvanceMs(1000);
+        EXPECT_EQ(platform.powerOffRequests, 1);
+        EXPECT_NE(Config().find("[shut]=3\r\n[shcd]=5\r\n"), std::string::npos) << Config();
+        view.PressEscape();
+    };
+    platform.AdvanceMs(1000);
+    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_COUNTDOWN});
+}
+
+} // namespace
+} // namespace hv::testing
