@@ -70,9 +70,14 @@ void CMainFrame::OnBell() { m_settings.bellEnabled = m_settings.bellEnabled == 0
 void CMainFrame::OnShutDown() {
     const ReentryGuard guard(m_shutdownDlgOpen);
     if (!guard.Entered()) return;
+    const bool armedBefore = m_settings.shutdown.IsArmed();
     ShutdownScheduleDialog dialog(m_platform, m_settings.shutdown);
     m_platform.RunModalDialog(dialog);
+    // Meanwhile only the tick changes the schedule here: disarmed now, it fell due and its
+    // countdown was shown. The dialog's copy of it is stale and must not fall due again.
+    const bool fellDueMeanwhile = armedBefore && !m_settings.shutdown.IsArmed();
     TakeBackSchedule(dialog.Schedule());
+    if (fellDueMeanwhile && !dialog.ArmedHere()) m_settings.shutdown.disarmed = true;
 }
 
 void CMainFrame::TakeBackSchedule(const ShutdownSchedule& edited) {

@@ -143,6 +143,7 @@ void ShutdownScheduleDialog::OnActivate(DialogView& view) {
 void ShutdownScheduleDialog::Arm(DialogView& view, ShutdownKind kind) {
     m_schedule.kind = kind;
     m_schedule.disarmed = false;
+    m_armedHere = true;
     ShowEditable(view, false);
     RestartDisplayTimer(view);
 }
@@ -150,6 +151,7 @@ void ShutdownScheduleDialog::Arm(DialogView& view, ShutdownKind kind) {
 void ShutdownScheduleDialog::Disarm(DialogView& view) {
     m_schedule.kind = kShutdownNone;
     m_schedule.disarmed = true;
+    m_armedHere = false;
     ClearModes(view);
     ShowEditable(view, true);
     view.KillTimer(kDisplayTimerId);

@@ -22,6 +22,8 @@ public:
     // The values copied in at opening, or those the controls held when last read: at an
     // activation or deactivation, and at a close through "Close" or Enter.
     const ShutdownSchedule& Schedule() const { return m_schedule; }
+    // Whether the schedule it holds was armed in this run of the dialog, rather than copied in.
+    bool ArmedHere() const { return m_armedHere; }
 
 private:
     void ShowSchedule(DialogView& view);
@@ -40,6 +42,7 @@ private:
 
     Platform& m_platform;
     ShutdownSchedule m_schedule;
+    bool m_armedHere = false;
 };
 
 } // namespace hv

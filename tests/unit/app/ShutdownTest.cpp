@@ -26,6 +26,7 @@ protected:
 
 TEST_F(ShutdownTest, TheDialogOpensOnceFromTheMenuOrACompanion) {
     platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView&) {
+        if (platform.dialogsRun.size() > 1) return;  // opened twice after all: no deeper
         frame->OnCommand(kCmdShutDown);
         frame->OnCopyData(35);
     };
@@ -79,6 +80,33 @@ TEST_F(ShutdownTest, AnAtTimeFiveSecondsAheadIsHandedOverAndFallsDueOnItsSecond)
     frame->OnCommand(kCmdShutDown);
     platform.AdvanceMs(10000);
     EXPECT_EQ(FormatCivilTime("%H:%M:%S", countdownAt), "09:59:55");
+}
+
+TEST_F(ShutdownTest, AScheduleThatFellDueWhileTheDialogWasOpenIsNotArmedAgainByIt) {
+    ShutdownSchedule& schedule = frame->m_settings.shutdown;
+    schedule.kind = kShutdownAfterDelay;
+    schedule.disarmed = false;
+    schedule.secondsLeft = 3;
+    // Both count; the main window's tick comes first, and its countdown is cancelled.
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView&) { platform.AdvanceMs(10000); };
+    frame->OnCommand(kCmdShutDown);
+    platform.AdvanceMs(5000);
+    EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_SHUTDOWN, IDD_COUNTDOWN}));
+    EXPECT_EQ(schedule.kind, kShutdownAfterDelay);
+    EXPECT_TRUE(schedule.disarmed);
+
+    // Armed anew in the dialog after such a countdown, it stays armed.
+    schedule.disarmed = false;
+    schedule.secondsLeft = 1;
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
+        view.Click(IDC_ACTIVATE);
+        platform.AdvanceMs(3000);
+        Arm(view, IDC_AT, 23, 0, 0);
+        view.PressEnter();
+    };
+    frame->OnCommand(kCmdShutDown);
+    EXPECT_EQ(platform.dialogsRun.size(), 4u);
+    EXPECT_TRUE(schedule.IsArmed());
 }
 
 TEST_F(ShutdownTest, TheSettingsAreWrittenBeforeThePowerOff) {
