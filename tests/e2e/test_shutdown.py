@@ -103,11 +103,12 @@ def test_delay_schedule_counts_down_in_a_window_that_is_seen(horvane, driver, wi
     assert program.running()
 
 
-def test_at_schedule_from_a_companion_is_saved_with_auto_arm(horvane, driver, wine):
+def test_at_schedule_from_a_companion_is_saved_with_auto_arm(horvane, driver, wine, tmp_path):
     program = horvane(NO_BAR_CONFIG)
     # The request runs the dialog inside its copy-data message, so a driver in the background
     # sends it: it returns when the dialog closes.
-    request = wine.spawn(driver.exe, "copydata", MAIN_TITLE, str(SHUTDOWN_CODE))
+    answer = tmp_path / "request.out"
+    request = wine.spawn(driver.exe, "copydata", MAIN_TITLE, str(SHUTDOWN_CODE), output=answer)
     wait_open(driver, DIALOG_TITLE)
     hour = (time.localtime().tm_hour + 2) % 24
     arm(driver, AT, hour, 7, 9)
@@ -115,7 +116,7 @@ def test_at_schedule_from_a_companion_is_saved_with_auto_arm(horvane, driver, wi
     assert poll(lambda: shown(driver, AUTO_ARM).checked, 3)
     driver.facts("click-control", DIALOG_TITLE, CLOSE)
     wait_closed(driver, DIALOG_TITLE)
-    assert request.wait(timeout=10) == 0
+    assert request.wait(timeout=10) == 0 and "result=1" in answer.read_text()
 
     driver.facts("close", MAIN_TITLE)
     assert program.wait_exit() == 0
