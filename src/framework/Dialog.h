@@ -16,6 +16,19 @@ public:
     // The resource id of the dialog's template.
     virtual int TemplateId() const = 0;
 
+    // An alarm must be seen: it opens topmost, centred on the work area of the monitor that
+    // holds the cursor. Other dialogs open where their template puts them.
+    virtual bool IsAlarm() const { return false; }
+    // Whether the keyboard's close (Alt+F4) is ignored; Esc still arrives as Cancel.
+    virtual bool IgnoresKeyboardClose() const { return false; }
+    // A control that covers the whole client area and follows its size; 0 for none.
+    virtual int ClientFillingControl() const { return 0; }
+    // Whether the window is sized so that its client area holds that control's smallest whole
+    // view (a month calendar: one whole month) instead of keeping the template's size.
+    virtual bool SizesWindowToControl() const { return false; }
+    // Static controls shown as hyperlinks, bound to their windows before OnInit.
+    virtual std::vector<LinkControl*> Links() { return {}; }
+
     // The window and its controls exist; nothing is shown yet.
     virtual void OnInit(DialogView& /*view*/) {}
     // A control's command (a click, ...), or OK (Enter) or Cancel (Esc, close box). Returns
@@ -28,15 +41,6 @@ public:
     virtual void OnTimer(DialogView& /*view*/, int /*timerId*/) {}
     // The window is going; its timers are stopped afterwards by the runner.
     virtual void OnDestroy(DialogView& /*view*/) {}
-
-    // --- what the runner does for some dialogs only; nothing by default --------------------
-    // A control that covers the whole client area and follows its size; 0 for none.
-    virtual int ClientFillingControl() const { return 0; }
-    // Whether the window is sized so that its client area holds that control's smallest whole
-    // view (a month calendar: one whole month) instead of keeping the template's size.
-    virtual bool SizesWindowToControl() const { return false; }
-    // Static controls shown as hyperlinks, bound to their windows before OnInit.
-    virtual std::vector<LinkControl*> Links() { return {}; }
 };
 
 } // namespace hv

@@ -8,13 +8,14 @@ from __future__ import annotations
 
 import re
 
-from conftest import MAIN_TITLE, poll
+from conftest import MAIN_TITLE, Sent, poll
 from dialogs import (controls, list_rows, post_command, rect_of, wait_closed, wait_open, window,
                      window_picture)
 from test_sync_protocol import CONFIG, SERVER, TIMEOUT_WAIT
 
 CMD_VIEW_LOG = 32779
-CMD_CALENDAR = 32776
+CODE_CALENDAR = 34
+CODE_VIEW_LOG = 37
 LOGVIEW_TITLE = "LogView"
 CALENDAR_TITLE = "Calendar"
 LIST_ID = 1
@@ -43,6 +44,10 @@ def run_sync(companion, timeout: float = TIMEOUT_WAIT) -> None:
     """One run started by a sync companion, waited for until its result is sent."""
     with companion("sync", (300, CODE_START_SYNC)) as sync:
         assert poll(lambda: CODE_SYNC_RESULT in sync.received_codes, timeout), sync.records()
+
+
+def sent(companion) -> list[Sent]:
+    return [record for record in companion.records() if isinstance(record, Sent)]
 
 
 def assert_rows(rows, expected) -> None:
@@ -93,21 +98,29 @@ def test_log_view_shows_the_runs_and_follows_new_ones(horvane, driver, companion
     wait_closed(driver, LOGVIEW_TITLE)
 
 
-def test_calendar_window_is_just_big_enough_for_one_whole_month(horvane, driver, wine):
+def test_companion_codes_open_the_calendar_sized_to_one_month_and_the_empty_log(horvane, driver, companion, wine):
     program = horvane(b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n")
-    post_command(driver, CMD_CALENDAR)
-    wait_open(driver, CALENDAR_TITLE)
-    month = driver.facts("monthcal", CALENDAR_TITLE, CALENDAR_ID)
-    need_width, need_height = map(int, month["minimum"].split(","))
-    need_width = max(need_width, int(month["today"]))
-    client_width, client_height = map(int, window(driver, CALENDAR_TITLE)["client"].split(","))
-    assert (client_width, client_height) == (need_width, need_height), month
-    assert month["client"] == f"{client_width},{client_height}", "the calendar fills the window"
-    left, top, right, bottom = rect_of(window(driver, CALENDAR_TITLE)["rect"])
-    w_left, w_top, w_right, w_bottom = rect_of(window(driver, CALENDAR_TITLE)["workarea"])
-    assert w_left <= left and right <= w_right and w_top <= top and bottom <= w_bottom
-    window_picture(wine, driver, CALENDAR_TITLE, "calendar.png")
+    with companion("VistrelShow", (300, CODE_CALENDAR), (300, CODE_VIEW_LOG)) as sender:
+        wait_open(driver, CALENDAR_TITLE)
+        month = driver.facts("monthcal", CALENDAR_TITLE, CALENDAR_ID)
+        need_width, need_height = map(int, month["minimum"].split(","))
+        need_width = max(need_width, int(month["today"]))
+        client = window(driver, CALENDAR_TITLE)["client"]
+        assert client == f"{need_width},{need_height}", month
+        assert month["client"] == client, "the calendar fills the window"
+        left, top, right, bottom = rect_of(window(driver, CALENDAR_TITLE)["rect"])
+        w_left, w_top, w_right, w_bottom = rect_of(window(driver, CALENDAR_TITLE)["workarea"])
+        assert w_left <= left and right <= w_right and w_top <= top and bottom <= w_bottom
+        window_picture(wine, driver, CALENDAR_TITLE, "calendar.png")
+        assert not sent(sender), "the sender waits until the dialog closes"
+        driver.facts("keys", CALENDAR_TITLE, "escape")
+        wait_closed(driver, CALENDAR_TITLE)
 
-    driver.facts("keys", CALENDAR_TITLE, "escape")
-    wait_closed(driver, CALENDAR_TITLE)
+        wait_open(driver, LOGVIEW_TITLE)
+        shown = driver.facts("listview", LOGVIEW_TITLE, LIST_ID)
+        assert (shown["columns"], shown["rows"]) == ("2", "0")
+        driver.facts("keys", LOGVIEW_TITLE, "escape")
+        wait_closed(driver, LOGVIEW_TITLE)
+        assert poll(lambda: len(sent(sender)) == 2, REFRESH_TIMEOUT), sender.records()
+    assert [record.result for record in sent(sender)] == [1, 1]
     assert program.running()

@@ -9,13 +9,15 @@ import re
 import shutil
 
 from conftest import Sent, poll, require_executable
-from dialogs import wait_closed, wait_open
 
 SERVER = "127.0.0.1"
 # Automatic runs on (so the default server is chosen at start-up), but 75 minutes away.
 CONFIG = (b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
           b"[list]=Local reference, Loopback, Here(" + SERVER.encode() + b")?0\r\n")
 TIMEOUT_WAIT = 13.0  # the program gives a reply 10 s, then the result reaches the companion
+# Codes whose command opens a modal dialog: the sender waits until it closes, so each is
+# tested with its dialog (35: test_shutdown.py; 34 and 37: test_logview.py).
+DIALOG_CODES = {34, 35, 37}
 
 STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
 SENT_TEXT = re.compile(STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n")
@@ -24,8 +26,6 @@ RESULT_TEXT = re.compile(STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?
 TIMEOUT_TEXT = re.compile(STAMP + r"\r\nTime Server doesn't send response data back!\r\n")
 STOP_TEXT = re.compile(STAMP + r"Stop Sycn Process\.\r\n")
 RUNNING_TEXT = b"Synch is running,please retry later.\r\n"
-# Command codes whose command opens a modal dialog, with its title, in the order sent.
-DIALOG_CODES = {34: "Calendar", 37: "LogView"}
 
 
 def texts(companion, code):
@@ -74,21 +74,13 @@ def test_stop_ends_a_run_without_a_time_out(horvane, companion, sntp_server):
     assert bar.received_codes == [1], "the bar keeps its last status"
 
 
-def test_command_codes_reach_their_commands(horvane, driver, companion, program_dir):
+def test_command_codes_reach_their_commands(horvane, driver, program_dir):
     stand_in = require_executable("CompanionStandIn.exe")
     for name in ("Quorel.exe", "Globrin.exe"):
         shutil.copy2(stand_in, program_dir / name)
     horvane(CONFIG)
-    for code in sorted(set(range(31, 38)) - DIALOG_CODES.keys()):
+    for code in sorted(set(range(31, 38)) - DIALOG_CODES):
         assert driver.facts("copydata", "panel", code)["result"] == "1", code
-    # A command that opens a modal dialog holds its sender until the dialog is closed.
-    with companion("VistrelShow", *((300, code) for code in DIALOG_CODES)) as sender:
-        for title in DIALOG_CODES.values():
-            wait_open(driver, title)
-            driver.facts("keys", title, "escape")
-            wait_closed(driver, title)
-        assert poll(lambda: len([r for r in sender.records() if isinstance(r, Sent)]) == len(DIALOG_CODES), 5)
-    assert [r.result for r in sender.records() if isinstance(r, Sent)] == [1] * len(DIALOG_CODES)
     started = {name: (program_dir / f"{name}.started") for name in ("Quorel.exe", "Globrin.exe")}
     assert poll(lambda: all(p.exists() for p in started.values()), 10)
     assert started["Quorel.exe"].read_text().split()[-1] == "QuorelShow"
