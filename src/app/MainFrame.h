@@ -106,7 +106,7 @@ private:
 
     Platform& m_platform;
     ChimeClock m_chimeClock;
-    std::optional<LocalSeconds> m_lastTickLocal;
+    std::optional<std::int64_t> m_lastTickUtc;
 };
 
 } // namespace hv

@@ -13,11 +13,11 @@ void CMainFrame::OnTimer(int timerId) {
 }
 
 void CMainFrame::OnTick() {
-    const CivilTime now = LocalNow();
-    const LocalSeconds nowSeconds = UnixSecondsFromCivil(now);
+    const std::int64_t utcNow = SplitUnixMicros(m_platform.NowMicroseconds()).seconds;
+    const CivilTime now = m_platform.ToLocalTime(utcNow);
     // The first tick has no predecessor: take it that the second before was seen.
-    const TickSpan tick{m_lastTickLocal.value_or(nowSeconds - 1), nowSeconds};
-    m_lastTickLocal = nowSeconds;
+    const TickSpan tick{UnixSecondsFromCivil(now), utcNow, utcNow - m_lastTickUtc.value_or(utcNow - 1)};
+    m_lastTickUtc = utcNow;
 
     if (m_settings.shutdown.CountDownOnTick(tick)) RunShutdownCountdown();
 

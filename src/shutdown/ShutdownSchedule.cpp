@@ -48,12 +48,13 @@ bool ShutdownSchedule::CountDownOnTick(const TickSpan& tick) {
     if (!IsArmed()) return false;
     if (kind == kShutdownAtTime) {
         const LocalSeconds target = (atHour * 60 + atMinute) * 60 + atSecond;
-        const auto untilTarget = static_cast<std::int32_t>(target - SecondOfDay(tick.now));
-        // A tick can come late; the set second counts as reached when it passed between the
-        // previous tick and this one, not too long ago.
-        const bool passedUnseen = untilTarget < 0 && untilTarget >= -kLateTickGraceSeconds &&
-                                  tick.now + untilTarget > tick.previous;
-        secondsLeft = passedUnseen ? 0 : (untilTarget < 0 ? untilTarget + kSecondsPerDay : untilTarget);
+        // How long ago the clock last showed the set time, modulo a day, so that a target
+        // late in the evening is still "just passed" on a tick after midnight.
+        const LocalSeconds passedAgo = SecondOfDay(SecondOfDay(tick.now) - target);
+        // A tick can come late; the set second counts as reached when it passed between
+        // the previous tick and this one, not too long ago.
+        const bool passedUnseen = passedAgo <= kLateTickGraceSeconds && tick.ReachedOnThisTick(passedAgo);
+        secondsLeft = passedAgo == 0 || passedUnseen ? 0 : static_cast<std::int32_t>(kSecondsPerDay - passedAgo);
     }
     if (secondsLeft > 0) {
         --secondsLeft;

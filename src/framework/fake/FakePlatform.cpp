@@ -234,7 +234,8 @@ bool FakePlatform::AddTrayIcon(std::string_view tip) {
 }
 
 CivilTime FakePlatform::ToLocalTime(std::int64_t unixSeconds) {
-    return CivilFromUnixSeconds(unixSeconds + localOffsetSeconds);
+    const bool summer = daylightSaving && unixSeconds >= daylightSaving->startUtc && unixSeconds < daylightSaving->endUtc;
+    return CivilFromUnixSeconds(unixSeconds + localOffsetSeconds + (summer ? daylightSaving->shiftSeconds : 0));
 }
 
 bool FakePlatform::SetSystemTimeUtc(const CivilTime& utc) {
@@ -282,9 +283,10 @@ bool FakePlatform::DeleteRegistryValue(const RegistryPlace& place) {
 }
 
 bool FakePlatform::PlaySoundFile(std::string_view path) {
-    if (m_nowMicros < soundBusyUntilMicros) return false;
+    // A sound plays in passing time, which setting the clock does not change.
+    if (m_elapsedMicros < soundBusyUntilMicros) return false;
     soundsPlayed.emplace_back(path);
-    soundBusyUntilMicros = m_nowMicros + soundLengthMicros;
+    soundBusyUntilMicros = m_elapsedMicros + soundLengthMicros;
     return true;
 }
 

@@ -61,7 +61,16 @@ public:
     std::string trayTip;
     std::vector<std::vector<MenuItem>> menusShown;
 
+    // The local zone: a fixed offset from UTC, and optionally daylight saving time, when
+    // the clock is `shiftSeconds` further ahead from `startUtc` up to `endUtc` (seconds
+    // since 1970, UTC), as a zone's rule makes it for one year.
+    struct DaylightSaving {
+        std::int64_t startUtc;
+        std::int64_t endUtc;
+        int shiftSeconds = 3600;
+    };
     int localOffsetSeconds = 0;
+    std::optional<DaylightSaving> daylightSaving;
     std::vector<CivilTime> systemTimeSets;
     bool refuseSystemTime = false;
 
