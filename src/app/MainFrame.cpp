@@ -13,6 +13,9 @@ constexpr const char* kTrayTipOnAdd = "Horvane";
 constexpr const char* kTraceTrayIconNotAdded = "Horvane: the notification-area icon could not be added";
 constexpr const char* kTraceTimerNotSet = "Horvane: a timer could not be started, id ";
 constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
+constexpr const char* kTraceSettingsUnreadable =
+    "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is";
+constexpr const char* kTraceSettingsKept = "Horvane: config.txt is not written, it could not be read at start";
 
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('\\');
@@ -35,9 +38,20 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::Create() { return m_platform.CreateMainWindow(*this); }
 
-bool CMainFrame::LoadSettings() { return LoadSettingsFile(m_platform, m_programDir, m_settings); }
+bool CMainFrame::LoadSettings() {
+    const SettingsFileState state = LoadSettingsFile(m_platform, m_programDir, m_settings);
+    // A file that exists but could not be read (held by another program, access denied)
+    // holds the user's settings: writing the defaults over it at the end would lose them.
+    m_settingsFileUnreadable = state == SettingsFileState::Unreadable;
+    if (m_settingsFileUnreadable) m_platform.Trace(kTraceSettingsUnreadable);
+    return state == SettingsFileState::Read;
+}
 
 bool CMainFrame::SaveSettings() {
+    if (m_settingsFileUnreadable) {
+        m_platform.Trace(kTraceSettingsKept);
+        return false;
+    }
     const bool saved = SaveSettingsFile(m_platform, m_programDir, m_settings);
     if (!saved) m_platform.Trace(kTraceSettingsNotSaved);
     return saved;

@@ -107,6 +107,7 @@ private:
     Platform& m_platform;
     ChimeClock m_chimeClock;
     std::optional<std::int64_t> m_lastTickUtc;
+    bool m_settingsFileUnreadable = false;  // then it is never written over
 };
 
 } // namespace hv

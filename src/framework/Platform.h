@@ -23,9 +23,18 @@ class Dialog;
 using WindowId = std::uintptr_t;
 
 struct FileRead {
-    enum class Status { Ok, Missing, OpenFailed, TooLarge };
+    enum class Status { Ok, Missing, OpenFailed };
     Status status = Status::OpenFailed;
-    std::string bytes;
+    std::string text;  // UTF-8
+};
+
+// How an atomic replacement of a file ended.
+enum class FileReplace {
+    Replaced,
+    // The folder refuses a new file, or the old file may not be moved away; the file
+    // itself may still be writable where it stands.
+    NotAllowed,
+    Failed,
 };
 
 // Everything the program asks of the operating system, one method per intent. The Win32
@@ -49,11 +58,20 @@ public:
     virtual void Trace(std::string_view text) = 0;
 
     // --- files -----------------------------------------------------------------------
-    virtual FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) = 0;
+    // A file another process holds is waited for briefly before any of these gives up.
+    //
+    // The first maxBytes bytes of a text file, as UTF-8; a longer file is cut after the
+    // last line end within them. A file that is not valid UTF-8 was written in the
+    // system's ANSI code page and is converted.
+    virtual FileRead ReadTextFileHead(const std::string& path, std::size_t maxBytes) = 0;
     // Creates an empty file when none exists; never truncates an existing one.
     virtual bool CreateFileIfMissing(const std::string& path) = 0;
-    // Writes beside the target and then replaces it, so a failure leaves the old file whole.
-    virtual bool ReplaceFileContents(const std::string& path, std::string_view contents) = 0;
+    // Writes a new file beside the target and puts it in the target's place in one step,
+    // keeping the target's attributes and permissions. Whatever happens, the old file stays
+    // whole and nothing is left beside it.
+    virtual FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) = 0;
+    // Overwrites an existing file where it stands; false when it is missing or not writable.
+    virtual bool RewriteFileInPlace(const std::string& path, std::string_view contents) = 0;
 
     // --- the hidden main window --------------------------------------------------------
     virtual bool CreateMainWindow(WindowEvents& events) = 0;

@@ -44,8 +44,10 @@ public:
     std::vector<std::string> traces;
     std::string moduleFileName = "C:\\Horvane\\Horvane.exe";
     std::map<std::string, std::string> files;
+    // Files that exist but cannot be opened: held by another program, or access denied.
     std::set<std::string> unopenableFiles;
-    bool failFileReplace = false;
+    // Folders (with their trailing backslash) where no new file may be made.
+    std::set<std::string> foldersRefusingNewFiles;
 
     std::string mainWindowTitle;
     bool mainWindowExists = false;
@@ -135,9 +137,10 @@ public:
     std::string ModuleFileName() override { return moduleFileName; }
     void Trace(std::string_view text) override { traces.emplace_back(text); }
 
-    FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    FileRead ReadTextFileHead(const std::string& path, std::size_t maxBytes) override;
     bool CreateFileIfMissing(const std::string& path) override;
-    bool ReplaceFileContents(const std::string& path, std::string_view contents) override;
+    FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) override;
+    bool RewriteFileInPlace(const std::string& path, std::string_view contents) override;
 
     bool CreateMainWindow(WindowEvents& events) override;
     WindowId MainWindow() override { return mainWindowExists ? kMainWindowId : 0; }
@@ -185,6 +188,7 @@ public:
 
 private:
     class FakeSocket;
+    bool FolderRefusesNewFiles(const std::string& path) const;
     friend class FakeSocket;
     struct SocketSlot {
         UdpSocketEvents* events;

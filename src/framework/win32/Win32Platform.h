@@ -22,9 +22,10 @@ public:
     std::string ModuleFileName() override;
     void Trace(std::string_view text) override;
 
-    FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    FileRead ReadTextFileHead(const std::string& path, std::size_t maxBytes) override;
     bool CreateFileIfMissing(const std::string& path) override;
-    bool ReplaceFileContents(const std::string& path, std::string_view contents) override;
+    FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) override;
+    bool RewriteFileInPlace(const std::string& path, std::string_view contents) override;
 
     bool CreateMainWindow(WindowEvents& events) override;
     WindowId MainWindow() override;
