@@ -12,6 +12,9 @@ namespace {
 constexpr const char* kTrayTipOnAdd = "Horvane";
 constexpr const char* kTraceTrayIconNotAdded = "Horvane: the notification-area icon could not be added";
 constexpr const char* kTraceTimerNotSet = "Horvane: a timer could not be started, id ";
+constexpr const char* kTextCannotStart = "Cannot start ";
+constexpr const char* kTextFileMissing = "\r\nThe file does not exist.";
+constexpr const char* kTextWindowsError = "\r\nWindows reports error ";
 constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
 constexpr const char* kTraceSettingsUnreadable =
     "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is";
@@ -102,10 +105,23 @@ void CMainFrame::StartTimer(int timerId, unsigned periodMs) {
 
 void CMainFrame::StartAutoSyncTimer() { StartTimer(IDT_AUTOSYNC, AutoSyncPeriodMs(m_settings.autoSyncStep)); }
 
-void CMainFrame::StartCompanion(const char* commandLine) { m_platform.RunCommandLine(m_programDir + commandLine); }
+void CMainFrame::StartCompanion(const CompanionProgram& companion) {
+    StartProgram(m_programDir + companion.file, companion.argument);
+}
+
+void CMainFrame::StartProgram(const std::string& program, std::string_view arguments) {
+    const ProgramStart start = m_platform.StartProgram(program, arguments);
+    switch (start.status) {
+    case ProgramStart::Status::Started: break;
+    case ProgramStart::Status::Missing: m_platform.ShowMessageBox(kTextCannotStart + program + kTextFileMissing); break;
+    case ProgramStart::Status::Failed:
+        m_platform.ShowMessageBox(kTextCannotStart + program + kTextWindowsError + std::to_string(start.error) + ".");
+        break;
+    }
+}
 
 void CMainFrame::ShowDateTimeBar() {
-    StartCompanion(kBarCommandLine);
+    StartCompanion(kBarProgram);
     NotifyStatus();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/CompanionProtocol.h"
 #include "framework/LocalTime.h"
 #include "framework/Platform.h"
 #include "log/ActivityLog.h"
@@ -94,7 +95,9 @@ private:
     void RunShutdownCountdown();
     void StartTimer(int timerId, unsigned periodMs);
     void StartAutoSyncTimer();
-    void StartCompanion(const char* commandLine);
+    void StartCompanion(const CompanionProgram& companion);
+    // Starts a program; one that is missing or will not start is named in a message.
+    void StartProgram(const std::string& program, std::string_view arguments);
     void ShowDateTimeBar();
     void AddTrayIcon();
     void SendToSyncWindow(std::uintptr_t code, std::string_view text);

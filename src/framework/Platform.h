@@ -28,6 +28,13 @@ struct FileRead {
     std::string text;  // UTF-8
 };
 
+// How starting a program ended.
+struct ProgramStart {
+    enum class Status { Started, Missing, Failed };
+    Status status = Status::Failed;
+    std::uint32_t error = 0;  // the system's error number when it did not start
+};
+
 // How an atomic replacement of a file ended.
 enum class FileReplace {
     Replaced,
@@ -95,8 +102,9 @@ public:
     virtual void ShowMessageBox(std::string_view text) = 0;
 
     // --- processes and shell -----------------------------------------------------------
-    // Starts a command line shown normally; the result is of no interest to the program.
-    virtual void RunCommandLine(std::string_view commandLine) = 0;
+    // Starts a program shown normally, its path quoted in the command line
+    // (QuotedCommandLine). A bare file name is looked for where the system looks for programs.
+    virtual ProgramStart StartProgram(std::string_view program, std::string_view arguments) = 0;
     virtual void ShellOpen(std::string_view path) = 0;
 
     // --- notification area -----------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "framework/fake/FakePlatform.h"
 
+#include "framework/CommandLine.h"
+
 #include <algorithm>
 #include <charconv>
 #include <optional>
@@ -237,6 +239,13 @@ void FakePlatform::SendCopyData(WindowId to, std::uintptr_t code, std::string_vi
 
 void FakePlatform::SendCommand(WindowId to, int commandId) {
     if (to == kMainWindowId && m_events != nullptr) m_events->OnCommand(commandId);
+}
+
+ProgramStart FakePlatform::StartProgram(std::string_view program, std::string_view arguments) {
+    constexpr std::uint32_t kErrorFileNotFound = 2;
+    if (missingPrograms.count(std::string(program)) != 0) return {ProgramStart::Status::Missing, kErrorFileNotFound};
+    commandLines.push_back(QuotedCommandLine(program, arguments));
+    return {ProgramStart::Status::Started, 0};
 }
 
 bool FakePlatform::AddTrayIcon(std::string_view tip) {

@@ -54,7 +54,8 @@ public:
     std::map<int, TimerState> timers;
     std::set<int> refusedTimers;
     std::vector<std::string> messageBoxes;
-    std::vector<std::string> commandLines;
+    std::vector<std::string> commandLines;  // of the programs started
+    std::set<std::string> missingPrograms;
     std::vector<std::string> shellOpened;
 
     bool trayIconPresent = false;
@@ -156,7 +157,7 @@ public:
     void SendCommand(WindowId to, int commandId) override;
     void ShowMessageBox(std::string_view text) override { messageBoxes.emplace_back(text); }
 
-    void RunCommandLine(std::string_view commandLine) override { commandLines.emplace_back(commandLine); }
+    ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;
     void ShellOpen(std::string_view path) override { shellOpened.emplace_back(path); }
 
     bool AddTrayIcon(std::string_view tip) override;

@@ -1,5 +1,6 @@
 #include "framework/win32/Win32Platform.h"
 
+#include "framework/CommandLine.h"
 #include "framework/win32/Utf16.h"
 #include "framework/win32/Win32DialogRunner.h"
 #include "framework/win32/Win32UdpSocket.h"
@@ -141,9 +142,24 @@ void Win32Platform::ShowMessageBox(std::string_view text) {
     MessageBoxA(m_mainWindow, message.c_str(), kMessageBoxCaption, MB_OK);
 }
 
-void Win32Platform::RunCommandLine(std::string_view commandLine) {
-    const std::string line(commandLine);
-    WinExec(line.c_str(), SW_SHOWNORMAL);
+ProgramStart Win32Platform::StartProgram(std::string_view program, std::string_view arguments) {
+    std::wstring commandLine = Widen(QuotedCommandLine(program, arguments));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    // No application name: the system takes the program from the quoted first token and
+    // looks for a bare file name along its search path, as for rundll32.exe.
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        const DWORD error = GetLastError();
+        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return {missing ? ProgramStart::Status::Missing : ProgramStart::Status::Failed, error};
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return {ProgramStart::Status::Started, 0};
 }
 
 void Win32Platform::ShellOpen(std::string_view path) {

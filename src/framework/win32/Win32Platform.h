@@ -41,7 +41,7 @@ public:
     void SendCommand(WindowId to, int commandId) override;
     void ShowMessageBox(std::string_view text) override;
 
-    void RunCommandLine(std::string_view commandLine) override;
+    ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;
     void ShellOpen(std::string_view path) override;
 
     bool AddTrayIcon(std::string_view tip) override;

@@ -54,7 +54,7 @@ TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     EXPECT_EQ(platform.timers.at(IDT_TICK).periodMs, 1000u);
     EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 1800000u);
     EXPECT_EQ(frame->m_sntp.ServerAddress(), "127.0.0.1");
-    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"C:\\Horvane\\Vistrel.exe VistrelShow"});
+    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     // No run at start-up: the first comes one full period later.
     platform.AdvanceMs(1799000);
     EXPECT_TRUE(platform.sent.empty());
