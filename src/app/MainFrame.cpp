@@ -15,6 +15,9 @@ constexpr const char* kTraceTimerNotSet = "Horvane: a timer could not be started
 constexpr const char* kTextCannotStart = "Cannot start ";
 constexpr const char* kTextFileMissing = "\r\nThe file does not exist.";
 constexpr const char* kTextWindowsError = "\r\nWindows reports error ";
+constexpr const char* kTraceNotTakenBefore = "Horvane: the window \"";
+constexpr const char* kTraceNotTakenCode = "\" did not take copy-data code ";
+constexpr const char* kTraceNotTakenAfter = " in time";
 constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
 constexpr const char* kTraceSettingsUnreadable =
     "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is";
@@ -84,8 +87,8 @@ void CMainFrame::OnStartup() {
 
 void CMainFrame::OnClose() {
     m_platform.DeleteTrayIcon();
-    if (WindowId bar = m_platform.FindWindowByTitle(kBarWindowTitle)) m_platform.SendCopyData(bar, kCodeQuit, {});
-    if (WindowId sync = m_platform.FindWindowByTitle(kSyncWindowTitle)) m_platform.SendCopyData(sync, kCodeQuit, {});
+    SendToWindowTitled(kBarWindowTitle, kCodeQuit);
+    SendToWindowTitled(kSyncWindowTitle, kCodeQuit);
     m_platform.DestroyMainWindow();
 }
 
@@ -126,11 +129,25 @@ void CMainFrame::ShowDateTimeBar() {
 }
 
 void CMainFrame::AddTrayIcon() {
-    if (!m_platform.AddTrayIcon(kTrayTipOnAdd)) m_platform.Trace(kTraceTrayIconNotAdded);
+    if (m_platform.AddTrayIcon(kTrayTipOnAdd)) {
+        m_platform.KillTimer(IDT_TRAY_RETRY);
+        return;
+    }
+    // The icon is the only way to reach the program, and a shell that is still starting
+    // (just after log-on) refuses it: try again until it is taken.
+    m_platform.Trace(kTraceTrayIconNotAdded);
+    StartTimer(IDT_TRAY_RETRY, kTrayRetryMs);
 }
 
-void CMainFrame::SendToSyncWindow(std::uintptr_t code, std::string_view text) {
-    if (WindowId sync = m_platform.FindWindowByTitle(kSyncWindowTitle)) m_platform.SendCopyData(sync, code, text);
+void CMainFrame::SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text) {
+    if (!m_platform.SendCopyData(window, code, text)) {
+        m_platform.Trace(std::string(kTraceNotTakenBefore) + std::string(title) + kTraceNotTakenCode +
+                         std::to_string(code) + kTraceNotTakenAfter);
+    }
+}
+
+void CMainFrame::SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text) {
+    if (WindowId window = m_platform.FindWindowByTitle(title)) SendToWindow(window, title, code, text);
 }
 
 } // namespace hv

@@ -100,7 +100,10 @@ private:
     void StartProgram(const std::string& program, std::string_view arguments);
     void ShowDateTimeBar();
     void AddTrayIcon();
-    void SendToSyncWindow(std::uintptr_t code, std::string_view text);
+    // Copy-data to another program's window; a send it did not take in time is traced.
+    void SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text = {});
+    void SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text = {});
+    void SendToSyncWindow(std::uintptr_t code, std::string_view text) { SendToWindowTitled(kSyncWindowTitle, code, text); }
     // A log entry naming the current server: the stamp, then text around its address.
     void LogServerEntry(ActivityLog::Kind kind, const CivilTime& at, std::string_view beforeAddress,
                         std::string_view afterAddress);

@@ -87,7 +87,7 @@ void CMainFrame::OnDateTimeBar() {
     if (m_settings.alwaysShowBar) return;
     if (m_settings.barVisible) {
         m_settings.barVisible = false;
-        if (WindowId bar = m_platform.FindWindowByTitle(kBarWindowTitle)) m_platform.SendCopyData(bar, kCodeQuit, {});
+        SendToWindowTitled(kBarWindowTitle, kCodeQuit);
     } else {
         m_settings.barVisible = true;
         ShowDateTimeBar();

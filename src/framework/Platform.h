@@ -95,10 +95,14 @@ public:
 
     // --- other windows ---------------------------------------------------------------
     virtual WindowId FindWindowByTitle(std::string_view title) = 0;
-    // Synchronous WM_COPYDATA without naming a sender; text without terminating zero.
-    virtual void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) = 0;
-    // Synchronous WM_COMMAND; returns once the command has been handled.
-    virtual void SendCommand(WindowId to, int commandId) = 0;
+    // Sending waits for the receiver, but a few seconds at most, so that a hung window
+    // (found only by its title, it may not even be ours) cannot stop the program. Both
+    // report false when the window did not take the message in that time.
+    //
+    // WM_COPYDATA without naming a sender; text without terminating zero.
+    virtual bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) = 0;
+    // WM_COMMAND; returns once the command has been handled.
+    virtual bool SendCommand(WindowId to, int commandId) = 0;
     virtual void ShowMessageBox(std::string_view text) = 0;
 
     // --- processes and shell -----------------------------------------------------------

@@ -54,7 +54,7 @@ private:
 
 WindowId FakePlatform::AddWindow(const std::string& title) {
     const WindowId id = m_nextWindowId++;
-    m_windows[id] = FakeWindow{title, {}};
+    m_windows[id] = FakeWindow{title, {}, false};
     return id;
 }
 
@@ -229,16 +229,21 @@ WindowId FakePlatform::FindWindowByTitle(std::string_view title) {
     return 0;
 }
 
-void FakePlatform::SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) {
+bool FakePlatform::SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) {
     if (to == kMainWindowId && m_events != nullptr) {
         m_events->OnCopyData(code);
-        return;
+        return true;
     }
-    if (FakeWindow* w = Window(to)) w->received.push_back({code, std::string(text)});
+    FakeWindow* w = Window(to);
+    if (w == nullptr || w->hung) return false;
+    w->received.push_back({code, std::string(text)});
+    return true;
 }
 
-void FakePlatform::SendCommand(WindowId to, int commandId) {
-    if (to == kMainWindowId && m_events != nullptr) m_events->OnCommand(commandId);
+bool FakePlatform::SendCommand(WindowId to, int commandId) {
+    if (to != kMainWindowId || m_events == nullptr) return false;
+    m_events->OnCommand(commandId);
+    return true;
 }
 
 ProgramStart FakePlatform::StartProgram(std::string_view program, std::string_view arguments) {

@@ -26,6 +26,7 @@ public:
     struct FakeWindow {
         std::string title;
         std::vector<CopyDataRecord> received;
+        bool hung = false;  // takes no message
     };
     struct SentDatagram {
         int socketId;
@@ -153,8 +154,8 @@ public:
     int RunModalDialog(Dialog& dialog) override;
 
     WindowId FindWindowByTitle(std::string_view title) override;
-    void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
-    void SendCommand(WindowId to, int commandId) override;
+    bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
+    bool SendCommand(WindowId to, int commandId) override;
     void ShowMessageBox(std::string_view text) override { messageBoxes.emplace_back(text); }
 
     ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;

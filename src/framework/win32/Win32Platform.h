@@ -37,8 +37,8 @@ public:
     int RunModalDialog(Dialog& dialog) override;
 
     WindowId FindWindowByTitle(std::string_view title) override;
-    void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
-    void SendCommand(WindowId to, int commandId) override;
+    bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
+    bool SendCommand(WindowId to, int commandId) override;
     void ShowMessageBox(std::string_view text) override;
 
     ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;
@@ -74,7 +74,7 @@ private:
     LRESULT HandleMainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool RegisterMainWindowClass();
     void HideFromTaskbar();
-    NOTIFYICONDATAA TrayIconRecord(UINT flags, std::string_view tip) const;
+    NOTIFYICONDATAW TrayIconRecord(UINT flags, std::string_view tip) const;
 
     HINSTANCE m_instance;
     HWND m_mainWindow = nullptr;

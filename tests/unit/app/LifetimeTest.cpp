@@ -150,11 +150,17 @@ TEST_F(MainFrameTest, AFolderThatRefusesNewFilesGetsTheFileRewrittenInPlace) {
     EXPECT_EQ(platform.traces.back(), "Horvane: config.txt could not be written");
 }
 
-TEST_F(MainFrameTest, ShellRestartAddsTheIconAgain) {
-    platform.trayIconRefusals = 1;
+TEST_F(MainFrameTest, TheTrayIconIsAddedAgainUntilTheShellTakesIt) {
+    platform.trayIconRefusals = 3;
     StartQuiet();
+    platform.AdvanceMs(4000);
     EXPECT_FALSE(platform.trayIconPresent);
-    EXPECT_EQ(platform.traces, std::vector<std::string>{"Horvane: the notification-area icon could not be added"});
+    platform.AdvanceMs(2000);
+    EXPECT_TRUE(platform.trayIconPresent);
+    EXPECT_FALSE(platform.TimerRunning(IDT_TRAY_RETRY));
+    EXPECT_EQ(platform.traces, std::vector<std::string>(3, "Horvane: the notification-area icon could not be added"));
+    // A restarted shell has forgotten it.
+    platform.trayIconPresent = false;
     frame->OnTaskbarCreated();
     EXPECT_TRUE(platform.trayIconPresent);
 }

@@ -67,6 +67,18 @@ TEST_F(SyncRunTest, CompanionStartedRunCompletesOnTheNextTick) {
     EXPECT_EQ(frame->m_sntp.Offset(), 0.0);
 }
 
+TEST_F(SyncRunTest, AHungBarIsTracedAndTheRunGoesOn) {
+    bar->hung = true;
+    frame->OnCopyData(kCodeStartSync);
+    AnswerAfter(20, 0.5);
+    platform.AdvanceMs(1000);
+    ASSERT_EQ(sync->received.size(), 2u);
+    EXPECT_EQ(sync->received[1].code, kCodeSyncResult);
+    EXPECT_EQ(platform.traces, (std::vector<std::string>{
+                                   "Horvane: the window \"VistrelShow\" did not take copy-data code 1 in time",
+                                   "Horvane: the window \"VistrelShow\" did not take copy-data code 0 in time"}));
+}
+
 TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
     frame->OnCopyData(kCodeStartSync);
     platform.AdvanceMs(9999);
