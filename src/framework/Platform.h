@@ -22,6 +22,11 @@ class Dialog;
 // A window of any process, found by its title; 0 means none.
 using WindowId = std::uintptr_t;
 
+// The longest wait for another program's window to take a message. Windows counts a
+// window as hung after five seconds without reading its messages and then answers at once;
+// this bounds the wait for one not yet known to be hung.
+constexpr unsigned kSendTimeoutMs = 3000;
+
 struct FileRead {
     enum class Status { Ok, Missing, OpenFailed };
     Status status = Status::OpenFailed;
@@ -95,7 +100,7 @@ public:
 
     // --- other windows ---------------------------------------------------------------
     virtual WindowId FindWindowByTitle(std::string_view title) = 0;
-    // Sending waits for the receiver, but a few seconds at most, so that a hung window
+    // Sending waits for the receiver, but kSendTimeoutMs at most, so that a hung window
     // (found only by its title, it may not even be ours) cannot stop the program. Both
     // report false when the window did not take the message in that time.
     //

@@ -235,7 +235,13 @@ bool FakePlatform::SendCopyData(WindowId to, std::uintptr_t code, std::string_vi
         return true;
     }
     FakeWindow* w = Window(to);
-    if (w == nullptr || w->hung) return false;
+    if (w == nullptr) return false;
+    if (w->hung) {
+        // The thread is blocked meanwhile: time passes and no timer fires until later.
+        m_elapsedMicros += std::int64_t{kSendTimeoutMs} * 1000;
+        m_nowMicros += std::int64_t{kSendTimeoutMs} * 1000;
+        return false;
+    }
     w->received.push_back({code, std::string(text)});
     return true;
 }

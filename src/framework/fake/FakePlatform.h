@@ -26,7 +26,7 @@ public:
     struct FakeWindow {
         std::string title;
         std::vector<CopyDataRecord> received;
-        bool hung = false;  // takes no message
+        bool hung = false;  // takes no message: a send to it waits kSendTimeoutMs in vain
     };
     struct SentDatagram {
         int socketId;

@@ -9,10 +9,6 @@ namespace {
 constexpr const wchar_t* kMainWindowClass = L"HorvaneMainFrame";
 constexpr const wchar_t* kEmptyTitle = L"";
 constexpr const wchar_t* kTaskbarCreatedMessage = L"TaskbarCreated";
-// How long a message to another program's window may wait for its answer. Windows counts
-// a window as hung after five seconds without reading its messages; SMTO_ABORTIFHUNG
-// returns at once for such a window, and this bounds the wait for one not yet known hung.
-constexpr UINT kSendTimeoutMs = 3000;
 constexpr UINT kSendFlags = SMTO_ABORTIFHUNG;
 constexpr UINT kFrameChangeFlags =
     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
