@@ -10,6 +10,7 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr const wchar_t* kReplacementSuffix = L".tmp";
+constexpr const wchar_t* kBackupSuffix = L".old";
 constexpr DWORD kChunkBytes = 16 * 1024;
 constexpr DWORD kReplaceFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
 // A virus scanner or a backup holds a file for moments: so many tries, this far apart.
@@ -95,11 +96,24 @@ bool WriteWhole(HANDLE file, std::string_view contents) {
 
 // Puts the written replacement in the target's place: ReplaceFileW keeps the target's
 // identity (attributes, permissions, creation time); a target that is gone is simply
-// taken over.
+// taken over. The old file is moved to a backup name of our choosing and then deleted:
+// without one, some implementations (Wine's) make a temporary file of their own beside
+// it and leave it there when the replacement fails.
 bool PutInPlace(const std::wstring& replacement, const std::wstring& target) {
+    const std::wstring backup = target + kBackupSuffix;
     return RetryWhileBusy([&] {
-        if (ReplaceFileW(target.c_str(), replacement.c_str(), nullptr, kReplaceFlags, nullptr, nullptr)) return true;
-        if (!IsMissingFileError(GetLastError())) return false;
+        if (ReplaceFileW(target.c_str(), replacement.c_str(), backup.c_str(), kReplaceFlags, nullptr, nullptr)) {
+            RetryWhileBusy([&] { return DeleteFileW(backup.c_str()) != FALSE; });
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            // The old file went to the backup name but the new one did not follow: put it back.
+            MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            SetLastError(error);
+            return false;
+        }
+        if (!IsMissingFileError(error)) return false;
         return MoveFileExW(replacement.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
     });
 }
