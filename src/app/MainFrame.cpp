@@ -80,6 +80,8 @@ void CMainFrame::OnStartup() {
         m_settings.barVisible = false;
         OnDateTimeBar();
     }
+    // A message about a missing bar runs a message loop, in which the program may be closed.
+    if (m_platform.MainWindow() == 0) return;
     if (AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep) && SelectDefaultServer()) {
         StartAutoSyncTimer();
     }
