@@ -131,14 +131,18 @@ void CMainFrame::ShowDateTimeBar() {
 }
 
 void CMainFrame::AddTrayIcon() {
-    if (m_platform.AddTrayIcon(kTrayTipOnAdd)) {
-        m_platform.KillTimer(IDT_TRAY_RETRY);
-        return;
-    }
     // The icon is the only way to reach the program, and a shell that is still starting
     // (just after log-on) refuses it: try again until it is taken.
+    if (!TryAddTrayIcon()) StartTimer(IDT_TRAY_RETRY, kTrayRetryMs);
+}
+
+bool CMainFrame::TryAddTrayIcon() {
+    if (m_platform.AddTrayIcon(kTrayTipOnAdd)) {
+        m_platform.KillTimer(IDT_TRAY_RETRY);
+        return true;
+    }
     m_platform.Trace(kTraceTrayIconNotAdded);
-    StartTimer(IDT_TRAY_RETRY, kTrayRetryMs);
+    return false;
 }
 
 void CMainFrame::SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text) {

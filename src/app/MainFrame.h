@@ -100,6 +100,7 @@ private:
     void StartProgram(const std::string& program, std::string_view arguments);
     void ShowDateTimeBar();
     void AddTrayIcon();
+    bool TryAddTrayIcon();
     // Copy-data to another program's window; a send it did not take in time is traced.
     void SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text = {});
     void SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text = {});

@@ -8,7 +8,7 @@ void CMainFrame::OnTimer(int timerId) {
     case IDT_SYNC_TIMEOUT: HandleSyncTimeout(); break;
     case IDT_TICK: OnTick(); break;
     case IDT_AUTOSYNC: StartSync(); break;
-    case IDT_TRAY_RETRY: AddTrayIcon(); break;
+    case IDT_TRAY_RETRY: TryAddTrayIcon(); break;
     default: break;
     }
 }

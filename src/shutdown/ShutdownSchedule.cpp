@@ -44,17 +44,28 @@ void ShutdownSchedule::ArmAtStartup(std::int32_t packedTime) {
     }
 }
 
+std::int32_t ShutdownSchedule::SecondsToAtTimeToday(LocalSeconds now) const {
+    const LocalSeconds target = (atHour * 60 + atMinute) * 60 + atSecond;
+    return static_cast<std::int32_t>(target - SecondOfDay(now));
+}
+
+std::int32_t ShutdownSchedule::SecondsToNextAtTime(LocalSeconds now) const {
+    const std::int32_t untilTarget = SecondsToAtTimeToday(now);
+    return untilTarget < 0 ? untilTarget + kSecondsPerDay : untilTarget;
+}
+
 bool ShutdownSchedule::CountDownOnTick(const TickSpan& tick) {
     if (!IsArmed()) return false;
     if (kind == kShutdownAtTime) {
-        const LocalSeconds target = (atHour * 60 + atMinute) * 60 + atSecond;
+        const std::int32_t untilNext = SecondsToNextAtTime(tick.now);
         // How long ago the clock last showed the set time, modulo a day, so that a target
         // late in the evening is still "just passed" on a tick after midnight.
-        const LocalSeconds passedAgo = SecondOfDay(SecondOfDay(tick.now) - target);
+        const LocalSeconds passedAgo = untilNext == 0 ? 0 : kSecondsPerDay - untilNext;
         // A tick can come late; the set second counts as reached when it passed between
         // the previous tick and this one, not too long ago.
-        const bool passedUnseen = passedAgo <= kLateTickGraceSeconds && tick.ReachedOnThisTick(passedAgo);
-        secondsLeft = passedAgo == 0 || passedUnseen ? 0 : static_cast<std::int32_t>(kSecondsPerDay - passedAgo);
+        const bool passedUnseen =
+            passedAgo > 0 && passedAgo <= kLateTickGraceSeconds && tick.ReachedOnThisTick(passedAgo);
+        secondsLeft = passedUnseen ? 0 : untilNext;
     }
     if (secondsLeft > 0) {
         --secondsLeft;

@@ -19,6 +19,9 @@ TIMEOUT_WAIT = 13.0  # the program gives a reply 10 s, then the result reaches t
 HUNG_RUN_WAIT = 20.0
 # Wine shows what the program writes with OutputDebugString among the warnings of this channel.
 TRACES = "warn+seh"
+# Codes whose command opens a modal dialog: the sender waits until it closes, so each is
+# tested with its dialog (35: test_shutdown.py).
+DIALOG_CODES = {35}
 
 STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
 SENT_TEXT = re.compile(STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n")
@@ -95,7 +98,7 @@ def test_command_codes_reach_their_commands(horvane, driver, program_dir):
     for name in ("Quorel.exe", "Globrin.exe"):
         shutil.copy2(stand_in, program_dir / name)
     horvane(CONFIG)
-    for code in range(31, 38):
+    for code in sorted(set(range(31, 38)) - DIALOG_CODES):
         assert driver.facts("copydata", "panel", code)["result"] == "1", code
     started = {name: (program_dir / f"{name}.started") for name in ("Quorel.exe", "Globrin.exe")}
     assert poll(lambda: all(p.exists() for p in started.values()), 10)

@@ -2,6 +2,8 @@
 #include "app/TimerIds.h"
 #include "settings/ServerList.h"
 
+#include <algorithm>
+#include <iterator>
 #include <regex>
 
 namespace hv::testing {
@@ -76,9 +78,12 @@ TEST_F(SyncRunTest, AHungBarIsTracedAndTheRunGoesOn) {
     EXPECT_EQ(sync->received[1].code, kCodeSyncResult);
     // The waits fall outside the exchange, which measures its 20 ms.
     EXPECT_NE(sync->received[1].text.find("Net delay:0.020 sec,localtime off:0.500 sec."), std::string::npos);
-    EXPECT_EQ(platform.traces, (std::vector<std::string>{
-                                   "Horvane: the window \"VistrelShow\" did not take copy-data code 1 in time",
-                                   "Horvane: the window \"VistrelShow\" did not take copy-data code 0 in time"}));
+    std::vector<std::string> notTaken;
+    std::copy_if(platform.traces.begin(), platform.traces.end(), std::back_inserter(notTaken),
+                 [](const std::string& trace) { return trace.find("did not take") != std::string::npos; });
+    EXPECT_EQ(notTaken, (std::vector<std::string>{
+                            "Horvane: the window \"VistrelShow\" did not take copy-data code 1 in time",
+                            "Horvane: the window \"VistrelShow\" did not take copy-data code 0 in time"}));
 }
 
 TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
