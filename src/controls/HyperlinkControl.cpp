@@ -1,6 +1,7 @@
 #include "controls/HyperlinkControl.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -15,6 +16,11 @@ constexpr std::string_view kDefaultValue = "";
 constexpr std::string_view kQuotedPlaceholder = "\"%1\"";
 constexpr std::string_view kPlaceholder = "%1";
 constexpr std::string_view kErrorIntro = "Unable to open hyperlink:\n\n";
+// The fallback's outcome in the shell's terms: any code above 32 means it started, and the
+// system's "bad program format" is the shell's invalid .EXE file.
+constexpr int kStartedCode = 33;
+constexpr std::uint32_t kErrorBadProgramFormat = 193;
+constexpr int kShellInvalidProgram = 11;
 
 struct CodeText {
     int code;
@@ -95,7 +101,9 @@ int OpenLinkTarget(Platform& platform, std::string_view target) {
     if (!webPageKind) return shellCode;
     const auto command = ClassesRootText(platform, *webPageKind + std::string(kOpenCommandSubkey));
     if (!command) return shellCode;
-    return platform.RunCommandLine(WebPageCommandLine(*command, target));
+    const ProgramStart start = platform.StartCommandLine(WebPageCommandLine(*command, target));
+    if (start.status == ProgramStart::Status::Started) return kStartedCode;
+    return start.error == kErrorBadProgramFormat ? kShellInvalidProgram : static_cast<int>(start.error);
 }
 
 std::string WebPageCommandLine(std::string_view registered, std::string_view target) {

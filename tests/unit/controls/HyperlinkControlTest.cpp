@@ -68,10 +68,13 @@ TEST(HyperlinkControl, FallsBackToTheWebPageCommandWhenTheShellFails) {
     EXPECT_TRUE(platform.commandLines.empty());
 
     platform.registry["HKCR\\htmlfile\\shell\\open\\command"][""] = std::string("\"C:\\Web\\browser.exe\" \"%1\" -new");
-    platform.commandLineResult = 2;
-    EXPECT_EQ(OpenLinkTarget(platform, kTarget), 2) << "the starter's code";
+    EXPECT_GT(OpenLinkTarget(platform, kTarget), 32);
     EXPECT_EQ(platform.commandLines,
               std::vector<std::string>{"\"C:\\Web\\browser.exe\"  \"http://example.org/a page\""});
+    platform.commandLineStart = {ProgramStart::Status::Missing, 3};
+    EXPECT_EQ(OpenLinkTarget(platform, kTarget), 3) << "the starter's error";
+    platform.commandLineStart = {ProgramStart::Status::Failed, 193};
+    EXPECT_EQ(OpenLinkTarget(platform, kTarget), 11) << "a program of the wrong format: an invalid .EXE file";
 }
 
 TEST(HyperlinkControl, WebPageCommandKeepsTheTargetOneWholeArgument) {
