@@ -52,8 +52,10 @@ std::string CleanCityName(std::string_view typed) {
     const std::string printable = PrintableLine(typed, typed.size());
     const std::size_t first = printable.find_first_not_of(' ');
     if (first == std::string::npos) return {};
-    const std::size_t last = printable.find_last_not_of(' ');
-    return PrintableLine(std::string_view(printable).substr(first, last - first + 1), kLongestCityName);
+    // Trimmed at the end after the cut, which may leave a blank last.
+    std::string name = PrintableLine(std::string_view(printable).substr(first), kLongestCityName);
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
 }
 
 std::optional<std::vector<City>> ReadRememberedCities(Platform& platform) {
