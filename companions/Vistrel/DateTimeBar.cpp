@@ -13,7 +13,8 @@ namespace {
 constexpr int kClockTimer = 1;
 constexpr const char* kTimeDateGap = "  ";
 
-// The status marks differ in shape as well as colour, for eyes that tell colours apart badly.
+// The status marks differ in shape as well as colour, for eyes that tell colours apart badly;
+// the shapes are ones every system font has.
 struct StatusMark {
     std::uintptr_t status;
     const char* mark;
@@ -21,8 +22,8 @@ struct StatusMark {
 };
 constexpr std::array kStatusMarks{
     StatusMark{kStatusOk, "\u25CF", RgbColour(46, 184, 92)},            // a filled circle, green
-    StatusMark{kStatusOutstanding, "\u25D4", RgbColour(245, 176, 25)},  // a quarter-filled circle, amber
-    StatusMark{kStatusFailed, "\u2716", RgbColour(235, 64, 52)},        // a heavy cross, red
+    StatusMark{kStatusOutstanding, "\u25CB", RgbColour(245, 176, 25)},  // a hollow circle, amber
+    StatusMark{kStatusFailed, "\u25B2", RgbColour(235, 64, 52)},        // a triangle, red
 };
 
 // The menu, each item with the code that asks Horvane for it; code 0 marks a separator.

@@ -134,7 +134,8 @@ INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
     // Opened from the tray or a companion, it must not hide behind the window the user was
     // in: the program holds the foreground right after the tray menu. A main window comes
     // forward, or not, as it is shown.
-    if (!run->mainWindow) SetForegroundWindow(window);
+    if (run->mainWindow) return FALSE;  // focused once shown
+    SetForegroundWindow(window);
     return TRUE;  // the framework's default focus
 }
 
@@ -226,6 +227,11 @@ INT_PTR MainWindowMessage(HWND window, DialogRun& run, UINT message, WPARAM wPar
     case WM_COPYDATA: return OnCopyData(window, run, lParam);
     case WM_NCHITTEST: return OnHitTest(window, run, wParam, lParam);
     case WM_CONTEXTMENU: return OnContextMenu(window, run, lParam);
+    // A body that acts as a caption would get the caption's handling of a right click (the
+    // window menu, or nothing without one): its own menu opens on the release instead.
+    case WM_NCRBUTTONDOWN: return run.dialog.MovesByBody() && wParam == HTCAPTION ? TRUE : FALSE;
+    case WM_NCRBUTTONUP:
+        return run.dialog.MovesByBody() && wParam == HTCAPTION ? OnContextMenu(window, run, lParam) : FALSE;
     case WM_EXITSIZEMOVE: ReportMove(window, run); return TRUE;
     // The dialog manager rescales the window for a new DPI itself; the check waits until
     // that, and the new work areas, are done.
@@ -276,6 +282,13 @@ int RunWin32MainDialog(HINSTANCE instance, Dialog& dialog, int showCommand) {
                                      reinterpret_cast<LPARAM>(&run));
     if (window == nullptr) return -1;
     ShowWindow(window, showCommand);
+    // The focus goes in once the window is on screen: given to a hidden window, it would
+    // activate the window unseen, and Wine then draws its caption as inactive.
+    const bool activated = showCommand == SW_SHOWNORMAL || showCommand == SW_SHOW || showCommand == SW_SHOWDEFAULT ||
+                           showCommand == SW_SHOWMAXIMIZED || showCommand == SW_RESTORE;
+    if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE); activated && first != nullptr) {
+        SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    }
     MSG message{};
     for (;;) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);

@@ -92,8 +92,8 @@ TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
         Colour colour;
     };
     const Case cases[] = {
-        {1, "\u25D4", RgbColour(245, 176, 25)},
-        {2, "\u2716", RgbColour(235, 64, 52)},
+        {1, "\u25CB", RgbColour(245, 176, 25)},
+        {2, "\u25B2", RgbColour(235, 64, 52)},
         {0, "\u25CF", RgbColour(46, 184, 92)},
     };
     Open();
