@@ -121,6 +121,7 @@ def test_sync_window_synchronises_stops_and_is_one(horvane, driver, wine, progra
     after_stop = transcript(driver)
     driver.facts("copydata-badlen", SYNC_TITLE, 13)
     driver.facts("copydata-null", SYNC_TITLE)
+    assert driver.facts("copydata", SYNC_TITLE, 13, "x" * 20000)["result"] == "0", "far too long"
     assert transcript(driver) == after_stop
 
     # A second start brings the first window forward instead of opening another.
