@@ -35,6 +35,7 @@ BAR_TITLE = "VistrelShow"
 WORLD_CLOCK_TITLE = "World Clock"
 ADD_CITY_TITLE = "Add City"
 HELP_TITLE = "Horvane Help"
+SHUTDOWN_TITLE = "ShutDown..."
 
 # Quorel's controls
 SYNC_SERVER, SYNC_START, SYNC_STOP, SYNC_TRANSCRIPT = 2001, 2003, 2004, 2005
@@ -174,11 +175,14 @@ def test_bar_follows_horvane_and_its_settings(horvane, driver, wine, program_dir
     driver.facts("copydata-badlen", BAR_TITLE, 21)
     driver.facts("copydata-null", BAR_TITLE)
 
-    # Its menu asks Horvane for a command: World Clock opens.
+    # Its menu asks Horvane for a command, whose dialog opens; the bar keeps ticking meanwhile.
     driver.facts("click", (left + right) // 2, (top + bottom) // 2, "right")
-    driver.facts("menu-keys", 10, "w")
-    wait_open(driver, WORLD_CLOCK_TITLE)
-    driver.facts("close", WORLD_CLOCK_TITLE)
+    driver.facts("menu-keys", 10, "d")
+    wait_open(driver, SHUTDOWN_TITLE)
+    ticking = controls(driver, BAR_TITLE)[BAR_TIME].text
+    assert poll(lambda: controls(driver, BAR_TITLE)[BAR_TIME].text != ticking, 3), "the bar froze"
+    driver.facts("keys", SHUTDOWN_TITLE, "escape")
+    wait_closed(driver, SHUTDOWN_TITLE)
 
     # Dragged elsewhere, it opens there the next time.
     driver.facts("drag", left + 10, (top + bottom) // 2, 110, 100)

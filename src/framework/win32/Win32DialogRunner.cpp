@@ -123,6 +123,30 @@ void ReportMove(HWND window, DialogRun& run) {
     run.dialog.OnMoved(*run.view, ScreenPoint{rect.left, rect.top});
 }
 
+// The start of a window of that size centred in `area`, kept inside it when it is larger.
+int CentredStart(LONG areaStart, LONG areaEnd, LONG size) {
+    const LONG start = areaStart + (areaEnd - areaStart - size) / 2;
+    return static_cast<int>(start < areaStart ? areaStart : start);
+}
+
+// Where the user is looking: the middle of the work area of the monitor that holds the
+// cursor, above every window that is not topmost itself.
+void PlaceAsAlarm(HWND window) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const RECT& work = monitor.rcWork;
+    SetWindowPos(window, HWND_TOPMOST, CentredStart(work.left, work.right, frame.right - frame.left),
+                 CentredStart(work.top, work.bottom, frame.bottom - frame.top), 0, 0, SWP_NOSIZE);
+}
+
+// The keyboard's close (Alt+F4) carries no cursor position; the window menu's does.
+bool IsKeyboardClose(WPARAM wParam, LPARAM lParam) { return (wParam & 0xFFF0) == SC_CLOSE && lParam == 0; }
+
 // --- messages ----------------------------------------------------------------------------
 
 INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
@@ -131,6 +155,7 @@ INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
     run->view = std::make_unique<Win32DialogView>(window, run->instance, run->dialog, run->mainWindow);
     if (run->mainWindow) SetUpMainWindow(window, *run);
     run->dialog.OnInit(*run->view);
+    if (run->dialog.IsAlarm()) PlaceAsAlarm(window);
     // Opened from the tray or a companion, it must not hide behind the window the user was
     // in: the program holds the foreground right after the tray menu. A main window comes
     // forward, or not, as it is shown.
@@ -262,6 +287,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TIMER: run->dialog.OnTimer(*run->view, static_cast<int>(wParam)); return TRUE;
     case WM_CTLCOLORSTATIC: return OnControlColour(*run, wParam, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
     case WM_CTLCOLORDLG: return OnControlColour(*run, wParam, kDialogItself);
+    case WM_SYSCOMMAND: return IsKeyboardClose(wParam, lParam) && run->dialog.IgnoresKeyboardClose();
     case WM_DESTROY: return OnDestroy(*run);
     default: return run->mainWindow ? MainWindowMessage(window, *run, message, wParam, lParam) : FALSE;
     }
