@@ -1,7 +1,14 @@
 #pragma once
 #include "framework/DialogView.h"
+#include "framework/DrawingSurface.h"
+
+#include <cstdint>
 
 namespace hv {
+
+// List view looks a dialog can ask for, as the system numbers them.
+constexpr std::uint32_t kListGridLines = 0x1;
+constexpr std::uint32_t kListFullRowSelect = 0x20;
 
 // A dialog's behaviour, one handler per kind of event, acting only through the view. The
 // runner (Win32, or the fake in tests) creates the window from the template, calls the
@@ -25,6 +32,14 @@ public:
     virtual void OnTimer(DialogView& /*view*/, int /*timerId*/) {}
     // The window is going; its timers are stopped afterwards by the runner.
     virtual void OnDestroy(DialogView& /*view*/) {}
+
+    // Paints an owner-drawn control (one whose template style says so); false leaves it
+    // to the system.
+    virtual bool OnDrawItem(DialogView& /*view*/, const OwnerDrawItem& /*item*/, DrawingSurface& /*surface*/) {
+        return false;
+    }
+    // The look of a list view control (kList... bits), set before OnInit; 0 is the plain one.
+    virtual std::uint32_t ListLook(int /*listId*/) const { return 0; }
 };
 
 } // namespace hv

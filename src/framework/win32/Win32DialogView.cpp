@@ -54,7 +54,13 @@ int Win32DialogView::Scaled(int pixelsAt96Dpi) const {
 
 std::string Win32DialogView::Text(int id) { return WindowText(Item(id)); }
 
-void Win32DialogView::SetText(int id, std::string_view text) { SetWindowTextW(Item(id), Widen(text).c_str()); }
+void Win32DialogView::SetText(int id, std::string_view text) {
+    HWND control = Item(id);
+    SetWindowTextW(control, Widen(text).c_str());
+    // An owner-drawn button paints its caption itself and is not always asked to again;
+    // setting its text (even the same) is how its owner shows a change of its look.
+    if ((GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) InvalidateRect(control, nullptr, FALSE);
+}
 
 bool Win32DialogView::IsChecked(int id) {
     return IsDlgButtonChecked(m_window, id) == BST_CHECKED;
