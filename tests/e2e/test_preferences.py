@@ -63,6 +63,18 @@ def selected_rows(driver) -> list[int]:
     return [i for i, row in enumerate(list_rows(driver, OPTIONS, LIST)) if row["selected"]]
 
 
+def pixel(path, x: int, y: int) -> str:
+    """The colour of one pixel of a picture, as #RRGGBB."""
+    out = subprocess.run(["convert", str(path), "-crop", f"1x1+{x}+{y}", "-depth", "8", "txt:-"],
+                         check=True, capture_output=True, text=True, timeout=30).stdout
+    return re.search(r"#[0-9A-F]{6}", out)[0]
+
+
+def swatch_centre(driver, swatch: int) -> tuple[int, int]:
+    left, top, right, bottom = controls(driver, OPTIONS)[swatch].rect
+    return (left + right) // 2, (top + bottom) // 2
+
+
 def choose_colour(driver, swatch: int, rgb: tuple[str, str, str]) -> None:
     """Clicks a swatch and chooses a colour by its red, green and blue in the chooser."""
     click(driver, OPTIONS, swatch)
@@ -178,7 +190,8 @@ def no_bar_values(wine):
         wine.run("reg", "delete", key, "/f")
 
 
-def test_bar_values_reach_the_registry_and_cancel_applies_nothing(horvane, driver, companion, wine, no_bar_values):
+def test_bar_values_reach_the_registry_and_cancel_applies_nothing(horvane, driver, companion, wine, screenshot,
+                                                                  no_bar_values):
     program = horvane(CONFIG)
     with companion("VistrelShow") as bar, companion("asks for preferences", (300, PREFERENCES_CODE)):
         wait_open(driver, OPTIONS)
@@ -193,6 +206,10 @@ def test_bar_values_reach_the_registry_and_cancel_applies_nothing(horvane, drive
         # Stored with red in the high byte: red 18, green 52, blue 86; yellow.
         assert bar_values(wine) == {"HKLM": {"Timeonly": 1, "Bkcolor": 0x123456, "Textcolor": 0xFFFF00},
                                     "HKCU": {}}
+        # The swatches show what was chosen.
+        picture = screenshot("swatches.png")
+        assert pixel(picture, *swatch_centre(driver, BG_COLOUR)) == "#123456"
+        assert pixel(picture, *swatch_centre(driver, TEXT_COLOUR)) == "#FFFF00"
 
         # Changes cancelled reach neither the program nor, at its end, its settings file.
         click(driver, OPTIONS, BELL)
