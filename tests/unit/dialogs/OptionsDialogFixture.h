@@ -2,20 +2,16 @@
 #include "dialogs/OptionsDialog.h"
 #include "framework/fake/FakePlatform.h"
 #include "res/resource.h"
-#include "sync/NtpTime.h"
 #include "sync/SntpTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
-#include <string>
 
 namespace hv::testing {
 
 constexpr const char* kThreeServers = "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?1";
 
-// The options dialog open on the fake backend over three servers, the second the default;
-// b.test resolves to 10.0.0.2.
+// The options dialog on the fake backend over three servers, the second (b.test, at
+// 10.0.0.2) the default.
 class OptionsDialogTest : public ::testing::Test {
 protected:
     FakePlatform platform;
@@ -27,7 +23,6 @@ protected:
         platform.hosts["b.test"] = 0x0A000002;
         settings.serverList = kThreeServers;
         settings.bellFile = "C:\\Horvane\\bell.wav";
-        settings.alwaysShowBar = false;
     }
 
     FakeDialogView& Open() {
@@ -37,20 +32,14 @@ protected:
         return *view;
     }
 
-    // The server answers the last request after `ms` milliseconds, holding it no time, so
-    // the measured delay is exactly that.
+    // The server answers the last request after `ms`, holding it no time: that is its delay.
     void AnswerAfter(int ms) {
         platform.AdvanceMs(ms);
-        const SentDatagram& request = platform.sent.back();
+        const auto& request = platform.sent.back();
         const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
         const NtpPacketBytes reply = test::ReplyTo(request.bytes, now, now);
         platform.Deliver(Datagram{{reply.begin(), reply.end()}, request.to});
     }
-
-    std::string Delay(int row) { return view->ListCell(IDC_SERVER_LIST, row, 2); }
-    std::vector<std::string> Delays() { return {Delay(0), Delay(1), Delay(2)}; }
-
-    using SentDatagram = FakePlatform::SentDatagram;
 };
 
 } // namespace hv::testing
