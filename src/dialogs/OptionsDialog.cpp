@@ -81,6 +81,13 @@ void OptionsDialog::OnNotify(DialogView& view, int controlId, int notifyCode) {
     }
 }
 
+bool OptionsDialog::OnClose(DialogView& view) {
+    // Also while a measurement has Cancel disabled: closing ends its timers, and its query
+    // goes with the dialog.
+    view.Close(kIdCancel);
+    return true;
+}
+
 bool OptionsDialog::OnDrawItem(DialogView& view, const OwnerDrawItem& item, DrawingSurface& surface) {
     for (const ColourSwatchButton* button : {&m_backgroundColour, &m_textColour}) {
         if (item.controlId != button->ControlId()) continue;
@@ -123,7 +130,9 @@ void OptionsDialog::SwitchAutoSync(DialogView& view) {
 }
 
 void OptionsDialog::RefreshIntervalLabel(DialogView& view) {
-    view.SetText(IDC_INTERVAL_LABEL, IntervalLabel(view.TrackbarPosition(IDC_SYNC_INTERVAL)));
+    // Asked on every repaint of the trackbar: an unchanged label is left alone.
+    const std::string label = IntervalLabel(view.TrackbarPosition(IDC_SYNC_INTERVAL));
+    if (view.Text(IDC_INTERVAL_LABEL) != label) view.SetText(IDC_INTERVAL_LABEL, label);
 }
 
 // --- the chime ------------------------------------------------------------------------------

@@ -27,6 +27,7 @@ public:
     bool OnCommand(DialogView& view, int controlId, int notifyCode) override;
     void OnNotify(DialogView& view, int controlId, int notifyCode) override;
     void OnTimer(DialogView& view, int timerId) override;
+    bool OnClose(DialogView& view) override;
     bool OnDrawItem(DialogView& view, const OwnerDrawItem& item, DrawingSurface& surface) override;
     std::uint32_t ListLook(int listId) const override;
 

@@ -38,6 +38,9 @@ public:
     virtual bool OnDrawItem(DialogView& /*view*/, const OwnerDrawItem& /*item*/, DrawingSurface& /*surface*/) {
         return false;
     }
+    // The close box (or Alt+F4); false leaves it to the system, which cancels the dialog
+    // unless its Cancel button is disabled.
+    virtual bool OnClose(DialogView& /*view*/) { return false; }
     // The look of a list view control (kList... bits), set before OnInit; 0 is the plain one.
     virtual std::uint32_t ListLook(int /*listId*/) const { return 0; }
 };

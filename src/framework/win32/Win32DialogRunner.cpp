@@ -82,6 +82,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: return OnCommand(*run, wParam);
     case WM_NOTIFY: return OnNotify(window, *run, lParam);
     case WM_DRAWITEM: return OnDrawItem(window, *run, lParam);
+    case WM_CLOSE: return run->dialog.OnClose(*run->view) ? TRUE : FALSE;
     case WM_HSCROLL:
     case WM_VSCROLL:
         if (lParam != 0) run->dialog.OnScroll(*run->view, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
