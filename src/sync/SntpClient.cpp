@@ -1,10 +1,12 @@
 #include "sync/SntpClient.h"
 
+#include "sync/ClockStep.h"
 #include "sync/NtpTime.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace hv {
 namespace {
@@ -24,7 +26,7 @@ constexpr std::size_t kFractionOffset = kTransmitTimestampOffset + 4;
 // is no result at all.
 constexpr double kNegligibleSeconds = 0.000001;
 constexpr double kMicrosPerSecond = 1e6;
-constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr const char* kTraceStepCall = "Horvane: the clock was stepped; setting it took ";
 // The message boxes show the bare error number, unsigned for a token that would not open,
 // signed for a privilege that would not enable.
 std::string PrivilegeFailureText(const PrivilegeOutcome& outcome) {
@@ -127,14 +129,10 @@ bool SntpClient::AdjustClock() {
         m_platform.ShowMessageBox(PrivilegeFailureText(privilege));
         return false;
     }
-    // Whole microseconds throughout: now + offset split in floating point could put
-    // 0.4 s a hair below and truncate it to 399 ms.
-    const std::int64_t target =
-        m_platform.NowMicroseconds() + std::llround(m_offset * kMicrosPerSecond);
-    const UnixSplit split = SplitUnixMicros(target);
-    CivilTime utc = CivilFromUnixSeconds(split.seconds);
-    utc.millisecond = static_cast<int>(split.micros / kMicrosPerMilli);
-    return m_platform.SetSystemTimeUtc(utc);
+    // Whole microseconds: now + offset split in floating point could put 0.4 s a hair below.
+    m_lastStep = StepClockBy(m_platform, std::llround(m_offset * kMicrosPerSecond));
+    if (m_lastStep.set) m_platform.Trace(kTraceStepCall + std::to_string(m_lastStep.callMicros) + " us");
+    return m_lastStep.set;
 }
 
 double SntpClient::NtpNow() { return NtpSecondsFromUnixMicros(m_platform.NowMicroseconds()); }

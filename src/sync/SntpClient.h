@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/Platform.h"
 #include "framework/UdpSocket.h"
+#include "sync/ClockStep.h"
 #include "sync/NtpPacket.h"
 #include "sync/ReplyValidation.h"
 
@@ -60,6 +61,8 @@ public:
     // Sets the system clock to now + offset. False, silently, for a negligible offset or
     // an implausible result; a refused privilege is shown in a message box.
     bool AdjustClock();
+    // How the last clock change went, for diagnostics.
+    const ClockStep& LastStep() const { return m_lastStep; }
 
     // The local clock in NTP seconds, at the clock's full resolution and without era wrap.
     double NtpNow();
@@ -83,6 +86,7 @@ private:
     std::unique_ptr<UdpSocket> m_socket;
     ReplyExpectation m_expected;
     ReplyVerdict m_lastRefusal = ReplyVerdict::Accepted;
+    ClockStep m_lastStep;
 };
 
 } // namespace hv

@@ -237,10 +237,18 @@ CivilTime FakePlatform::ToLocalTime(std::int64_t unixSeconds) {
     return CivilFromUnixSeconds(unixSeconds + localOffsetSeconds);
 }
 
+std::int64_t FakePlatform::NowMicroseconds() {
+    const std::int64_t now = m_nowMicros;
+    m_nowMicros += clockReadMicros;
+    m_elapsedMicros += clockReadMicros;
+    return now;
+}
+
 bool FakePlatform::SetSystemTimeUtc(const CivilTime& utc) {
     if (refuseSystemTime) return false;
     systemTimeSets.push_back(utc);
-    m_nowMicros = UnixSecondsFromCivil(utc) * 1'000'000 + std::int64_t{utc.millisecond} * 1000;
+    m_nowMicros = UnixSecondsFromCivil(utc) * 1'000'000 + std::int64_t{utc.millisecond} * 1000 + setTimeCallMicros;
+    m_elapsedMicros += setTimeCallMicros;
     return true;
 }
 

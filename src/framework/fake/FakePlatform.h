@@ -64,6 +64,10 @@ public:
     int localOffsetSeconds = 0;
     std::vector<CivilTime> systemTimeSets;
     bool refuseSystemTime = false;
+    // Time passes as on a real machine: every reading of the clock costs this much, and
+    // setting it takes this much after the new time applies (at the start of the call).
+    std::int64_t clockReadMicros = 1;
+    std::int64_t setTimeCallMicros = 20;
 
     bool tokenOpens = true;
     std::uint32_t tokenOpenError = 5;
@@ -101,6 +105,9 @@ public:
     FakeWindow* WindowTitled(const std::string& title);
 
     void SetNowMicroseconds(std::int64_t micros) { m_nowMicros = micros; }
+    // How far the system clock stands from the time that has really passed: changes only
+    // when the clock is set, so a test sees exactly what a step did.
+    std::int64_t ClockStepMicros() const { return m_nowMicros - m_elapsedMicros; }
     // Lets time pass: the clock moves forward and every timer that falls due on the way fires,
     // the main window's and the open dialogs' alike. Called inside a modal dialog's run, it
     // stops when that dialog closes, as the dialog's message loop ends then.
@@ -152,7 +159,7 @@ public:
     void DeleteTrayIcon() override { trayIconPresent = false; }
     void TrackPopupMenu(const std::vector<MenuItem>& items) override { menusShown.push_back(items); }
 
-    std::int64_t NowMicroseconds() override { return m_nowMicros; }
+    std::int64_t NowMicroseconds() override;
     CivilTime ToLocalTime(std::int64_t unixSeconds) override;
     bool SetSystemTimeUtc(const CivilTime& utc) override;
 

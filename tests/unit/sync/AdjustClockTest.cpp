@@ -1,51 +1,82 @@
 #include "SntpTestSupport.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
 namespace hv::test {
 namespace {
 
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+
 // A client as a completed exchange leaves it: a request sent `delay` seconds before `now`,
-// answered by a server `offset` seconds ahead that holds it no time, read at `now`.
+// answered by a server `offset` seconds ahead of the local clock that holds it no time,
+// read at `now`.
 class AdjustClock : public SntpFixture {
 protected:
     void Measured(std::int64_t now, double offset, double delay = 0.02) {
+        SendAt(NtpSecondsFromUnixMicros(now) - delay);
+        const double t1 = client.SendTime();
         const double t4 = NtpSecondsFromUnixMicros(now);
-        const double t1 = t4 - delay;
-        SendAt(t1);
         const double serverTime = (t1 + t4) / 2 + offset;
         fake.SetNowMicroseconds(now);
         const NtpPacketBytes reply = ValidReply(serverTime, serverTime);
         fake.Deliver(Datagram{{reply.begin(), reply.end()}, kServer});
     }
 
-    CivilTime Utc(int y, int mo, int d, int h, int mi, int s, int ms) {
-        CivilTime t = CivilFromUnixSeconds(MicrosFromUtc(y, mo, d, h, mi, s) / 1'000'000);
-        t.millisecond = ms;
-        return t;
+    // How far the clock now stands from where the server's time puts it.
+    std::int64_t ErrorAfterAdjusting(std::int64_t offsetMicros) {
+        const std::int64_t before = fake.ClockStepMicros();
+        EXPECT_TRUE(client.AdjustClock());
+        return fake.ClockStepMicros() - before - offsetMicros;
     }
 };
 
-TEST_F(AdjustClock, SetsNowPlusOffsetToTheMillisecond) {
+TEST_F(AdjustClock, LandsWhereTheMeasurementSaysAcrossTheCalendar) {
     struct Case {
         std::int64_t now;
         double offset;
-        CivilTime expected;
+        CivilTime setTo;  // to the second
     };
     const Case cases[] = {
-        {MicrosFromUtc(2026, 3, 14, 12, 0, 0, 900'000), 2.5, Utc(2026, 3, 14, 12, 0, 3, 400)},
+        {MicrosFromUtc(2026, 3, 14, 12, 0, 0, 900'000), 2.5, {2026, 3, 14, 12, 0, 3, 6, 0}},
         // Back across midnight of New Year: day, month and year all roll back.
-        {MicrosFromUtc(2027, 1, 1, 8, 0, 0, 250'000), -0.75, Utc(2027, 1, 1, 7, 59, 59, 500)},
-        {MicrosFromUtc(2027, 1, 1, 0, 0, 0, 250'000), -0.75, Utc(2026, 12, 31, 23, 59, 59, 500)},
+        {MicrosFromUtc(2027, 1, 1, 0, 0, 0, 250'000), -0.75, {2026, 12, 31, 23, 59, 59, 4, 0}},
     };
     for (const Case& c : cases) {
         fake.systemTimeSets.clear();
         Measured(c.now, c.offset);
-        EXPECT_TRUE(client.AdjustClock());
+        EXPECT_LT(std::abs(ErrorAfterAdjusting(std::llround(c.offset * kMicrosPerSecond))), 50);
         ASSERT_EQ(fake.systemTimeSets.size(), 1u);
-        EXPECT_EQ(fake.systemTimeSets[0], c.expected);
+        CivilTime set = fake.systemTimeSets[0];
+        set.millisecond = 0;
+        EXPECT_EQ(set, c.setTo);
     }
-    EXPECT_EQ(fake.systemTimeSets[0].weekday, 4);  // 2026-12-31 is a Thursday
     EXPECT_EQ(fake.privilegesEnabled.back(), "SeSystemtimePrivilege");
     EXPECT_TRUE(fake.messageBoxes.empty());
+    // The first reading after the call shows how long the call took: the fake's 20 us.
+    EXPECT_EQ(client.LastStep().callMicros, 20);
+}
+
+// The system takes whole milliseconds: from any phase of the clock within its millisecond,
+// with any cost of reading and setting it, the step must not throw the rest away.
+TEST_F(AdjustClock, RemainingErrorStaysFarBelowAMillisecondFromAnyPhase) {
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE(seed);
+    std::mt19937 rng(seed);
+    std::int64_t largest = 0;
+    for (const double offset : {0.000006, -0.000025, 0.4567, -2.5}) {
+        for (int round = 0; round < 250; ++round) {
+            fake.clockReadMicros = 1 + static_cast<std::int64_t>(rng() % 10);
+            fake.setTimeCallMicros = 5 + static_cast<std::int64_t>(rng() % 60);
+            const auto phase = static_cast<std::int64_t>(rng() % 1000);
+            Measured(MicrosFromUtc(2026, 6, 1, 8, 30, 0, 500'000) + phase, offset);
+            const std::int64_t error = std::abs(ErrorAfterAdjusting(std::llround(offset * kMicrosPerSecond)));
+            largest = std::max(largest, error);
+        }
+    }
+    std::printf("largest remaining error %lld us (seed %u)\n", static_cast<long long>(largest), seed);
+    EXPECT_LT(largest, 50);
 }
 
 TEST_F(AdjustClock, NegligibleOrImplausibleResultsAreIgnoredSilently) {
