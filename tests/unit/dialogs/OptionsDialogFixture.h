@@ -32,12 +32,21 @@ protected:
         return *view;
     }
 
-    // The server answers the last request after `ms`, holding it no time: that is its delay.
-    void AnswerAfter(int ms) {
-        platform.AdvanceMs(ms);
+    // Lets time pass until the dialog sends its next request; false when none comes.
+    bool AwaitRequest() {
+        const std::size_t before = platform.sent.size();
+        for (int waited = 0; waited < 20000 && platform.sent.size() == before; waited += 100) platform.AdvanceMs(100);
+        return platform.sent.size() > before;
+    }
+
+    // The server answers the last request now, its timestamps making the delay `seconds`:
+    // (T4 - T1) - (T3 - T2).
+    void Answer(double seconds) {
         const auto& request = platform.sent.back();
-        const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
-        const NtpPacketBytes reply = test::ReplyTo(request.bytes, now, now);
+        const double t1 = FromNtpTimestamp(
+            std::span<const std::uint8_t, kNtpTimestampBytes>(request.bytes.data() + kTransmitTimestampOffset, 8));
+        const double t4 = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
+        const NtpPacketBytes reply = test::ReplyTo(request.bytes, t4, t4 + (t4 - t1) - seconds);
         platform.Deliver(Datagram{{reply.begin(), reply.end()}, request.to});
     }
 };

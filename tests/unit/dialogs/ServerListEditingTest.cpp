@@ -57,11 +57,11 @@ TEST_F(OptionsDialogTest, FindBestChoosesTheEarliestOfTheFastest) {
     FakeDialogView& options = Open();
     options.Click(IDC_FIND_BEST);
     EXPECT_FALSE(ButtonsEnabled(options));
-    platform.AdvanceMs(1000);  // the first step sends the first row's request
-    for (int delayMs : {50, 30, 30}) {
-        AnswerAfter(delayMs);
-        platform.AdvanceMs(1000 - delayMs);  // the poll shows it, the next step goes on
+    for (double delay : {0.050, 0.030, 0.030}) {
+        ASSERT_TRUE(AwaitRequest());
+        Answer(delay);
     }
+    platform.AdvanceMs(3000);
     EXPECT_EQ(Delays(options), (Cells{"0.050sec", "0.030sec", "0.030sec"}));
     EXPECT_TRUE(ButtonsEnabled(options));
     EXPECT_EQ(options.SelectedListRow(IDC_SERVER_LIST), 1);
@@ -73,11 +73,13 @@ TEST_F(OptionsDialogTest, FindBestWithoutAnAnswerInTimeKeepsTheDefault) {
     settings.serverList = "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?2";
     FakeDialogView& options = Open();
     options.Click(IDC_FIND_BEST);
-    platform.AdvanceMs(1000);
-    AnswerAfter(9500);  // after the last poll: the cell stays empty
-    platform.AdvanceMs(20000);
-    EXPECT_FALSE(ButtonsEnabled(options)) << "the third server still has a second";
-    platform.AdvanceMs(1000);
+    ASSERT_TRUE(AwaitRequest());
+    platform.AdvanceMs(9400);  // after the last poll: the cell stays empty
+    Answer(9.4);
+    ASSERT_TRUE(AwaitRequest());
+    ASSERT_TRUE(AwaitRequest());
+    EXPECT_FALSE(ButtonsEnabled(options)) << "the third server still has its time";
+    platform.AdvanceMs(11000);
     EXPECT_EQ(Delays(options), (Cells{"", "Error", "Error"}));
     EXPECT_TRUE(ButtonsEnabled(options));
     EXPECT_EQ(options.Text(IDC_DEFAULT_LABEL), "Current Default Server:10.0.0.3");
