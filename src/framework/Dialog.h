@@ -20,6 +20,14 @@ public:
     // The resource id of the dialog's template.
     virtual int TemplateId() const = 0;
 
+    // An alarm must be seen: it opens topmost, centred on the work area of the monitor that
+    // holds the cursor. Other dialogs open where their template puts them.
+    virtual bool IsAlarm() const { return false; }
+    // Whether the keyboard's close (Alt+F4) is ignored; Esc still arrives as Cancel.
+    virtual bool IgnoresKeyboardClose() const { return false; }
+    // The look of a list view control (kList... bits), set before OnInit; 0 is the plain one.
+    virtual std::uint32_t ListLook(int /*listId*/) const { return 0; }
+
     // The window and its controls exist; nothing is shown yet.
     virtual void OnInit(DialogView& /*view*/) {}
     // A control's command (a click, ...), or OK (Enter) or Cancel (Esc, close box). Returns
@@ -41,8 +49,6 @@ public:
     // The close box (or Alt+F4); false leaves it to the system, which cancels the dialog
     // unless its Cancel button is disabled.
     virtual bool OnClose(DialogView& /*view*/) { return false; }
-    // The look of a list view control (kList... bits), set before OnInit; 0 is the plain one.
-    virtual std::uint32_t ListLook(int /*listId*/) const { return 0; }
 };
 
 } // namespace hv
