@@ -34,9 +34,12 @@ void CMainFrame::StartSync() {
         return;
     }
     if (m_sntp.AwaitingReply()) return;
+    // The bar hears of the request before it goes out. Told while the reply is on its way,
+    // a slow or hung bar would hold up the reading of the reply and so falsify the
+    // measured delay and offset, by seconds.
+    SendToWindowTitled(kBarWindowTitle, kStatusOutstanding);
     if (m_sntp.SendRequest()) {
         StartTimer(IDT_SYNC_TIMEOUT, kSyncTimeoutMs);
-        NotifyStatus();
         m_syncPending = true;
         LogServerEntry(ActivityLog::Kind::Ordinary, LocalNow(), kLogRequestSent, kLogAddressEnd);
     } else {

@@ -51,8 +51,9 @@ bool WriteBarTimeOnly(Platform& platform, bool timeOnly) {
 }
 
 void TellBarSettingsChanged(Platform& platform) {
-    if (const WindowId bar = platform.FindWindowByTitle(kBarWindowTitle)) {
-        platform.SendCopyData(bar, kCodeBarSettingsChanged, {});
+    const WindowId bar = platform.FindWindowByTitle(kBarWindowTitle);
+    if (bar != 0 && !platform.SendCopyData(bar, kCodeBarSettingsChanged, {})) {
+        platform.Trace("the date-time bar did not take the news of its changed settings in time");
     }
 }
 
