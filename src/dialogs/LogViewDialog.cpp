@@ -15,6 +15,8 @@ int LogViewDialog::TemplateId() const { return IDD_LOGVIEW; }
 
 int LogViewDialog::ClientFillingControl() const { return IDC_LOG_LIST; }
 
+std::uint32_t LogViewDialog::ListLook(int) const { return kListGridLines | kListFullRowSelect; }
+
 void LogViewDialog::OnInit(DialogView& view) {
     m_view = &view;
     view.SetListImages(IDC_LOG_LIST, {IDB_LOG_ERROR, IDB_LOG_INFO});

@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/Dialog.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,7 @@ class LogViewDialog final : public Dialog {
 public:
     int TemplateId() const override;
     int ClientFillingControl() const override;
+    std::uint32_t ListLook(int listId) const override;
     void OnInit(DialogView& view) override;
     void OnDestroy(DialogView& view) override;
 

@@ -19,8 +19,6 @@ constexpr int kSmallImageSize = 16;
 // its window's scaling, so that the mark stays sharp. A bitmap of another shape goes in whole.
 constexpr std::array kImageStripCells{16, 20, 24, 32};
 constexpr COLORREF kTransparentMagenta = RGB(255, 0, 255);
-// A report list here is a table: grid lines, and a click anywhere on a row selects it.
-constexpr DWORD kTableListStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
 // The longest path the system can name; the picker's buffer never cuts one short.
 constexpr std::size_t kLongestPath = 32768;
 constexpr UINT kDefaultDpi = 96;
@@ -102,6 +100,9 @@ std::string Win32DialogView::Text(int id) { return WindowText(Item(id)); }
 void Win32DialogView::SetText(int id, std::string_view text) {
     HWND control = Item(id);
     SetWindowTextW(control, Widen(text).c_str());
+    // An owner-drawn button paints its caption itself and is not always asked to again;
+    // setting its text (even the same) is how its owner shows a change of its look.
+    if ((GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) InvalidateRect(control, nullptr, FALSE);
     if (!m_dialog.FollowsLastLine(id)) return;
     // The caret at the end, and the view scrolled to it.
     const auto length = static_cast<WPARAM>(GetWindowTextLengthW(control));
@@ -146,7 +147,6 @@ void Win32DialogView::SetTrackbarPosition(int id, int position) {
 
 void Win32DialogView::SetListColumns(int id, const std::vector<ListColumn>& columns) {
     HWND list = Item(id);
-    ListView_SetExtendedListViewStyleEx(list, kTableListStyles, kTableListStyles);
     while (ListView_DeleteColumn(list, 0)) {
     }
     for (std::size_t i = 0; i < columns.size(); ++i) {
