@@ -12,13 +12,13 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
         return true;
     case kCodeStartSync: {
         if (sync == 0) return true;
-        if (m_sntp.AwaitingReply()) {
+        if (SyncAwaitingReply()) {
             m_platform.SendCopyData(sync, kCodeStartSync, kTextSyncRunning);
             return true;
         }
         StartSync();
         const std::string stamp = FormatCivilTime(kCompanionStampFormat, LocalNow());
-        if (m_sntp.AwaitingReply()) {
+        if (SyncAwaitingReply()) {
             m_syncReplyText = stamp + kTextRequestSent;
             m_platform.SendCopyData(sync, kCodeStartSync, m_syncReplyText);
         } else {
@@ -44,7 +44,7 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
 
 void CMainFrame::NotifyStatus() {
     if (WindowId bar = m_platform.FindWindowByTitle(kBarWindowTitle)) {
-        const std::uintptr_t status = m_sntp.AwaitingReply() ? kStatusOutstanding
+        const std::uintptr_t status = SyncAwaitingReply() ? kStatusOutstanding
                                       : m_lastSyncOk         ? kStatusOk
                                                              : kStatusFailed;
         m_platform.SendCopyData(bar, status, {});
