@@ -13,6 +13,9 @@ constexpr const char* kTimeServicePipe = "\\\\.\\pipe\\HorvaneTime";
 // time and little else.
 constexpr const char* kTimeServiceAccount = "NT AUTHORITY\\LocalService";
 constexpr const char* kLocalServiceSid = "S-1-5-19";
+// What the service keeps of its account's rights: changing the clock, and the bypass of
+// traverse checking that every process needs. It drops the rest when it starts.
+constexpr const char* kTimeServicePrivileges[] = {"SeSystemtimePrivilege", "SeChangeNotifyPrivilege"};
 
 // Who may use the pipe, in SDDL. A protected DACL (P: nothing inherited) that grants
 //  - SYSTEM (SY), Administrators (BA) and LocalService (LS), the service's own account:
@@ -30,15 +33,19 @@ constexpr std::uint32_t kPipeClientAccess = 0x12018b;
 struct PipeServerFacts {
     std::optional<std::uint32_t> pipeServerPid;  // the pipe's server process
     std::optional<std::uint32_t> servicePid;     // the service manager's record of the running service
-    std::optional<std::string> serverUserSid;    // the user of that process's token
-    // Wine runs every process as the logged-on user, so there the account cannot tell.
+    std::string serviceAccount;                  // the account the service is configured to run as
+    // The user of the server process's token, when the caller may read it: a standard user
+    // may not open a service's process, and then the configuration above has to do.
+    std::optional<std::string> serverUserSid;
+    // Wine runs every process as the logged-on user, so there a token's user tells nothing.
     bool accountsDistinct = true;
 };
 
 // The pipe is believed only when the process serving it is the one the service manager
-// started as the time service, running as LocalService. A process that created the pipe
-// first (squatting) fails the first test; one that made an extra instance of it fails it
-// too, whatever account it runs as.
+// started as the time service, configured (by an administrator: no one else may change a
+// service) to run as LocalService, and, where its token can be read, running as
+// LocalService. A process that created the pipe first (squatting) fails the first test; one
+// that made an extra instance of the pipe fails it too, whatever account it runs as.
 bool IsGenuineTimeService(const PipeServerFacts& facts);
 
 } // namespace hv

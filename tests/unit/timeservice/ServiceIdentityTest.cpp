@@ -11,22 +11,26 @@ namespace {
 
 TEST(ServiceIdentity, OnlyTheServiceManagersOwnProcessAsLocalServiceIsBelieved) {
     const std::string user = "S-1-5-21-1004336348-1177238915-682003330-1001";
+    const std::string account = "NT AUTHORITY\\LocalService";
+    const std::optional<std::string> unreadable;
     struct Case {
         const char* what;
         PipeServerFacts facts;
         bool genuine;
     } cases[] = {
-        {"the service", {4242, 4242, kLocalServiceSid, true}, true},
-        {"a squatter while the service is stopped", {4242, 0, user, true}, false},
-        {"a squatter, the service not installed", {4242, std::nullopt, user, true}, false},
-        {"an extra instance by another process", {777, 4242, user, true}, false},
-        {"an extra instance by another LocalService process", {777, 4242, kLocalServiceSid, true}, false},
-        {"the service's process under another account", {4242, 4242, user, true}, false},
-        {"a token that could not be read", {4242, 4242, std::nullopt, true}, false},
-        {"no server process id", {std::nullopt, 4242, kLocalServiceSid, true}, false},
-        {"process id 0 on both sides", {0, 0, kLocalServiceSid, true}, false},
-        {"Wine: the service, accounts all alike", {4242, 4242, user, false}, true},
-        {"Wine: a squatter", {777, 4242, user, false}, false},
+        {"the service, its token read", {4242, 4242, account, kLocalServiceSid, true}, true},
+        {"the service, its token closed to the caller", {4242, 4242, account, unreadable, true}, true},
+        {"the account spelled in capitals", {4242, 4242, "NT AUTHORITY\\LOCALSERVICE", unreadable, true}, true},
+        {"a squatter while the service is stopped", {4242, 0, account, user, true}, false},
+        {"a squatter, the service not installed", {4242, std::nullopt, "", user, true}, false},
+        {"an extra instance by another process", {777, 4242, account, user, true}, false},
+        {"an extra instance by another LocalService process", {777, 4242, account, kLocalServiceSid, true}, false},
+        {"the service reconfigured to another account", {4242, 4242, "LocalSystem", unreadable, true}, false},
+        {"the service's process under another account", {4242, 4242, account, user, true}, false},
+        {"no server process id", {std::nullopt, 4242, account, kLocalServiceSid, true}, false},
+        {"process id 0 on both sides", {0, 0, account, kLocalServiceSid, true}, false},
+        {"Wine: the service, every token the user's", {4242, 4242, account, user, false}, true},
+        {"Wine: a squatter", {777, 4242, account, user, false}, false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsGenuineTimeService(c.facts), c.genuine) << c.what;
 }
