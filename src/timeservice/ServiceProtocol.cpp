@@ -70,6 +70,10 @@ struct Framed {
     std::span<const std::uint8_t> payload;
 };
 
+std::size_t PayloadLength(std::span<const std::uint8_t> message) {
+    return static_cast<std::size_t>(message[kLengthAt]) | (static_cast<std::size_t>(message[kLengthAt + 1]) << 8);
+}
+
 Framed Frame(std::span<const std::uint8_t> message) {
     Framed framed;
     if (message.size() > kMaxServiceMessageBytes) {
@@ -80,7 +84,7 @@ Framed Frame(std::span<const std::uint8_t> message) {
         framed.fault = RequestFault::BadMagic;
     } else if (message[kVersionAt] != kServiceProtocolVersion) {
         framed.fault = RequestFault::UnknownVersion;
-    } else if (kServiceHeaderBytes + (message[kLengthAt] | (message[kLengthAt + 1] << 8)) != message.size()) {
+    } else if (kServiceHeaderBytes + PayloadLength(message) != message.size()) {
         framed.fault = RequestFault::LengthMismatch;
     } else {
         framed.type = message[kTypeAt];

@@ -84,6 +84,18 @@ bool RequireElevation(std::string_view command) {
     return false;
 }
 
+// A service runs its program with the service's rights, so whoever may replace the program
+// runs code as the service. Program Files lets only administrators change what is in it.
+bool UnderProgramFiles(const std::wstring& exePath) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"ProgramFiles", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::wstring prefix = std::wstring(folder, length) + L"\\";
+    return exePath.size() > prefix.size() &&
+           CompareStringOrdinal(exePath.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
 
 std::string Seconds(std::int64_t micros) {
@@ -143,6 +155,10 @@ int Commands::Install(bool includeConfig) {
     }
     if (!service) return Refused("the service control manager refused to create the service", GetLastError());
     ConfigureService(service.Get());
+    if (!UnderProgramFiles(exePath)) {
+        Say("note: this program is not under Program Files. Make sure only administrators can change its folder: "
+            "whoever can replace HorvaneTime.exe runs code as the service.");
+    }
     if (!RegisterEventSource(exePath)) Say("note: could not register the event log source; entries show without their text.");
     if (!ApproveAtInstall(includeConfig)) return Refused("could not write the service's configuration", GetLastError());
     return StartInstalled(service.Get());
