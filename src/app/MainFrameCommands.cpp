@@ -3,6 +3,8 @@
 #include "app/MainFrame.h"
 #include "app/TimerIds.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/ShutdownCountdownDialog.h"
+#include "dialogs/ShutdownScheduleDialog.h"
 #include "framework/ReentryGuard.h"
 
 namespace hv {
@@ -68,6 +70,14 @@ void CMainFrame::OnBell() { m_settings.bellEnabled = m_settings.bellEnabled == 0
 void CMainFrame::OnShutDown() {
     const ReentryGuard guard(m_shutdownDlgOpen);
     if (!guard.Entered()) return;
+    const bool armedBefore = m_settings.shutdown.IsArmed();
+    ShutdownScheduleDialog dialog(m_platform, m_settings.shutdown);
+    m_platform.RunModalDialog(dialog);
+    // Meanwhile only the tick changes the schedule here: disarmed now, it fell due and its
+    // countdown was shown. The dialog's copy of it is stale and must not fall due again.
+    const bool fellDueMeanwhile = armedBefore && !m_settings.shutdown.IsArmed();
+    TakeBackSchedule(dialog.Schedule());
+    if (fellDueMeanwhile && !dialog.ArmedHere()) m_settings.shutdown.disarmed = true;
 }
 
 void CMainFrame::TakeBackSchedule(const ShutdownSchedule& edited) {
@@ -79,7 +89,11 @@ void CMainFrame::TakeBackSchedule(const ShutdownSchedule& edited) {
     m_settings.shutdown.secondsLeft = secondsLeft;
 }
 
-void CMainFrame::RunShutdownCountdown() {}
+void CMainFrame::RunShutdownCountdown() {
+    // The power-off may end the session at once, before any window hears of it.
+    ShutdownCountdownDialog countdown(m_platform, [this] { SaveSettings(); });
+    m_platform.RunModalDialog(countdown);
+}
 
 void CMainFrame::OnDateTimeBar() {
     if (m_settings.alwaysShowBar) return;

@@ -13,6 +13,12 @@ public:
     // The resource id of the dialog's template.
     virtual int TemplateId() const = 0;
 
+    // An alarm must be seen: it opens topmost, centred on the work area of the monitor that
+    // holds the cursor. Other dialogs open where their template puts them.
+    virtual bool IsAlarm() const { return false; }
+    // Whether the keyboard's close (Alt+F4) is ignored; Esc still arrives as Cancel.
+    virtual bool IgnoresKeyboardClose() const { return false; }
+
     // The window and its controls exist; nothing is shown yet.
     virtual void OnInit(DialogView& /*view*/) {}
     // A control's command (a click, ...), or OK (Enter) or Cancel (Esc, close box). Returns

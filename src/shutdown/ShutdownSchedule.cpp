@@ -44,16 +44,25 @@ void ShutdownSchedule::ArmAtStartup(std::int32_t packedTime) {
     }
 }
 
+std::int32_t ShutdownSchedule::SecondsToAtTimeToday(LocalSeconds now) const {
+    const LocalSeconds target = (atHour * 60 + atMinute) * 60 + atSecond;
+    return static_cast<std::int32_t>(target - SecondOfDay(now));
+}
+
+std::int32_t ShutdownSchedule::SecondsToNextAtTime(LocalSeconds now) const {
+    const std::int32_t untilTarget = SecondsToAtTimeToday(now);
+    return untilTarget < 0 ? untilTarget + kSecondsPerDay : untilTarget;
+}
+
 bool ShutdownSchedule::CountDownOnTick(const TickSpan& tick) {
     if (!IsArmed()) return false;
     if (kind == kShutdownAtTime) {
-        const LocalSeconds target = (atHour * 60 + atMinute) * 60 + atSecond;
-        const auto untilTarget = static_cast<std::int32_t>(target - SecondOfDay(tick.now));
+        const std::int32_t untilTarget = SecondsToAtTimeToday(tick.now);
         // A tick can come late; the set second counts as reached when it passed between the
         // previous tick and this one, not too long ago.
         const bool passedUnseen = untilTarget < 0 && untilTarget >= -kLateTickGraceSeconds &&
                                   tick.now + untilTarget > tick.previous;
-        secondsLeft = passedUnseen ? 0 : (untilTarget < 0 ? untilTarget + kSecondsPerDay : untilTarget);
+        secondsLeft = passedUnseen ? 0 : SecondsToNextAtTime(tick.now);
     }
     if (secondsLeft > 0) {
         --secondsLeft;

@@ -32,6 +32,11 @@ struct ShutdownSchedule {
     // and the schedule is re-armed only where the user asked for it.
     void ArmAtStartup(std::int32_t packedTime);
 
+    // From `now` to the at-time of the same day: negative once that has passed.
+    std::int32_t SecondsToAtTimeToday(LocalSeconds now) const;
+    // From `now` to the next at-time, today's or tomorrow's (0 at the set second itself).
+    std::int32_t SecondsToNextAtTime(LocalSeconds now) const;
+
     // The per-tick countdown. Returns true when the schedule falls due on this tick; it is
     // then already disarmed, so nested ticks during the countdown leave it alone.
     bool CountDownOnTick(const TickSpan& tick);

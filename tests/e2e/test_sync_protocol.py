@@ -15,6 +15,9 @@ SERVER = "127.0.0.1"
 CONFIG = (b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
           b"[list]=Local reference, Loopback, Here(" + SERVER.encode() + b")?0\r\n")
 TIMEOUT_WAIT = 13.0  # the program gives a reply 10 s, then the result reaches the companion
+# Codes whose command opens a modal dialog: the sender waits until it closes, so each is
+# tested with its dialog (35: test_shutdown.py).
+DIALOG_CODES = {35}
 
 STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
 SENT_TEXT = re.compile(STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n")
@@ -76,7 +79,7 @@ def test_command_codes_reach_their_commands(horvane, driver, program_dir):
     for name in ("Quorel.exe", "Globrin.exe"):
         shutil.copy2(stand_in, program_dir / name)
     horvane(CONFIG)
-    for code in range(31, 38):
+    for code in sorted(set(range(31, 38)) - DIALOG_CODES):
         assert driver.facts("copydata", "panel", code)["result"] == "1", code
     started = {name: (program_dir / f"{name}.started") for name in ("Quorel.exe", "Globrin.exe")}
     assert poll(lambda: all(p.exists() for p in started.values()), 10)

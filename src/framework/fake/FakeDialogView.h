@@ -13,8 +13,8 @@ class FakePlatform;
 
 // A dialog window in memory: every control of the dialog's template with its text, check,
 // enabled and visible state, trackbar and list view, driven by a test as a user drives the
-// real one (Click, Type, DragTrackbar, SelectRow, PressEnter, PressEscape). Its timers run
-// on the fake platform's clock, together with the main window's.
+// real one (Click, Type, DragTrackbar, SelectRow, PressEnter, PressEscape, PressAltF4). Its
+// timers run on the fake platform's clock, together with the main window's.
 class FakeDialogView final : public DialogView {
 public:
     struct ListState {
@@ -50,6 +50,10 @@ public:
     bool SelectRow(int id, int row);
     void PressEnter() { Command(kIdOk); }
     void PressEscape() { Command(kIdCancel); }
+    // The keyboard's close, which the dialog manager turns into Cancel.
+    void PressAltF4() {
+        if (!m_dialog.IgnoresKeyboardClose()) Command(kIdCancel);
+    }
     void FireTimer(int timerId);
 
     // --- what a user sees ------------------------------------------------------------------

@@ -22,11 +22,36 @@ DialogRun* RunOf(HWND window) { return reinterpret_cast<DialogRun*>(GetWindowLon
 // accelerator (code 1).
 bool IsPlainCommand(WPARAM wParam) { return HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 1; }
 
+// The start of a window of that size centred in `area`, kept inside it when it is larger.
+int CentredStart(LONG areaStart, LONG areaEnd, LONG size) {
+    const LONG start = areaStart + (areaEnd - areaStart - size) / 2;
+    return static_cast<int>(start < areaStart ? areaStart : start);
+}
+
+// Where the user is looking: the middle of the work area of the monitor that holds the
+// cursor, above every window that is not topmost itself.
+void PlaceAsAlarm(HWND window) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const RECT& work = monitor.rcWork;
+    SetWindowPos(window, HWND_TOPMOST, CentredStart(work.left, work.right, frame.right - frame.left),
+                 CentredStart(work.top, work.bottom, frame.bottom - frame.top), 0, 0, SWP_NOSIZE);
+}
+
+// The keyboard's close (Alt+F4) carries no cursor position; the window menu's does.
+bool IsKeyboardClose(WPARAM wParam, LPARAM lParam) { return (wParam & 0xFFF0) == SC_CLOSE && lParam == 0; }
+
 INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
     auto* run = reinterpret_cast<DialogRun*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
     run->view = std::make_unique<Win32DialogView>(window, run->instance);
     run->dialog.OnInit(*run->view);
+    if (run->dialog.IsAlarm()) PlaceAsAlarm(window);
     // Opened from the tray or a companion, it must not hide behind the window the user was
     // in: the program holds the foreground right after the tray menu.
     SetForegroundWindow(window);
@@ -60,6 +85,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (lParam != 0) run->dialog.OnScroll(*run->view, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
         return TRUE;
     case WM_TIMER: run->dialog.OnTimer(*run->view, static_cast<int>(wParam)); return TRUE;
+    case WM_SYSCOMMAND: return IsKeyboardClose(wParam, lParam) && run->dialog.IgnoresKeyboardClose();
     case WM_DESTROY:
         run->dialog.OnDestroy(*run->view);
         run->view->KillAllTimers();

@@ -1,0 +1,124 @@
+#include "app/CommandIds.h"
+#include "app/MainFrameFixture.h"
+#include "res/resource.h"
+
+namespace hv::testing {
+namespace {
+
+// The schedule dialog and the countdown as the main window runs them; the fixture's clock
+// reads 09:59:50.25 local time.
+class ShutdownTest : public MainFrameTest {
+protected:
+    void SetUp() override { StartQuiet(); }
+
+    // Inside the schedule dialog: choose a mode, set its time and activate it.
+    static void Arm(FakeDialogView& view, int mode, int hour, int minute, int second) {
+        const int firstEdit = mode == IDC_AFTER ? IDC_AFTER_HOUR : IDC_AT_HOUR;
+        view.Click(mode);
+        view.Type(firstEdit, std::to_string(hour));
+        view.Type(firstEdit + 1, std::to_string(minute));
+        view.Type(firstEdit + 2, std::to_string(second));
+        view.Click(IDC_ACTIVATE);
+    }
+    void ArmDelay(std::int32_t seconds) {
+        Schedule().kind = kShutdownAfterDelay;
+        Schedule().disarmed = false;
+        Schedule().secondsLeft = seconds;
+    }
+    std::int64_t NowMs() { return platform.NowMicroseconds() / 1000; }
+    ShutdownSchedule& Schedule() { return frame->m_settings.shutdown; }
+};
+
+TEST_F(ShutdownTest, TheDialogOpensOnceFromTheMenuOrACompanion) {
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView&) {
+        if (platform.dialogsRun.size() > 1) return;  // opened twice after all: no deeper
+        frame->OnCommand(kCmdShutDown);
+        frame->OnCopyData(35);
+    };
+    frame->OnCommand(kCmdShutDown);
+    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_SHUTDOWN});
+    EXPECT_TRUE(frame->OnCopyData(35));
+    EXPECT_EQ(platform.dialogsRun.size(), 2u);
+}
+
+TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
+    std::int64_t armedAt = 0, closedAt = 0, countdownAt = 0;
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
+        Arm(view, IDC_AFTER, 0, 0, 0);
+        armedAt = NowMs();
+        platform.AdvanceMs(5000);
+        closedAt = NowMs();
+    };
+    platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView& view) {
+        countdownAt = NowMs();
+        platform.AdvanceMs(5000);  // the main window's ticks go on, leaving the schedule alone
+        view.PressEscape();
+    };
+    frame->OnCommand(kCmdShutDown);
+    platform.AdvanceMs(10000);
+    EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_SHUTDOWN, IDD_COUNTDOWN}));
+    EXPECT_EQ((closedAt - armedAt) / 1000, 1);  // its first tick
+    EXPECT_GT(countdownAt, closedAt);
+    EXPECT_LE(countdownAt - closedAt, 1000);
+    // Cancelled: the mode is kept, disarmed, and nothing was requested.
+    EXPECT_EQ(Schedule().kind, kShutdownAfterDelay);
+    EXPECT_TRUE(Schedule().disarmed);
+    EXPECT_TRUE(platform.privilegesEnabled.empty());
+}
+
+TEST_F(ShutdownTest, AnAtTimeFiveSecondsAheadIsHandedOverAndFallsDueOnItsSecond) {
+    std::int64_t armedAt = 0, closedAt = 0;
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
+        Arm(view, IDC_AT, 9, 59, 55);
+        armedAt = NowMs();
+        platform.AdvanceMs(10000);
+        closedAt = NowMs();
+    };
+    CivilTime countdownAt;
+    platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView&) { countdownAt = platform.ToLocalTime(NowMs() / 1000); };
+    frame->OnCommand(kCmdShutDown);
+    EXPECT_LE(closedAt - armedAt, 1000);
+    platform.AdvanceMs(10000);
+    EXPECT_EQ(FormatCivilTime("%H:%M:%S", countdownAt), "09:59:55");
+}
+
+TEST_F(ShutdownTest, AScheduleThatFellDueWhileTheDialogWasOpenIsNotArmedAgainByIt) {
+    // Both count it; the main window's tick comes first, and its countdown is cancelled.
+    ArmDelay(3);
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView&) { platform.AdvanceMs(10000); };
+    frame->OnCommand(kCmdShutDown);
+    platform.AdvanceMs(5000);
+    EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_SHUTDOWN, IDD_COUNTDOWN}));
+    EXPECT_TRUE(Schedule().disarmed);
+
+    // Armed anew in the dialog after such a countdown, it stays armed.
+    ArmDelay(1);
+    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
+        view.Click(IDC_ACTIVATE);
+        platform.AdvanceMs(3000);
+        Arm(view, IDC_AT, 23, 0, 0);
+        view.PressEnter();
+    };
+    frame->OnCommand(kCmdShutDown);
+    EXPECT_EQ(platform.dialogsRun.size(), 4u);
+    EXPECT_TRUE(Schedule().IsArmed());
+}
+
+TEST_F(ShutdownTest, TheSettingsAreWrittenBeforeThePowerOff) {
+    ArmDelay(0);
+    Schedule().afterSecond = 5;
+    Schedule().atStartup = true;
+    platform.files[kConfigPath].clear();
+    platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView&) {
+        platform.AdvanceMs(21000);
+        EXPECT_EQ(Config(), "");
+        platform.AdvanceMs(1000);
+        EXPECT_EQ(platform.powerOffRequests, 1);
+        EXPECT_NE(Config().find("[shut]=3\r\n[shcd]=5\r\n"), std::string::npos) << Config();
+    };
+    platform.AdvanceMs(1000);
+    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_COUNTDOWN});
+}
+
+} // namespace
+} // namespace hv::testing

@@ -1,0 +1,137 @@
+#include "dialogs/ShutdownScheduleDialog.h"
+#include "framework/fake/FakePlatform.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace hv {
+namespace {
+
+constexpr const char* kNoSchedule = "No ShutDown Schedule Actived.";
+
+// The dialog on the fake view; the local clock (UTC in the fake) reads 09:59:50.
+class ScheduleDialogTest : public ::testing::Test {
+protected:
+    FakePlatform platform;
+    ShutdownSchedule given;
+    std::unique_ptr<ShutdownScheduleDialog> dialog;
+    std::unique_ptr<FakeDialogView> view;
+
+    ScheduleDialogTest() { platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50)); }
+
+    FakeDialogView& Open() {
+        view.reset();
+        dialog = std::make_unique<ShutdownScheduleDialog>(platform, given);
+        view = std::make_unique<FakeDialogView>(platform, *dialog);
+        view->Open();
+        return *view;
+    }
+    // Nothing armed: modes and times editable, the start-up box not; armed, the reverse.
+    void ExpectEditable(bool editable) {
+        for (int id = IDC_AFTER_HOUR; id <= IDC_AT_SECOND; ++id) EXPECT_EQ(view->IsEnabled(id), editable) << id;
+        EXPECT_EQ(view->IsEnabled(IDC_AFTER) && view->IsEnabled(IDC_AT), editable);
+        EXPECT_EQ(view->IsEnabled(IDC_AUTO_ARM), !editable);
+        EXPECT_EQ(view->Text(IDC_ACTIVATE),
+                  editable ? "Active Selected ShutDown Schedule" : "DeActive Current ShutDown Schedule");
+        EXPECT_EQ(view->TimerRunning(200), !editable);
+    }
+    const ShutdownSchedule& Result() const { return dialog->Schedule(); }
+};
+
+TEST_F(ScheduleDialogTest, InvalidTimesAreReportedWithTheFocusOnTheirEdit) {
+    const struct {
+        int edit;
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {IDC_AT_HOUR, "24", "Please enter an integer between 0 and 23."},
+        {IDC_AT_SECOND, "-1", "Please enter an integer between 0 and 59."},
+        {IDC_AFTER_MINUTE, "60", "Please enter an integer between 0 and 59."},
+        {IDC_AFTER_HOUR, "", "Please enter an integer."},
+        {IDC_AFTER_SECOND, "1a", "Please enter an integer."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        platform.messageBoxes.clear();
+        Open().Click(IDC_AT);
+        if (c.edit != IDC_AT_HOUR) view->Type(IDC_AT_HOUR, " 7 ");  // blanks around are fine
+        view->Type(c.edit, c.text);
+        view->Click(IDC_ACTIVATE);
+        view->PressEnter();  // "Close" reads the controls too
+        EXPECT_EQ(platform.messageBoxes, std::vector<std::string>(2, c.message));
+        EXPECT_EQ(view->FocusedControl(), c.edit);
+        EXPECT_TRUE(view->IsOpen());
+        ExpectEditable(true);
+        view->PressEscape();
+        EXPECT_EQ(Result(), given);  // nothing of a failed reading is kept
+    }
+}
+
+TEST_F(ScheduleDialogTest, ActivationArmsAndDeactivationDisarms) {
+    Open();
+    ExpectEditable(true);
+    // The modes are exclusive although each is a group of its own.
+    view->Click(IDC_AT);
+    view->Click(IDC_AFTER);
+    EXPECT_FALSE(view->IsChecked(IDC_AT));
+    view->Type(IDC_AFTER_HOUR, "1");
+    view->Type(IDC_AFTER_MINUTE, "2");
+    view->Type(IDC_AFTER_SECOND, "3");
+    view->Click(IDC_ACTIVATE);
+    EXPECT_TRUE(Result().IsArmed());
+    EXPECT_EQ(Result().secondsLeft, 3723);
+    ExpectEditable(false);
+
+    view->Click(IDC_AUTO_ARM);
+    view->Click(IDC_ACTIVATE);
+    EXPECT_EQ(Result().kind, kShutdownNone);
+    EXPECT_FALSE(Result().IsArmed());
+    ExpectEditable(true);
+    EXPECT_FALSE(view->IsChecked(IDC_AUTO_ARM) || view->IsChecked(IDC_AFTER));
+    EXPECT_EQ(view->Text(IDC_SHUTDOWN_STATUS), kNoSchedule);
+
+    // Armed again at a time: the start-up box is offered again, unchecked; "Close" reads it.
+    view->Click(IDC_AT);
+    view->Click(IDC_ACTIVATE);
+    EXPECT_EQ(Result().kind, kShutdownAtTime);
+    EXPECT_FALSE(view->IsChecked(IDC_AUTO_ARM));
+    view->Click(IDC_AUTO_ARM);
+    view->PressEnter();
+    EXPECT_TRUE(Result().atStartup);
+}
+
+TEST_F(ScheduleDialogTest, OpensAsTheScheduleStands) {
+    given.kind = kShutdownAtTime;
+    given.disarmed = false;
+    given.atHour = 22;
+    Open();
+    EXPECT_TRUE(view->IsChecked(IDC_AT));
+    EXPECT_EQ(view->Text(IDC_AT_HOUR), "22");
+    ExpectEditable(false);
+    // Esc does not read the controls.
+    view->Click(IDC_AUTO_ARM);
+    view->PressEscape();
+    EXPECT_EQ(Result(), given);
+
+    // Fallen due or cancelled: nothing armed, the old mode still checked.
+    given.kind = kShutdownAfterDelay;
+    given.disarmed = true;
+    Open();
+    EXPECT_TRUE(view->IsChecked(IDC_AFTER));
+    ExpectEditable(true);
+    view->PressEscape();
+    EXPECT_EQ(Result().kind, kShutdownNone);
+}
+
+TEST_F(ScheduleDialogTest, StatusShowsWhatIsLeft) {
+    Open().Click(IDC_AT);
+    view->Type(IDC_AT_HOUR, "9");
+    view->Type(IDC_AT_MINUTE, "59");
+    view->Type(IDC_AT_SECOND, "49");  // one second before now: almost a day away
+    view->Click(IDC_ACTIVATE);
+    platform.AdvanceMs(1000);
+    EXPECT_EQ(view->Text(IDC_SHUTDOWN_STATUS), "  System will be ShutDown within\r\n       23(Hour):59(Min):58(Sec)");
+}
+
+} // namespace
+} // namespace hv
