@@ -8,10 +8,14 @@ constexpr const char* kMainWindowTitle = "panel";
 constexpr const char* kBarWindowTitle = "VistrelShow";
 constexpr const char* kSyncWindowTitle = "sync";
 
-// Companion command lines, appended to the program directory.
-constexpr const char* kBarCommandLine = "Vistrel.exe VistrelShow";
-constexpr const char* kSyncCommandLine = "Quorel.exe QuorelShow";
-constexpr const char* kWorldClockCommandLine = "Globrin.exe ChronvelShow";
+// The companions: their files in the program directory, and the argument each is started with.
+struct CompanionProgram {
+    const char* file;
+    const char* argument;
+};
+constexpr CompanionProgram kBarProgram{"Vistrel.exe", "VistrelShow"};
+constexpr CompanionProgram kSyncProgram{"Quorel.exe", "QuorelShow"};
+constexpr CompanionProgram kWorldClockProgram{"Globrin.exe", "ChronvelShow"};
 
 // Copy-data codes sent to the date-time bar.
 constexpr std::uintptr_t kStatusOk = 0;

@@ -12,7 +12,16 @@ namespace {
 constexpr const char* kTrayTipOnAdd = "Horvane";
 constexpr const char* kTraceTrayIconNotAdded = "Horvane: the notification-area icon could not be added";
 constexpr const char* kTraceTimerNotSet = "Horvane: a timer could not be started, id ";
+constexpr const char* kTextCannotStart = "Cannot start ";
+constexpr const char* kTextFileMissing = "\r\nThe file does not exist.";
+constexpr const char* kTextWindowsError = "\r\nWindows reports error ";
+constexpr const char* kTraceNotTakenBefore = "Horvane: the window \"";
+constexpr const char* kTraceNotTakenCode = "\" did not take copy-data code ";
+constexpr const char* kTraceNotTakenAfter = " in time";
 constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
+constexpr const char* kTraceSettingsUnreadable =
+    "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is";
+constexpr const char* kTraceSettingsKept = "Horvane: config.txt is not written, it could not be read at start";
 
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('\\');
@@ -36,9 +45,20 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::Create() { return m_platform.CreateMainWindow(*this); }
 
-bool CMainFrame::LoadSettings() { return LoadSettingsFile(m_platform, m_programDir, m_settings); }
+bool CMainFrame::LoadSettings() {
+    const SettingsFileState state = LoadSettingsFile(m_platform, m_programDir, m_settings);
+    // A file that exists but could not be read (held by another program, access denied)
+    // holds the user's settings: writing the defaults over it at the end would lose them.
+    m_settingsFileUnreadable = state == SettingsFileState::Unreadable;
+    if (m_settingsFileUnreadable) m_platform.Trace(kTraceSettingsUnreadable);
+    return state == SettingsFileState::Read;
+}
 
 bool CMainFrame::SaveSettings() {
+    if (m_settingsFileUnreadable) {
+        m_platform.Trace(kTraceSettingsKept);
+        return false;
+    }
     const bool saved = SaveSettingsFile(m_platform, m_programDir, m_settings);
     if (!saved) m_platform.Trace(kTraceSettingsNotSaved);
     return saved;
@@ -61,6 +81,8 @@ void CMainFrame::OnStartup() {
         m_settings.barVisible = false;
         OnDateTimeBar();
     }
+    // A message about a missing bar runs a message loop, in which the program may be closed.
+    if (m_platform.MainWindow() == 0) return;
     if (AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep) && SelectDefaultServer()) {
         StartAutoSyncTimer();
     }
@@ -68,8 +90,8 @@ void CMainFrame::OnStartup() {
 
 void CMainFrame::OnClose() {
     m_platform.DeleteTrayIcon();
-    if (WindowId bar = m_platform.FindWindowByTitle(kBarWindowTitle)) m_platform.SendCopyData(bar, kCodeQuit, {});
-    if (WindowId sync = m_platform.FindWindowByTitle(kSyncWindowTitle)) m_platform.SendCopyData(sync, kCodeQuit, {});
+    SendToWindowTitled(kBarWindowTitle, kCodeQuit);
+    SendToWindowTitled(kSyncWindowTitle, kCodeQuit);
     m_platform.DestroyMainWindow();
 }
 
@@ -89,19 +111,50 @@ void CMainFrame::StartTimer(int timerId, unsigned periodMs) {
 
 void CMainFrame::StartAutoSyncTimer() { StartTimer(IDT_AUTOSYNC, AutoSyncPeriodMs(m_settings.autoSyncStep)); }
 
-void CMainFrame::StartCompanion(const char* commandLine) { m_platform.RunCommandLine(m_programDir + commandLine); }
+void CMainFrame::StartCompanion(const CompanionProgram& companion) {
+    StartProgram(m_programDir + companion.file, companion.argument);
+}
+
+void CMainFrame::StartProgram(const std::string& program, std::string_view arguments) {
+    const ProgramStart start = m_platform.StartProgram(program, arguments);
+    switch (start.status) {
+    case ProgramStart::Status::Started: break;
+    case ProgramStart::Status::Missing: m_platform.ShowMessageBox(kTextCannotStart + program + kTextFileMissing); break;
+    case ProgramStart::Status::Failed:
+        m_platform.ShowMessageBox(kTextCannotStart + program + kTextWindowsError + std::to_string(start.error) + ".");
+        break;
+    }
+}
 
 void CMainFrame::ShowDateTimeBar() {
-    StartCompanion(kBarCommandLine);
+    StartCompanion(kBarProgram);
     NotifyStatus();
 }
 
 void CMainFrame::AddTrayIcon() {
-    if (!m_platform.AddTrayIcon(kTrayTipOnAdd)) m_platform.Trace(kTraceTrayIconNotAdded);
+    // The icon is the only way to reach the program, and a shell that is still starting
+    // (just after log-on) refuses it: try again until it is taken.
+    if (!TryAddTrayIcon()) StartTimer(IDT_TRAY_RETRY, kTrayRetryMs);
 }
 
-void CMainFrame::SendToSyncWindow(std::uintptr_t code, std::string_view text) {
-    if (WindowId sync = m_platform.FindWindowByTitle(kSyncWindowTitle)) m_platform.SendCopyData(sync, code, text);
+bool CMainFrame::TryAddTrayIcon() {
+    if (m_platform.AddTrayIcon(kTrayTipOnAdd)) {
+        m_platform.KillTimer(IDT_TRAY_RETRY);
+        return true;
+    }
+    m_platform.Trace(kTraceTrayIconNotAdded);
+    return false;
+}
+
+void CMainFrame::SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text) {
+    if (!m_platform.SendCopyData(window, code, text)) {
+        m_platform.Trace(std::string(kTraceNotTakenBefore) + std::string(title) + kTraceNotTakenCode +
+                         std::to_string(code) + kTraceNotTakenAfter);
+    }
+}
+
+void CMainFrame::SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text) {
+    if (WindowId window = m_platform.FindWindowByTitle(title)) SendToWindow(window, title, code, text);
 }
 
 } // namespace hv

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/CompanionProtocol.h"
 #include "app/TimeServiceRun.h"
 #include "framework/LocalTime.h"
 #include "framework/Platform.h"
@@ -98,10 +99,16 @@ private:
     void RunShutdownCountdown();
     void StartTimer(int timerId, unsigned periodMs);
     void StartAutoSyncTimer();
-    void StartCompanion(const char* commandLine);
+    void StartCompanion(const CompanionProgram& companion);
+    // Starts a program; one that is missing or will not start is named in a message.
+    void StartProgram(const std::string& program, std::string_view arguments);
     void ShowDateTimeBar();
     void AddTrayIcon();
-    void SendToSyncWindow(std::uintptr_t code, std::string_view text);
+    bool TryAddTrayIcon();
+    // Copy-data to another program's window; a send it did not take in time is traced.
+    void SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text = {});
+    void SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text = {});
+    void SendToSyncWindow(std::uintptr_t code, std::string_view text) { SendToWindowTitled(kSyncWindowTitle, code, text); }
     // The steps of a run that both ways of measuring share.
     void OnRequestSent();
     void OnRequestFailed();
@@ -123,7 +130,8 @@ private:
     Platform& m_platform;
     TimeServiceRun m_serviceRun;
     ChimeClock m_chimeClock;
-    std::optional<LocalSeconds> m_lastTickLocal;
+    std::optional<std::int64_t> m_lastTickUtc;
+    bool m_settingsFileUnreadable = false;  // then it is never written over
 };
 
 } // namespace hv

@@ -10,7 +10,9 @@
 namespace hv {
 
 namespace {
-constexpr const char* kTimeZoneCommandLine = "rundll32.exe shell32.dll,Control_RunDLL timedate.cpl,,1";
+// Opens the system's date and time settings on their time-zone page.
+constexpr const char* kTimeZoneProgram = "rundll32.exe";
+constexpr const char* kTimeZoneArguments = "shell32.dll,Control_RunDLL timedate.cpl,,1";
 constexpr const char* kHelpFileName = "Horvane.chm";
 } // namespace
 
@@ -59,9 +61,9 @@ void CMainFrame::ApplyPreferences(const Settings& chosen) {
     SendToSyncWindow(kCodeServerAddress, m_sntp.ServerAddress());
 }
 
-void CMainFrame::OnSynchronizeTime() { StartCompanion(kSyncCommandLine); }
+void CMainFrame::OnSynchronizeTime() { StartCompanion(kSyncProgram); }
 
-void CMainFrame::OnWorldClock() { StartCompanion(kWorldClockCommandLine); }
+void CMainFrame::OnWorldClock() { StartCompanion(kWorldClockProgram); }
 
 void CMainFrame::OnCalendar() {}
 
@@ -99,7 +101,7 @@ void CMainFrame::OnDateTimeBar() {
     if (m_settings.alwaysShowBar) return;
     if (m_settings.barVisible) {
         m_settings.barVisible = false;
-        if (WindowId bar = m_platform.FindWindowByTitle(kBarWindowTitle)) m_platform.SendCopyData(bar, kCodeQuit, {});
+        SendToWindowTitled(kBarWindowTitle, kCodeQuit);
     } else {
         m_settings.barVisible = true;
         ShowDateTimeBar();
@@ -108,7 +110,7 @@ void CMainFrame::OnDateTimeBar() {
 
 void CMainFrame::OnViewLog() {}
 
-void CMainFrame::OnChangeTimeZone() { m_platform.RunCommandLine(kTimeZoneCommandLine); }
+void CMainFrame::OnChangeTimeZone() { StartProgram(kTimeZoneProgram, kTimeZoneArguments); }
 
 void CMainFrame::OnHelp() { m_platform.ShellOpen(m_programDir + kHelpFileName); }
 

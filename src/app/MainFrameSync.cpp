@@ -41,6 +41,10 @@ void CMainFrame::StartSync() {
         return;
     }
     if (m_sntp.AwaitingReply()) return;
+    // The bar hears of the request before it goes out. Told while the reply is on its way,
+    // a slow or hung bar would hold up the reading of the reply and so falsify the
+    // measured delay and offset, by seconds.
+    SendToWindowTitled(kBarWindowTitle, kStatusOutstanding);
     if (m_sntp.SendRequest()) {
         OnRequestSent();
     } else {
@@ -51,7 +55,11 @@ void CMainFrame::StartSync() {
 bool CMainFrame::StartSyncThroughService() {
     switch (m_serviceRun.Begin(m_sntp.ServerAddress())) {
     case TimeServiceRun::Start::NoService: return false;
-    case TimeServiceRun::Start::Sent: OnRequestSent(); break;
+    case TimeServiceRun::Start::Sent:
+        // The service measures, so no answer of the bar's can hold up the reading of a reply.
+        NotifyStatus();
+        OnRequestSent();
+        break;
     case TimeServiceRun::Start::Unsendable: OnRequestFailed(); break;
     case TimeServiceRun::Start::Refused:
         m_lastSyncOk = false;
@@ -64,7 +72,6 @@ bool CMainFrame::StartSyncThroughService() {
 
 void CMainFrame::OnRequestSent() {
     StartTimer(IDT_SYNC_TIMEOUT, kSyncTimeoutMs);
-    NotifyStatus();
     m_syncPending = true;
     LogServerEntry(ActivityLog::Kind::Ordinary, LocalNow(), kLogRequestSent, kLogAddressEnd);
 }

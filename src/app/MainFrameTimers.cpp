@@ -8,16 +8,17 @@ void CMainFrame::OnTimer(int timerId) {
     case IDT_SYNC_TIMEOUT: HandleSyncTimeout(); break;
     case IDT_TICK: OnTick(); break;
     case IDT_AUTOSYNC: StartSync(); break;
+    case IDT_TRAY_RETRY: TryAddTrayIcon(); break;
     default: break;
     }
 }
 
 void CMainFrame::OnTick() {
-    const CivilTime now = LocalNow();
-    const LocalSeconds nowSeconds = UnixSecondsFromCivil(now);
+    const std::int64_t utcNow = SplitUnixMicros(m_platform.NowMicroseconds()).seconds;
+    const CivilTime now = m_platform.ToLocalTime(utcNow);
     // The first tick has no predecessor: take it that the second before was seen.
-    const TickSpan tick{m_lastTickLocal.value_or(nowSeconds - 1), nowSeconds};
-    m_lastTickLocal = nowSeconds;
+    const TickSpan tick{UnixSecondsFromCivil(now), utcNow, utcNow - m_lastTickUtc.value_or(utcNow - 1)};
+    m_lastTickUtc = utcNow;
 
     if (m_settings.shutdown.CountDownOnTick(tick)) RunShutdownCountdown();
 

@@ -1,5 +1,6 @@
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
+#include "framework/CommandLine.h"
 #include "framework/WindowMessages.h"
 
 #include <variant>
@@ -11,8 +12,9 @@ constexpr const char* kTrayTipFormat = "%H:%M:%S(%m/%d/%Y)";
 constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr RegistryPlace kRunValue{RegistryRoot::LocalMachine, kRunKeyPath, "Horvane"};
 constexpr const char* kRunValueFile = "Horvane.exe";
-// The Run value is read into a buffer of this size, terminating zero included; a longer
-// value counts as absent.
+// The Run value is a command line. Any value under our name counts as ours, the unquoted
+// path of older versions too. It is read into a buffer of this size, terminating zero
+// included; a longer value counts as absent.
 constexpr std::size_t kRunValueBufferBytes = 255;
 constexpr const char* kTraceRunValueNotChanged = "Horvane: the Run value could not be changed";
 
@@ -71,7 +73,7 @@ void CMainFrame::OnRunAtStartup() {
     if (!m_platform.CanWriteRegistryKey(kRunValue.root, kRunValue.key)) return;
     const bool changed = IsRunAtStartupSet()
                              ? m_platform.DeleteRegistryValue(kRunValue)
-                             : m_platform.WriteRegistryValue(kRunValue, m_programDir + kRunValueFile);
+                             : m_platform.WriteRegistryValue(kRunValue, QuotedCommandLine(m_programDir + kRunValueFile, {}));
     if (!changed) m_platform.Trace(kTraceRunValueNotChanged);
 }
 

@@ -6,9 +6,12 @@ namespace hv {
 constexpr int IDT_SYNC_TIMEOUT = 102;
 constexpr int IDT_TICK = 104;
 constexpr int IDT_AUTOSYNC = 105;
+constexpr int IDT_TRAY_RETRY = 110;
 
 constexpr unsigned kSyncTimeoutMs = 10000;
 constexpr unsigned kTickMs = 1000;
+// Until the shell takes the tray icon (it may not be ready just after log-on).
+constexpr unsigned kTrayRetryMs = 2000;
 // The automatic period is 30 minutes plus 15 minutes per step: (step + 2) quarter hours.
 constexpr unsigned kAutoSyncQuarterHourMs = 900000;
 

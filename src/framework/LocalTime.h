@@ -5,14 +5,21 @@ namespace hv {
 
 constexpr int kSecondsPerDay = 86400;
 
-// Seconds since some fixed local midnight: local wall-clock time as one count, so that
-// "the previous tick" and "the set time" can be compared across midnight.
+// Seconds since some fixed local midnight: local wall-clock time as one count. It jumps
+// when daylight saving time begins or ends, so it tells what the clock shows, not how much
+// time passed.
 using LocalSeconds = std::int64_t;
 
-// The two ends of one tick: the local time the previous tick saw, and now.
+// One tick of the one-second timer: what the local clock shows, and how much time passed
+// since the tick before by the system clock, which daylight saving time does not move.
 struct TickSpan {
-    LocalSeconds previous;
     LocalSeconds now;
+    std::int64_t utcNow;   // the system clock, seconds since 1970
+    std::int64_t elapsed;  // system-clock seconds since the previous tick
+
+    // Whether the moment the local clock showed `ago` seconds before now came after the
+    // previous tick, i.e. it was reached on this tick.
+    bool ReachedOnThisTick(LocalSeconds ago) const { return ago >= 0 && ago < elapsed; }
 };
 
 } // namespace hv

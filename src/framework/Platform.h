@@ -22,10 +22,31 @@ class Dialog;
 // A window of any process, found by its title; 0 means none.
 using WindowId = std::uintptr_t;
 
+// The longest wait for another program's window to take a message. Windows counts a
+// window as hung after five seconds without reading its messages and then answers at once;
+// this bounds the wait for one not yet known to be hung.
+constexpr unsigned kSendTimeoutMs = 3000;
+
 struct FileRead {
-    enum class Status { Ok, Missing, OpenFailed, TooLarge };
+    enum class Status { Ok, Missing, OpenFailed };
     Status status = Status::OpenFailed;
-    std::string bytes;
+    std::string text;  // UTF-8
+};
+
+// How starting a program ended.
+struct ProgramStart {
+    enum class Status { Started, Missing, Failed };
+    Status status = Status::Failed;
+    std::uint32_t error = 0;  // the system's error number when it did not start
+};
+
+// How an atomic replacement of a file ended.
+enum class FileReplace {
+    Replaced,
+    // The folder refuses a new file, or the old file may not be moved away; the file
+    // itself may still be writable where it stands.
+    NotAllowed,
+    Failed,
 };
 
 // Everything the program asks of the operating system, one method per intent. The Win32
@@ -49,11 +70,20 @@ public:
     virtual void Trace(std::string_view text) = 0;
 
     // --- files -----------------------------------------------------------------------
-    virtual FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) = 0;
+    // A file another process holds is waited for briefly before any of these gives up.
+    //
+    // The first maxBytes bytes of a text file, as UTF-8; a longer file is cut after the
+    // last line end within them. A file that is not valid UTF-8 was written in the
+    // system's ANSI code page and is converted.
+    virtual FileRead ReadTextFileHead(const std::string& path, std::size_t maxBytes) = 0;
     // Creates an empty file when none exists; never truncates an existing one.
     virtual bool CreateFileIfMissing(const std::string& path) = 0;
-    // Writes beside the target and then replaces it, so a failure leaves the old file whole.
-    virtual bool ReplaceFileContents(const std::string& path, std::string_view contents) = 0;
+    // Writes a new file beside the target and puts it in the target's place in one step,
+    // keeping the target's attributes and permissions. Whatever happens, the old file stays
+    // whole and nothing is left beside it.
+    virtual FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) = 0;
+    // Overwrites an existing file where it stands; false when it is missing or not writable.
+    virtual bool RewriteFileInPlace(const std::string& path, std::string_view contents) = 0;
 
     // --- the hidden main window --------------------------------------------------------
     virtual bool CreateMainWindow(WindowEvents& events) = 0;
@@ -70,15 +100,20 @@ public:
 
     // --- other windows ---------------------------------------------------------------
     virtual WindowId FindWindowByTitle(std::string_view title) = 0;
-    // Synchronous WM_COPYDATA without naming a sender; text without terminating zero.
-    virtual void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) = 0;
-    // Synchronous WM_COMMAND; returns once the command has been handled.
-    virtual void SendCommand(WindowId to, int commandId) = 0;
+    // Sending waits for the receiver, but kSendTimeoutMs at most, so that a hung window
+    // (found only by its title, it may not even be ours) cannot stop the program. Both
+    // report false when the window did not take the message in that time.
+    //
+    // WM_COPYDATA without naming a sender; text without terminating zero.
+    virtual bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) = 0;
+    // WM_COMMAND; returns once the command has been handled.
+    virtual bool SendCommand(WindowId to, int commandId) = 0;
     virtual void ShowMessageBox(std::string_view text) = 0;
 
     // --- processes and shell -----------------------------------------------------------
-    // Starts a command line shown normally; the result is of no interest to the program.
-    virtual void RunCommandLine(std::string_view commandLine) = 0;
+    // Starts a program shown normally, its path quoted in the command line
+    // (QuotedCommandLine). A bare file name is looked for where the system looks for programs.
+    virtual ProgramStart StartProgram(std::string_view program, std::string_view arguments) = 0;
     virtual void ShellOpen(std::string_view path) = 0;
 
     // --- notification area -----------------------------------------------------------

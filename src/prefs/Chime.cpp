@@ -14,11 +14,13 @@ LocalSeconds SlotStart(LocalSeconds t, LocalSeconds slotLength) {
 } // namespace
 
 bool ChimeClock::IsDue(const TickSpan& tick, bool hourly) {
-    const LocalSeconds slot = SlotStart(tick.now, hourly ? kHourSeconds : kHalfHourSeconds);
-    const bool reachedOnThisTick = slot > tick.previous && slot <= tick.now;
-    const bool lateByLittle = tick.now - slot <= kChimeGraceSeconds;
-    if (!reachedOnThisTick || !lateByLittle || m_lastSlot == slot) return false;
-    m_lastSlot = slot;
+    const LocalSeconds ago = tick.now - SlotStart(tick.now, hourly ? kHourSeconds : kHalfHourSeconds);
+    if (ago > kChimeGraceSeconds || !tick.ReachedOnThisTick(ago)) return false;
+    // A showing of a slot is named by its moment on the system clock: when daylight saving
+    // time ends the clock shows the same local hour twice, and each showing chimes.
+    const std::int64_t showing = tick.utcNow - ago;
+    if (m_lastShowing == showing) return false;
+    m_lastShowing = showing;
     return true;
 }
 

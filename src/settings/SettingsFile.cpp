@@ -11,6 +11,7 @@ namespace hv {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr const char* kTraceRewrittenInPlace = "Horvane: config.txt is rewritten in place, its folder takes no new file";
 
 // The C library's atoi over a view that need not be terminated: optional blanks and sign,
 // then digits up to the first other character. Saturates instead of overflowing.
@@ -150,19 +151,27 @@ std::string FormatSettingsText(const Settings& s) {
     return out;
 }
 
-bool LoadSettingsFile(Platform& platform, const std::string& programDir, Settings& settings) {
+SettingsFileState LoadSettingsFile(Platform& platform, const std::string& programDir, Settings& settings) {
     const std::string path = SettingsPath(programDir);
-    FileRead read = platform.ReadWholeFile(path, kMaxSettingsFileBytes);
-    if (read.status == FileRead::Status::Missing) {
-        if (!platform.CreateFileIfMissing(path)) return false;
-        read = FileRead{FileRead::Status::Ok, {}};
-    }
-    if (read.status != FileRead::Status::Ok) return false;
-    return ParseSettingsText(read.bytes, programDir, settings);
+    const FileRead read = platform.ReadTextFileHead(path, kSettingsHeadBytes);
+    if (read.status == FileRead::Status::OpenFailed) return SettingsFileState::Unreadable;
+    if (read.status == FileRead::Status::Missing) platform.CreateFileIfMissing(path);
+    return ParseSettingsText(read.text, programDir, settings) ? SettingsFileState::Read : SettingsFileState::NoContent;
 }
 
 bool SaveSettingsFile(Platform& platform, const std::string& programDir, const Settings& settings) {
-    return platform.ReplaceFileContents(SettingsPath(programDir), FormatSettingsText(settings));
+    const std::string path = SettingsPath(programDir);
+    const std::string text = FormatSettingsText(settings);
+    switch (platform.ReplaceFileContents(path, text)) {
+    case FileReplace::Replaced: return true;
+    case FileReplace::NotAllowed:
+        // Programs installed for all users often live in a folder where a user may change
+        // config.txt but make no file beside it: then the file is rewritten where it is.
+        platform.Trace(kTraceRewrittenInPlace);
+        return platform.RewriteFileInPlace(path, text);
+    case FileReplace::Failed: break;
+    }
+    return false;
 }
 
 } // namespace hv

@@ -13,8 +13,16 @@ constexpr const char* kSettingsFileName = "config.txt";
 constexpr const char* kDefaultBellFileName = "bell.wav";
 // The reader looks at no more lines than this; the writer produces ten.
 constexpr int kMaxSettingsLines = 12;
-// A settings file is a few hundred bytes; anything past this is not ours and is refused whole.
-constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024;
+// How much of the file is read: far more than twelve lines of any length the writer
+// produces. A longer file is no reason to lose its first lines.
+constexpr std::size_t kSettingsHeadBytes = 64 * 1024;
+
+// What reading the file found.
+enum class SettingsFileState {
+    Read,        // it had content, which was parsed
+    NoContent,   // missing (created empty when possible) or empty: the first-start defaults
+    Unreadable,  // it exists but could not be read: it holds settings that must not be lost
+};
 
 // The values a first start (no file or an empty one) begins with.
 void ApplyEmptyFileDefaults(Settings& settings, const std::string& programDir);
@@ -25,10 +33,10 @@ bool ParseSettingsText(std::string_view text, const std::string& programDir, Set
 
 std::string FormatSettingsText(const Settings& settings);
 
-// Reads programDir + config.txt, creating it empty when missing. False when it could not be
-// read or had no content.
-bool LoadSettingsFile(Platform& platform, const std::string& programDir, Settings& settings);
-// Replaces programDir + config.txt in one piece. False when it could not be written.
+// Reads programDir + config.txt, creating it empty when missing.
+SettingsFileState LoadSettingsFile(Platform& platform, const std::string& programDir, Settings& settings);
+// Replaces programDir + config.txt in one piece, or rewrites it in place where its folder
+// allows no new file. False when it could not be written.
 bool SaveSettingsFile(Platform& platform, const std::string& programDir, const Settings& settings);
 
 } // namespace hv

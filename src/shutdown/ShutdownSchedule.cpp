@@ -57,12 +57,15 @@ std::int32_t ShutdownSchedule::SecondsToNextAtTime(LocalSeconds now) const {
 bool ShutdownSchedule::CountDownOnTick(const TickSpan& tick) {
     if (!IsArmed()) return false;
     if (kind == kShutdownAtTime) {
-        const std::int32_t untilTarget = SecondsToAtTimeToday(tick.now);
-        // A tick can come late; the set second counts as reached when it passed between the
-        // previous tick and this one, not too long ago.
-        const bool passedUnseen = untilTarget < 0 && untilTarget >= -kLateTickGraceSeconds &&
-                                  tick.now + untilTarget > tick.previous;
-        secondsLeft = passedUnseen ? 0 : SecondsToNextAtTime(tick.now);
+        const std::int32_t untilNext = SecondsToNextAtTime(tick.now);
+        // How long ago the clock last showed the set time, modulo a day, so that a target
+        // late in the evening is still "just passed" on a tick after midnight.
+        const LocalSeconds passedAgo = untilNext == 0 ? 0 : kSecondsPerDay - untilNext;
+        // A tick can come late; the set second counts as reached when it passed between
+        // the previous tick and this one, not too long ago.
+        const bool passedUnseen =
+            passedAgo > 0 && passedAgo <= kLateTickGraceSeconds && tick.ReachedOnThisTick(passedAgo);
+        secondsLeft = passedUnseen ? 0 : untilNext;
     }
     if (secondsLeft > 0) {
         --secondsLeft;

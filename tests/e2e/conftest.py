@@ -283,15 +283,18 @@ class Companion:
 
 @pytest.fixture
 def companion(wine, driver, tmp_path):
-    """companion(title, *send_after, seconds=60): a context in which the driver plays a
-    companion window with that title. `send_after` holds (ms, code) or (ms, code, text)
-    tuples: copy-data messages it sends to the main window after that delay."""
+    """companion(title, *send_after, seconds=60, hung=False): a context in which the driver
+    plays a companion window with that title. `send_after` holds (ms, code) or (ms, code,
+    text) tuples: copy-data messages it sends to the main window after that delay. A hung
+    companion's window reads no message at all."""
     counter = iter(range(1000))
 
     @contextmanager
-    def play(title: str, *send_after: tuple, seconds: float = 60):
+    def play(title: str, *send_after: tuple, seconds: float = 60, hung: bool = False):
         log = tmp_path / f"companion-{next(counter)}-{title}.log"
         args = ["companion", title, windows_path(log), "--seconds", str(seconds)]
+        if hung:
+            args.append("--hung")
         for send in send_after:
             args += ["--send-after", *map(str, send)]
         process = wine.spawn(driver.exe, *args)

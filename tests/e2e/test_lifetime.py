@@ -7,8 +7,8 @@ import re
 
 import pytest
 
-from conftest import MAIN_TITLE
-from winehost import poll
+from conftest import CONFIG_NAME, MAIN_TITLE
+from winehost import poll, windows_path
 
 KEYS = ("[auto]=", "[diff]=", "[list]=", "[ring]=", "[rifn]=",
         "[bash]=", "[alsh]=", "[rpoh]=", "[shut]=", "[shcd]=")
@@ -18,6 +18,7 @@ WS_EX_APPWINDOW = 0x40000
 QUIT = 3
 SERVER_ADDRESS_REQUEST = 10
 UNLISTED_CODE = 99
+CMD_BELL = 32793
 # Keeps the program from starting the date-time bar itself, so that the test's own
 # companion window is the only one.
 NO_BAR_CONFIG = b"[alsh]=0\r\n[bash]=0\r\n"
@@ -125,6 +126,41 @@ def test_session_end_saves_settings(horvane, driver):
     assert facts["query"] != "0", "the program refused the end of the session"
     values = settings_values(program.config_path.read_bytes())
     assert (values["[ring]="], values["[alsh]="], values["[bash]="]) == ("1", "0", "0")
+
+
+def test_settings_file_held_by_another_program_is_kept(horvane, driver, wine, program_dir, tmp_path):
+    saved = NO_BAR_CONFIG + b"[ring]=1\r\n[diff]=9\r\n"
+    config = program_dir / CONFIG_NAME
+    config.write_bytes(saved)
+
+    def held():
+        """The file opened without sharing, as a virus scanner or a backup may hold it."""
+        output = tmp_path / "hold.out"
+        output.unlink(missing_ok=True)
+        holder = wine.spawn(driver.exe, "hold-file", windows_path(config), "60", output=output)
+        assert poll(lambda: output.exists() and "held=1" in output.read_text(), 15), "the file was not held"
+        return holder
+
+    def released(holder):
+        holder.kill()
+        holder.wait()
+
+    # Held while the program starts, free by its end: it ran on the defaults, which must
+    # not replace the user's settings.
+    holder = held()
+    program = horvane()
+    released(holder)
+    close_and_wait(driver, program)
+    assert config.read_bytes() == saved
+
+    # Read at the start, held at the end: the file stays whole and nothing is left beside it.
+    program = horvane()
+    driver.facts("command", MAIN_TITLE, CMD_BELL)
+    holder = held()
+    close_and_wait(driver, program)
+    released(holder)
+    assert config.read_bytes() == saved
+    assert sorted(p.name for p in program_dir.iterdir()) == sorted([CONFIG_NAME, "Horvane.exe"])
 
 
 def test_garbage_settings_file_does_not_crash(horvane, driver):

@@ -15,6 +15,10 @@ SERVER = "127.0.0.1"
 CONFIG = (b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
           b"[list]=Local reference, Loopback, Here(" + SERVER.encode() + b")?0\r\n")
 TIMEOUT_WAIT = 13.0  # the program gives a reply 10 s, then the result reaches the companion
+# Two messages to a hung window (start and end of the run) wait 3 s each at most.
+HUNG_RUN_WAIT = 20.0
+# Wine shows what the program writes with OutputDebugString among the warnings of this channel.
+TRACES = "warn+seh"
 # Codes whose command opens a modal dialog: the sender waits until it closes, so each is
 # tested with its dialog (35: test_shutdown.py).
 DIALOG_CODES = {35}
@@ -72,6 +76,21 @@ def test_stop_ends_a_run_without_a_time_out(horvane, companion, sntp_server):
     assert [r.code for r in sync.received] == [11, 12]
     assert STOP_TEXT.fullmatch(sync.received[1].text.decode())
     assert bar.received_codes == [1], "the bar keeps its last status"
+
+
+def test_a_hung_window_titled_like_the_bar_does_not_stop_a_run(horvane, companion, driver, sntp_server):
+    sntp_server("--offset", "0", "--delay", "0.010")
+    program = horvane(CONFIG, debug=TRACES)
+    with companion("VistrelShow", hung=True), companion("sync", (300, 11)) as sync:
+        assert poll(lambda: 13 in sync.received_codes, HUNG_RUN_WAIT), sync.records()
+        assert driver.facts("copydata", "panel", 10)["result"] == "1"
+        assert poll(lambda: 10 in sync.received_codes, 5), sync.records()
+    result = texts(sync, 13)[0].decode()
+    assert RESULT_TEXT.fullmatch(result), result
+    # The wait for the hung window falls outside the exchange: the server's 10 ms delay is
+    # measured, not seconds of waiting.
+    assert float(re.search(r"Net delay:(\d+\.\d+)", result)[1]) < 1.0, result
+    assert "VistrelShow\\\" did not take copy-data code 1 in time" in program.output_text()
 
 
 def test_command_codes_reach_their_commands(horvane, driver, program_dir):

@@ -9,7 +9,7 @@ import pytest
 from conftest import MAIN_TITLE, SCREENSHOT_DIR, RunningProgram
 from test_lifetime import settings_values
 from tray_support import (ICON_SIZE, RUN_KEY, RUN_VALUE, SEPARATOR, TRACE_CHANNELS, crop,
-                          icon_centre, icon_slot, menus_of, opened_menu, query_run_value)
+                          icon_centre, icon_slot, menus_of, opened_menu)
 from winehost import VIRTUAL_DESKTOP_SIZE, poll
 
 WM_LBUTTONDOWN = 0x201
@@ -36,8 +36,6 @@ TRACE_TIMEOUT = 5.0
 TOOLTIP_TIMEOUT = 10.0
 SCREENSHOT_MARGIN = 12
 TOOLTIP_FORMAT = "%H:%M:%S(%m/%d/%Y)"
-# The Run value names this file whatever the running file is called.
-STARTUP_FILE = "Horvane.exe"
 
 
 def expected_menu(bell: bool, bar_text: str, bar_checked: bool, run_checked: bool):
@@ -132,17 +130,6 @@ def test_bell_then_exit_chosen_from_menu_saves_toggled_value(traced_horvane, dri
     assert program.wait_exit() == 0, "the program did not end after Exit"
     values = settings_values(program.config_path.read_bytes())
     assert (values["[ring]="], values["[alsh]="], values["[bash]="]) == ("1", "0", "0")
-
-
-def test_run_command_writes_and_deletes_startup_value(traced_horvane, driver, wine,
-                                                      no_run_value):
-    program = traced_horvane(b"[alsh]=0\r\n[bash]=0\r\n")
-
-    driver.facts("command", MAIN_TITLE, CMD_RUN_AT_STARTUP)
-    assert query_run_value(wine) == ("REG_SZ", program.windows_dir + STARTUP_FILE)
-
-    driver.facts("command", MAIN_TITLE, CMD_RUN_AT_STARTUP)
-    assert query_run_value(wine) is None
 
 
 @pytest.mark.bare_x

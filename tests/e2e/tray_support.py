@@ -16,7 +16,7 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 from conftest import RunningProgram
-from winehost import VIRTUAL_DESKTOP_SIZE, WineHost
+from winehost import VIRTUAL_DESKTOP_SIZE, WineHost, windows_path
 
 # Wine's menu traces, and its tray traces that log each Shell_NotifyIcon call.
 TRACE_CHANNELS = "+menu"
@@ -130,19 +130,17 @@ def opened_menu(program: RunningProgram, index: int) -> TrackedMenu | None:
 
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 RUN_VALUE = "Horvane"
-_REG_VALUE = re.compile(r"^\s+(\S+)\s+(REG_\w+)\s+(.*?)\s*$")
+# In a .reg file (UTF-16) a string value reads "name"="data", with \\ and \" escaped.
+_EXPORTED_STRING = re.compile(r'^"' + RUN_VALUE + r'"="((?:[^"\\]|\\.)*)"$', re.M)
 
 
-def query_run_value(host: WineHost) -> tuple[str, str] | None:
-    """(type, data) of the Run value as `wine reg query` shows it, or None if absent."""
-    result = host.run("reg", "query", RUN_KEY, "/v", RUN_VALUE)
-    if result.returncode != 0:
-        return None
-    for line in result.stdout.splitlines():
-        match = _REG_VALUE.match(line)
-        if match and match[1] == RUN_VALUE:
-            return match[2], match[3]
-    raise AssertionError(f"reg query printed no value line: {result.stdout!r}")
+def run_value(host: WineHost, scratch: Path) -> str | None:
+    """The Run value's text, or None if absent. Exported to a file, not printed, so that no
+    console code page stands between the value and the test."""
+    export = scratch / "run-key.reg"
+    host.run("reg", "export", RUN_KEY, windows_path(export), "/y").check_returncode()
+    match = _EXPORTED_STRING.search(export.read_bytes().decode("utf-16").replace("\r\n", "\n"))
+    return re.sub(r"\\(.)", r"\1", match[1]) if match else None
 
 
 # -- the virtual desktop's notification area -----------------------------------------------

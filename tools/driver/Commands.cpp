@@ -189,4 +189,22 @@ int RunTrayIcons(const Arguments&) {
     return kExitOk;
 }
 
+int RunHoldFile(const Arguments& args) {
+    auto seconds = ParseSeconds(args[1]);
+    if (!seconds) {
+        PrintError("not a number of seconds: " + args[1]);
+        return kExitUsage;
+    }
+    HANDLE file = CreateFileA(args[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        PrintError("cannot open " + args[0]);
+        return kExitFailed;
+    }
+    PrintFact("held", "1");
+    Sleep(static_cast<DWORD>(*seconds * 1000.0));
+    CloseHandle(file);
+    return kExitOk;
+}
+
 } // namespace driver

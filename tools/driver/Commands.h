@@ -27,5 +27,8 @@ int RunMessage(const Arguments& args);
 int RunPost(const Arguments& args);
 int RunTrayNotify(const Arguments& args);
 int RunTrayIcons(const Arguments& args);
+// Opens a file without sharing it, says "held=1" and keeps it so for SECONDS, as a virus
+// scanner or a backup program may.
+int RunHoldFile(const Arguments& args);
 
 } // namespace driver

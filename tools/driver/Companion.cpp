@@ -23,6 +23,7 @@ constexpr double kMsPerSecond = 1000.0;
 constexpr UINT_PTR kLifetimeTimerId = 0xFFFF;
 constexpr std::string_view kSecondsOption = "--seconds";
 constexpr std::string_view kSendAfterOption = "--send-after";
+constexpr std::string_view kHungOption = "--hung";
 
 class CompanionLog {
 public:
@@ -145,6 +146,8 @@ std::optional<CompanionOptions> ParseCompanionOptions(const std::vector<std::str
             auto seconds = ParseSeconds(args[index++]);
             if (!seconds) return std::nullopt;
             options.seconds = *seconds;
+        } else if (option == kHungOption) {
+            options.hung = true;
         } else if (option == kSendAfterOption) {
             auto send = ParseSend(args, index);
             if (!send) return std::nullopt;
@@ -168,8 +171,12 @@ int RunCompanion(const CompanionOptions& options) {
         PrintError("cannot create the companion window");
         return kExitFailed;
     }
-    ScheduleTimers(window, options);
     log.Write("ready");
+    if (options.hung) {
+        Sleep(static_cast<DWORD>(options.seconds * kMsPerSecond));
+        return kExitOk;
+    }
+    ScheduleTimers(window, options);
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
     if (IsWindow(window)) DestroyWindow(window);

@@ -18,13 +18,15 @@ struct CompanionOptions {
     std::string logPath;
     double seconds;
     std::vector<ScheduledSend> sends;
+    bool hung = false;  // never reads its messages, like a program that hangs
 };
 
-// Parses "TITLE LOGFILE [--seconds N] [--send-after MS CODE [TEXT]]...".
+// Parses "TITLE LOGFILE [--seconds N] [--hung] [--send-after MS CODE [TEXT]]...".
 std::optional<CompanionOptions> ParseCompanionOptions(const std::vector<std::string>& args);
 
 // Plays a companion window: a hidden top-level window with the given title that logs every
-// copy-data message it receives and quits on the quit code or when its time is up.
+// copy-data message it receives and quits on the quit code or when its time is up. A hung
+// companion makes its window and then reads no message until its time is up.
 int RunCompanion(const CompanionOptions& options);
 
 } // namespace driver

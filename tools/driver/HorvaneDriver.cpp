@@ -69,7 +69,8 @@ constexpr std::array kSubcommands{
     Subcommand{"listview", 2, 2, driver::RunListView, "listview TITLE ID"},
     Subcommand{"pipe-send", 3, 3, driver::RunPipeSend, "pipe-send PIPE HEX|- SECONDS"},
     Subcommand{"companion", 2, kUnlimited, RunCompanionCommand,
-               "companion TITLE LOGFILE [--seconds N] [--send-after MS CODE [TEXT]]..."},
+               "companion TITLE LOGFILE [--seconds N] [--hung] [--send-after MS CODE [TEXT]]..."},
+    Subcommand{"hold-file", 2, 2, driver::RunHoldFile, "hold-file PATH SECONDS"},
 };
 
 int PrintUsage() {

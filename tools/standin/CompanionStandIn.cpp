@@ -1,19 +1,35 @@
 // Stands in for a companion program in the end-to-end tests: copied next to Horvane.exe under
 // a companion's file name, it records the command line it was started with beside itself
-// (<its own path>.started) and ends. The tests read that file to see what Horvane started.
+// (<its own path>.started, in UTF-8) and ends. The tests read that file to see what Horvane
+// started. Wide-character throughout, so that it works from a folder of any name.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+namespace {
+
+constexpr DWORD kLongestPath = 32768;
+
+std::string Utf8(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return {};
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(size - 1));
+    return out;
+}
+
+} // namespace
+
 int main() {
-    char self[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    if (length == 0 || length >= sizeof self) return 1;
-    const std::string record = std::string(self, length) + ".started";
-    std::FILE* file = std::fopen(record.c_str(), "ab");
+    std::wstring self(kLongestPath, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, self.data(), kLongestPath);
+    if (length == 0 || length >= kLongestPath) return 1;
+    self.resize(length);
+    std::FILE* file = _wfopen((self + L".started").c_str(), L"ab");
     if (file == nullptr) return 1;
-    std::fprintf(file, "%s\n", GetCommandLineA());
+    std::fprintf(file, "%s\n", Utf8(GetCommandLineW()).c_str());
     std::fclose(file);
     return 0;
 }

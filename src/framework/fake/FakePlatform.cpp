@@ -1,5 +1,7 @@
 #include "framework/fake/FakePlatform.h"
 
+#include "framework/CommandLine.h"
+
 #include <algorithm>
 #include <charconv>
 #include <optional>
@@ -52,7 +54,7 @@ private:
 
 WindowId FakePlatform::AddWindow(const std::string& title) {
     const WindowId id = m_nextWindowId++;
-    m_windows[id] = FakeWindow{title, {}};
+    m_windows[id] = FakeWindow{title, {}, false};
     return id;
 }
 
@@ -164,23 +166,40 @@ Held FakePlatform::AcquireInstanceLock(std::string_view) {
     return std::make_unique<FlagHold>(instanceLockHeld);
 }
 
-FileRead FakePlatform::ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+bool FakePlatform::FolderRefusesNewFiles(const std::string& path) const {
+    return foldersRefusingNewFiles.count(path.substr(0, path.rfind('\\') + 1)) != 0;
+}
+
+FileRead FakePlatform::ReadTextFileHead(const std::string& path, std::size_t maxBytes) {
     if (unopenableFiles.count(path) != 0) return {FileRead::Status::OpenFailed, {}};
     auto it = files.find(path);
     if (it == files.end()) return {FileRead::Status::Missing, {}};
-    if (it->second.size() > maxBytes) return {FileRead::Status::TooLarge, {}};
-    return {FileRead::Status::Ok, it->second};
+    std::string head = it->second;
+    if (head.size() > maxBytes) {
+        head.resize(maxBytes);
+        head.resize(head.rfind('\n') + 1);
+    }
+    return {FileRead::Status::Ok, head};
 }
 
 bool FakePlatform::CreateFileIfMissing(const std::string& path) {
-    if (unopenableFiles.count(path) != 0) return false;
+    if (files.count(path) != 0) return true;
+    if (unopenableFiles.count(path) != 0 || FolderRefusesNewFiles(path)) return false;
     files.emplace(path, std::string{});
     return true;
 }
 
-bool FakePlatform::ReplaceFileContents(const std::string& path, std::string_view contents) {
-    if (failFileReplace || unopenableFiles.count(path) != 0) return false;
+FileReplace FakePlatform::ReplaceFileContents(const std::string& path, std::string_view contents) {
+    if (FolderRefusesNewFiles(path)) return FileReplace::NotAllowed;
+    if (unopenableFiles.count(path) != 0) return FileReplace::Failed;
     files[path] = std::string(contents);
+    return FileReplace::Replaced;
+}
+
+bool FakePlatform::RewriteFileInPlace(const std::string& path, std::string_view contents) {
+    auto it = files.find(path);
+    if (it == files.end() || unopenableFiles.count(path) != 0) return false;
+    it->second = std::string(contents);
     return true;
 }
 
@@ -210,16 +229,34 @@ WindowId FakePlatform::FindWindowByTitle(std::string_view title) {
     return 0;
 }
 
-void FakePlatform::SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) {
+bool FakePlatform::SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) {
     if (to == kMainWindowId && m_events != nullptr) {
         m_events->OnCopyData(code);
-        return;
+        return true;
     }
-    if (FakeWindow* w = Window(to)) w->received.push_back({code, std::string(text)});
+    FakeWindow* w = Window(to);
+    if (w == nullptr) return false;
+    if (w->hung) {
+        // The thread is blocked meanwhile: time passes and no timer fires until later.
+        m_elapsedMicros += std::int64_t{kSendTimeoutMs} * 1000;
+        m_nowMicros += std::int64_t{kSendTimeoutMs} * 1000;
+        return false;
+    }
+    w->received.push_back({code, std::string(text)});
+    return true;
 }
 
-void FakePlatform::SendCommand(WindowId to, int commandId) {
-    if (to == kMainWindowId && m_events != nullptr) m_events->OnCommand(commandId);
+bool FakePlatform::SendCommand(WindowId to, int commandId) {
+    if (to != kMainWindowId || m_events == nullptr) return false;
+    m_events->OnCommand(commandId);
+    return true;
+}
+
+ProgramStart FakePlatform::StartProgram(std::string_view program, std::string_view arguments) {
+    constexpr std::uint32_t kErrorFileNotFound = 2;
+    if (missingPrograms.count(std::string(program)) != 0) return {ProgramStart::Status::Missing, kErrorFileNotFound};
+    commandLines.push_back(QuotedCommandLine(program, arguments));
+    return {ProgramStart::Status::Started, 0};
 }
 
 bool FakePlatform::AddTrayIcon(std::string_view tip) {
@@ -234,7 +271,8 @@ bool FakePlatform::AddTrayIcon(std::string_view tip) {
 }
 
 CivilTime FakePlatform::ToLocalTime(std::int64_t unixSeconds) {
-    return CivilFromUnixSeconds(unixSeconds + localOffsetSeconds);
+    const bool summer = daylightSaving && unixSeconds >= daylightSaving->startUtc && unixSeconds < daylightSaving->endUtc;
+    return CivilFromUnixSeconds(unixSeconds + localOffsetSeconds + (summer ? daylightSaving->shiftSeconds : 0));
 }
 
 std::int64_t FakePlatform::NowMicroseconds() {
@@ -290,9 +328,10 @@ bool FakePlatform::DeleteRegistryValue(const RegistryPlace& place) {
 }
 
 bool FakePlatform::PlaySoundFile(std::string_view path) {
-    if (m_nowMicros < soundBusyUntilMicros) return false;
+    // A sound plays in passing time, which setting the clock does not change.
+    if (m_elapsedMicros < soundBusyUntilMicros) return false;
     soundsPlayed.emplace_back(path);
-    soundBusyUntilMicros = m_nowMicros + soundLengthMicros;
+    soundBusyUntilMicros = m_elapsedMicros + soundLengthMicros;
     return true;
 }
 

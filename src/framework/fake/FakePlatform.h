@@ -26,6 +26,7 @@ public:
     struct FakeWindow {
         std::string title;
         std::vector<CopyDataRecord> received;
+        bool hung = false;  // takes no message: a send to it waits kSendTimeoutMs in vain
     };
     struct SentDatagram {
         int socketId;
@@ -44,15 +45,18 @@ public:
     std::vector<std::string> traces;
     std::string moduleFileName = "C:\\Horvane\\Horvane.exe";
     std::map<std::string, std::string> files;
+    // Files that exist but cannot be opened: held by another program, or access denied.
     std::set<std::string> unopenableFiles;
-    bool failFileReplace = false;
+    // Folders (with their trailing backslash) where no new file may be made.
+    std::set<std::string> foldersRefusingNewFiles;
 
     std::string mainWindowTitle;
     bool mainWindowExists = false;
     std::map<int, TimerState> timers;
     std::set<int> refusedTimers;
     std::vector<std::string> messageBoxes;
-    std::vector<std::string> commandLines;
+    std::vector<std::string> commandLines;  // of the programs started
+    std::set<std::string> missingPrograms;
     std::vector<std::string> shellOpened;
 
     bool trayIconPresent = false;
@@ -61,7 +65,16 @@ public:
     std::string trayTip;
     std::vector<std::vector<MenuItem>> menusShown;
 
+    // The local zone: a fixed offset from UTC, and optionally daylight saving time, when
+    // the clock is `shiftSeconds` further ahead from `startUtc` up to `endUtc` (seconds
+    // since 1970, UTC), as a zone's rule makes it for one year.
+    struct DaylightSaving {
+        std::int64_t startUtc;
+        std::int64_t endUtc;
+        int shiftSeconds = 3600;
+    };
     int localOffsetSeconds = 0;
+    std::optional<DaylightSaving> daylightSaving;
     std::vector<CivilTime> systemTimeSets;
     bool refuseSystemTime = false;
     // Time passes as on a real machine: every reading of the clock costs this much, and
@@ -133,9 +146,10 @@ public:
     std::string ModuleFileName() override { return moduleFileName; }
     void Trace(std::string_view text) override { traces.emplace_back(text); }
 
-    FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    FileRead ReadTextFileHead(const std::string& path, std::size_t maxBytes) override;
     bool CreateFileIfMissing(const std::string& path) override;
-    bool ReplaceFileContents(const std::string& path, std::string_view contents) override;
+    FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) override;
+    bool RewriteFileInPlace(const std::string& path, std::string_view contents) override;
 
     bool CreateMainWindow(WindowEvents& events) override;
     WindowId MainWindow() override { return mainWindowExists ? kMainWindowId : 0; }
@@ -147,11 +161,11 @@ public:
     int RunModalDialog(Dialog& dialog) override;
 
     WindowId FindWindowByTitle(std::string_view title) override;
-    void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
-    void SendCommand(WindowId to, int commandId) override;
+    bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
+    bool SendCommand(WindowId to, int commandId) override;
     void ShowMessageBox(std::string_view text) override { messageBoxes.emplace_back(text); }
 
-    void RunCommandLine(std::string_view commandLine) override { commandLines.emplace_back(commandLine); }
+    ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;
     void ShellOpen(std::string_view path) override { shellOpened.emplace_back(path); }
 
     bool AddTrayIcon(std::string_view tip) override;
@@ -183,6 +197,7 @@ public:
 
 private:
     class FakeSocket;
+    bool FolderRefusesNewFiles(const std::string& path) const;
     friend class FakeSocket;
     struct SocketSlot {
         UdpSocketEvents* events;

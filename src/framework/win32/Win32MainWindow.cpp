@@ -1,13 +1,15 @@
 #include "framework/win32/Win32Platform.h"
 
 #include "framework/WindowMessages.h"
+#include "framework/win32/Utf16.h"
 
 namespace hv {
 namespace {
 
-constexpr const char* kMainWindowClass = "HorvaneMainFrame";
-constexpr const char* kEmptyTitle = "";
-constexpr const char* kTaskbarCreatedMessage = "TaskbarCreated";
+constexpr const wchar_t* kMainWindowClass = L"HorvaneMainFrame";
+constexpr const wchar_t* kEmptyTitle = L"";
+constexpr const wchar_t* kTaskbarCreatedMessage = L"TaskbarCreated";
+constexpr UINT kSendFlags = SMTO_ABORTIFHUNG;
 constexpr UINT kFrameChangeFlags =
     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 
@@ -17,21 +19,21 @@ HWND WindowOf(WindowId id) { return reinterpret_cast<HWND>(id); }
 
 bool Win32Platform::RegisterMainWindowClass() {
     // No class style, cursor, background or icon: the window is never seen.
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &Win32Platform::MainWindowProc;
     windowClass.hInstance = m_instance;
     windowClass.lpszClassName = kMainWindowClass;
-    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 bool Win32Platform::CreateMainWindow(WindowEvents& events) {
     if (m_mainWindow != nullptr || !RegisterMainWindowClass()) return false;
-    m_taskbarCreatedMessage = RegisterWindowMessageA(kTaskbarCreatedMessage);
+    m_taskbarCreatedMessage = RegisterWindowMessageW(kTaskbarCreatedMessage);
     m_events = &events;
     // The window procedure records the handle as soon as it exists, so that the program may
     // already use it (tray icon) while the window is being created.
-    HWND window = CreateWindowExA(0, kMainWindowClass, kEmptyTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    HWND window = CreateWindowExW(0, kMainWindowClass, kEmptyTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 0, 0, nullptr, nullptr, m_instance, this);
     if (window == nullptr) {
         m_events = nullptr;
@@ -44,25 +46,25 @@ bool Win32Platform::CreateMainWindow(WindowEvents& events) {
 
 LRESULT CALLBACK Win32Platform::MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         auto* self = static_cast<Win32Platform*>(creation->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->m_mainWindow = window;
     }
-    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr || window != self->m_mainWindow) return DefWindowProcA(window, message, wParam, lParam);
+    auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr || window != self->m_mainWindow) return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         self->m_mainWindow = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
     // Once the program's event object is gone (platform teardown) the window only closes.
-    if (self->m_events == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (self->m_events == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     return self->HandleMainWindowMessage(message, wParam, lParam);
 }
 
 void Win32Platform::HideFromTaskbar() {
-    const LONG_PTR style = GetWindowLongPtrA(m_mainWindow, GWL_EXSTYLE);
-    SetWindowLongPtrA(m_mainWindow, GWL_EXSTYLE, (style & ~LONG_PTR{WS_EX_APPWINDOW}) | WS_EX_TOOLWINDOW);
+    const LONG_PTR style = GetWindowLongPtrW(m_mainWindow, GWL_EXSTYLE);
+    SetWindowLongPtrW(m_mainWindow, GWL_EXSTYLE, (style & ~LONG_PTR{WS_EX_APPWINDOW}) | WS_EX_TOOLWINDOW);
     SetWindowPos(m_mainWindow, nullptr, 0, 0, 0, 0, kFrameChangeFlags);
 }
 
@@ -112,15 +114,12 @@ LRESULT Win32Platform::HandleMainWindowMessage(UINT message, WPARAM wParam, LPAR
         }
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 WindowId Win32Platform::MainWindow() { return reinterpret_cast<WindowId>(m_mainWindow); }
 
-void Win32Platform::SetMainWindowTitle(std::string_view title) {
-    const std::string text(title);
-    SetWindowTextA(m_mainWindow, text.c_str());
-}
+void Win32Platform::SetMainWindowTitle(std::string_view title) { SetWindowTextW(m_mainWindow, Widen(title).c_str()); }
 
 void Win32Platform::DestroyMainWindow() {
     if (m_mainWindow != nullptr) DestroyWindow(m_mainWindow);
@@ -139,32 +138,36 @@ void Win32Platform::KillTimer(int timerId) {
 int Win32Platform::RunMessageLoop() {
     MSG message{};
     for (;;) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got == -1) return -1;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
 // --- other windows -------------------------------------------------------------------
 
 WindowId Win32Platform::FindWindowByTitle(std::string_view title) {
-    const std::string text(title);
-    return reinterpret_cast<WindowId>(FindWindowA(nullptr, text.c_str()));
+    return reinterpret_cast<WindowId>(FindWindowW(nullptr, Widen(title).c_str()));
 }
 
-void Win32Platform::SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) {
+bool Win32Platform::SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) {
     COPYDATASTRUCT data{};
     data.dwData = code;
     data.cbData = static_cast<DWORD>(text.size());
     // The receiver only reads the bytes; the structure's pointer is not const for history's sake.
     data.lpData = text.empty() ? nullptr : const_cast<char*>(text.data());
-    SendMessageA(WindowOf(to), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(WindowOf(to), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), kSendFlags,
+                               kSendTimeoutMs, &result) != 0;
 }
 
-void Win32Platform::SendCommand(WindowId to, int commandId) {
-    SendMessageA(WindowOf(to), WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+bool Win32Platform::SendCommand(WindowId to, int commandId) {
+    // To a window of this thread the message is a direct call, which no time-out cuts short.
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(WindowOf(to), WM_COMMAND, MAKEWPARAM(commandId, 0), 0, kSendFlags, kSendTimeoutMs,
+                               &result) != 0;
 }
 
 } // namespace hv

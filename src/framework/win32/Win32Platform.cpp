@@ -1,5 +1,6 @@
 #include "framework/win32/Win32Platform.h"
 
+#include "framework/CommandLine.h"
 #include "framework/win32/Utf16.h"
 #include "framework/win32/Win32DialogRunner.h"
 #include "framework/win32/Win32UdpSocket.h"
@@ -10,8 +11,8 @@
 namespace hv {
 namespace {
 
-constexpr const char* kMessageBoxCaption = "Horvane";
-constexpr const char* kShellOpenVerb = "open";
+constexpr const wchar_t* kMessageBoxCaption = L"Horvane";
+constexpr const wchar_t* kShellOpenVerb = L"open";
 constexpr const char* kTraceNoInstanceLock = "Horvane: the single-instance mutex could not be made";
 constexpr WORD kSocketLayerVersion = MAKEWORD(1, 1);
 // Long paths can exceed MAX_PATH; beyond this the system cannot name a module anyway.
@@ -76,7 +77,7 @@ Win32Platform::Win32Platform(HINSTANCE instance)
     : m_instance(instance), m_socketNotifier(std::make_shared<SocketNotifier>(instance)) {
     // Windows 8 and later offer the clock at its full resolution; older systems tick at
     // the scheduler's pace, which is still better than nothing.
-    if (HMODULE kernel = GetModuleHandleA("kernel32.dll")) {
+    if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
         if (FARPROC proc = GetProcAddress(kernel, "GetSystemTimePreciseAsFileTime")) {
             // Through the generic function type, which converts to any other without a warning.
             m_preciseClock = reinterpret_cast<PreciseClock>(reinterpret_cast<void (*)()>(proc));
@@ -123,12 +124,12 @@ void Win32Platform::Trace(std::string_view text) {
 std::string Win32Platform::ModuleFileName() {
     // A full buffer means the path may have been cut short: try again with more room.
     for (DWORD size = kFirstModulePathBuffer; size <= kLongestModulePath; size *= 2) {
-        std::string path(size, '\0');
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+        std::wstring path(size, L'\0');
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), size);
         if (length == 0) return {};
         if (length < size) {
             path.resize(length);
-            return path;
+            return Narrow(path);
         }
     }
     return {};
@@ -137,18 +138,31 @@ std::string Win32Platform::ModuleFileName() {
 // --- messages, processes and shell -----------------------------------------------------
 
 void Win32Platform::ShowMessageBox(std::string_view text) {
-    const std::string message(text);
-    MessageBoxA(m_mainWindow, message.c_str(), kMessageBoxCaption, MB_OK);
+    MessageBoxW(m_mainWindow, Widen(text).c_str(), kMessageBoxCaption, MB_OK);
 }
 
-void Win32Platform::RunCommandLine(std::string_view commandLine) {
-    const std::string line(commandLine);
-    WinExec(line.c_str(), SW_SHOWNORMAL);
+ProgramStart Win32Platform::StartProgram(std::string_view program, std::string_view arguments) {
+    std::wstring commandLine = Widen(QuotedCommandLine(program, arguments));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    // No application name: the system takes the program from the quoted first token and
+    // looks for a bare file name along its search path, as for rundll32.exe.
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        const DWORD error = GetLastError();
+        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return {missing ? ProgramStart::Status::Missing : ProgramStart::Status::Failed, error};
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return {ProgramStart::Status::Started, 0};
 }
 
 void Win32Platform::ShellOpen(std::string_view path) {
-    const std::string target(path);
-    ShellExecuteA(nullptr, kShellOpenVerb, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, kShellOpenVerb, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 // --- privileges and power ----------------------------------------------------------------
@@ -180,8 +194,7 @@ int Win32Platform::RunModalDialog(Dialog& dialog) { return RunWin32ModalDialog(m
 // --- sound and randomness ----------------------------------------------------------------
 
 bool Win32Platform::PlaySoundFile(std::string_view path) {
-    const std::string file(path);
-    return sndPlaySoundA(file.c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
+    return sndPlaySoundW(Widen(path).c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
 }
 
 std::uint32_t Win32Platform::RandomBits() {

@@ -22,9 +22,10 @@ public:
     std::string ModuleFileName() override;
     void Trace(std::string_view text) override;
 
-    FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes) override;
+    FileRead ReadTextFileHead(const std::string& path, std::size_t maxBytes) override;
     bool CreateFileIfMissing(const std::string& path) override;
-    bool ReplaceFileContents(const std::string& path, std::string_view contents) override;
+    FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) override;
+    bool RewriteFileInPlace(const std::string& path, std::string_view contents) override;
 
     bool CreateMainWindow(WindowEvents& events) override;
     WindowId MainWindow() override;
@@ -36,11 +37,11 @@ public:
     int RunModalDialog(Dialog& dialog) override;
 
     WindowId FindWindowByTitle(std::string_view title) override;
-    void SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
-    void SendCommand(WindowId to, int commandId) override;
+    bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
+    bool SendCommand(WindowId to, int commandId) override;
     void ShowMessageBox(std::string_view text) override;
 
-    void RunCommandLine(std::string_view commandLine) override;
+    ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;
     void ShellOpen(std::string_view path) override;
 
     bool AddTrayIcon(std::string_view tip) override;
@@ -73,7 +74,7 @@ private:
     LRESULT HandleMainWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool RegisterMainWindowClass();
     void HideFromTaskbar();
-    NOTIFYICONDATAA TrayIconRecord(UINT flags, std::string_view tip) const;
+    NOTIFYICONDATAW TrayIconRecord(UINT flags, std::string_view tip) const;
 
     HINSTANCE m_instance;
     HWND m_mainWindow = nullptr;

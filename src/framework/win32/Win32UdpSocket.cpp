@@ -7,7 +7,7 @@
 namespace hv {
 namespace {
 
-constexpr const char* kNotifierWindowClass = "HorvaneSocketNotifier";
+constexpr const wchar_t* kNotifierWindowClass = L"HorvaneSocketNotifier";
 constexpr long kAllSocketEvents = FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
 static_assert(kAllSocketEvents == 0x3F);
 // Every socket gets its own notification message, so a notification still queued for a
@@ -37,16 +37,16 @@ SocketNotifier::~SocketNotifier() {
 
 bool SocketNotifier::EnsureWindow() {
     if (m_window != nullptr) return true;
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &SocketNotifier::WindowProc;
     windowClass.hInstance = m_instance;
     windowClass.lpszClassName = kNotifierWindowClass;
-    if (RegisterClassExA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    m_window = CreateWindowExA(0, kNotifierWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, m_instance,
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    m_window = CreateWindowExW(0, kNotifierWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, m_instance,
                                nullptr);
     if (m_window == nullptr) return false;
-    SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return true;
 }
 
@@ -67,12 +67,12 @@ bool SocketNotifier::Watch(SOCKET socket, UdpSocketEvents& events) {
 void SocketNotifier::Forget(SOCKET socket) { m_watched.erase(socket); }
 
 LRESULT CALLBACK SocketNotifier::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<SocketNotifier*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<SocketNotifier*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self != nullptr && message >= kFirstSocketMessage && message < kFirstSocketMessage + kSocketMessageCount) {
         self->Dispatch(message, wParam, lParam);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void SocketNotifier::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {

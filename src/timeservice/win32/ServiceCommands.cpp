@@ -192,11 +192,11 @@ bool Commands::ApproveAtInstall(bool includeConfig) {
     ApproveListed(config.approved, DEFAULT_SERVER_LIST, added);
     if (includeConfig) {
         const std::string dir = DirectoryOf(m_platform.ModuleFileName());
-        const FileRead file = m_platform.ReadWholeFile(dir + kSettingsFileName, kMaxSettingsFileBytes);
+        const FileRead file = m_platform.ReadTextFileHead(dir + kSettingsFileName, kSettingsHeadBytes);
         if (file.status == FileRead::Status::Ok) {
             Settings settings;
             ApplyEmptyFileDefaults(settings, dir);
-            ParseSettingsText(file.bytes, dir, settings);
+            ParseSettingsText(file.text, dir, settings);
             ApproveListed(config.approved, settings.serverList, added);
         }
     }

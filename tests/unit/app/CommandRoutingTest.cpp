@@ -19,8 +19,8 @@ const MenuItem* Item(const std::vector<MenuItem>& menu, int id) {
 TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
     StartQuiet();
     for (std::uintptr_t code = 31; code <= 37; ++code) EXPECT_TRUE(frame->OnCopyData(code)) << code;
-    EXPECT_EQ(platform.commandLines, (std::vector<std::string>{"C:\\Horvane\\Quorel.exe QuorelShow",
-                                                               "C:\\Horvane\\Globrin.exe ChronvelShow"}));
+    EXPECT_EQ(platform.commandLines, (std::vector<std::string>{"\"C:\\Horvane\\Quorel.exe\" QuorelShow",
+                                                               "\"C:\\Horvane\\Globrin.exe\" ChronvelShow"}));
     EXPECT_EQ(platform.shellOpened, std::vector<std::string>{"C:\\Horvane\\Horvane.chm"});
     // Unknown codes get the default answer and do nothing.
     for (std::uintptr_t code : {0u, 3u, 13u, 20u, 30u, 38u, 0xFFFFFFFFu}) EXPECT_FALSE(frame->OnCopyData(code)) << code;
@@ -62,7 +62,7 @@ TEST_F(MainFrameTest, TrayMenuItemsFollowTheState) {
 TEST_F(MainFrameTest, BarToggleStartsAndStopsTheBar) {
     StartQuiet();
     frame->OnDateTimeBar();
-    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"C:\\Horvane\\Vistrel.exe VistrelShow"});
+    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     auto& bar = Companion(kBarWindowTitle);
     frame->OnDateTimeBar();
     ASSERT_EQ(bar.received.size(), 1u);
@@ -79,7 +79,12 @@ TEST_F(MainFrameTest, RunAtStartupValue) {
     StartQuiet();
     auto& run = platform.registry[kRunKey];
     frame->OnRunAtStartup();
-    EXPECT_EQ(run["Horvane"], RegistryValue{"C:\\Horvane\\Horvane.exe"});
+    EXPECT_EQ(run["Horvane"], RegistryValue{"\"C:\\Horvane\\Horvane.exe\""});
+    EXPECT_TRUE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
+    frame->OnRunAtStartup();
+    EXPECT_EQ(run.count("Horvane"), 0u);
+    // The unquoted value of older versions is ours too.
+    run["Horvane"] = std::string("C:\\Horvane\\Horvane.exe");
     EXPECT_TRUE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
     frame->OnRunAtStartup();
     EXPECT_EQ(run.count("Horvane"), 0u);
@@ -87,12 +92,20 @@ TEST_F(MainFrameTest, RunAtStartupValue) {
     run["Horvane"] = std::string(255, 'x');
     EXPECT_FALSE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
     frame->OnRunAtStartup();
-    EXPECT_EQ(run["Horvane"], RegistryValue{"C:\\Horvane\\Horvane.exe"});
+    EXPECT_EQ(run["Horvane"], RegistryValue{"\"C:\\Horvane\\Horvane.exe\""});
     // Without full access the item is left out and the command does nothing.
     platform.registryKeysDeniedWrite.insert(kRunKey);
     EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup), nullptr);
     frame->OnRunAtStartup();
-    EXPECT_EQ(run["Horvane"], RegistryValue{"C:\\Horvane\\Horvane.exe"});
+    EXPECT_EQ(run["Horvane"], RegistryValue{"\"C:\\Horvane\\Horvane.exe\""});
+}
+
+TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessage) {
+    StartQuiet();
+    platform.missingPrograms.insert("C:\\Horvane\\Globrin.exe");
+    frame->OnWorldClock();
+    EXPECT_EQ(platform.messageBoxes, std::vector<std::string>{"Cannot start C:\\Horvane\\Globrin.exe\r\nThe file does not exist."});
+    EXPECT_TRUE(platform.commandLines.empty());
 }
 
 TEST_F(MainFrameTest, TrayMouseMessages) {
@@ -151,7 +164,7 @@ TEST_F(MainFrameTest, ScheduleComesBackWithItsCountOnlyForADelay) {
 TEST_F(MainFrameTest, AboutOpensTheAboutBoxAndExitCloses) {
     StartQuiet();
     frame->OnCommand(kCmdChangeTimeZone);
-    EXPECT_EQ(platform.commandLines.back(), "rundll32.exe shell32.dll,Control_RunDLL timedate.cpl,,1");
+    EXPECT_EQ(platform.commandLines.back(), "\"rundll32.exe\" shell32.dll,Control_RunDLL timedate.cpl,,1");
     frame->OnCommand(kCmdAbout);
     EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_ABOUTBOX});
     frame->OnCommand(kCmdExit);

@@ -54,7 +54,7 @@ TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     EXPECT_EQ(platform.timers.at(IDT_TICK).periodMs, 1000u);
     EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 1800000u);
     EXPECT_EQ(frame->m_sntp.ServerAddress(), "127.0.0.1");
-    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"C:\\Horvane\\Vistrel.exe VistrelShow"});
+    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     // No run at start-up: the first comes one full period later.
     platform.AdvanceMs(1799000);
     EXPECT_TRUE(platform.sent.empty());
@@ -108,23 +108,59 @@ TEST_F(MainFrameTest, SessionEndSavesTheSettings) {
     EXPECT_NE(Config().find("[ring]=1\r\n"), std::string::npos);
 }
 
-TEST_F(MainFrameTest, SettingsFileProblemsKeepDefaultsAndTheOldFile) {
-    platform.files[kConfigPath] = std::string(100 * 1024, 'x');
-    frame = std::make_unique<CMainFrame>(platform);
-    EXPECT_EQ(frame->m_settings.serverList, DEFAULT_SERVER_LIST);
-    EXPECT_TRUE(frame->m_settings.autoSync);
-    // A failed write leaves the file as it was.
-    platform.failFileReplace = true;
+TEST_F(MainFrameTest, AFileThatCouldNotBeReadAtStartIsNeverWrittenOver) {
+    // Held by a scanner at log-on, free again by the end of the session.
+    const std::string saved = "[auto]=0\r\n[diff]=9\r\n[ring]=1\r\n";
+    platform.unopenableFiles.insert(kConfigPath);
+    Start(saved);
+    platform.unopenableFiles.clear();
+    EXPECT_EQ(frame->m_settings.autoSyncStep, 3);
+    frame->OnBell();
+    frame->OnEndSession();
+    EXPECT_EQ(Config(), saved);
     frame.reset();
-    EXPECT_EQ(Config(), std::string(100 * 1024, 'x'));
-    EXPECT_EQ(platform.traces, std::vector<std::string>{"Horvane: config.txt could not be written"});
+    EXPECT_EQ(Config(), saved);
+    EXPECT_EQ(platform.traces,
+              (std::vector<std::string>{
+                  "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is",
+                  "Horvane: config.txt is not written, it could not be read at start",
+                  "Horvane: config.txt is not written, it could not be read at start"}));
 }
 
-TEST_F(MainFrameTest, ShellRestartAddsTheIconAgain) {
-    platform.trayIconRefusals = 1;
+TEST_F(MainFrameTest, ALargeFileIsReadByItsFirstLines) {
+    StartQuiet("[diff]=7\r\n[ring]=1\r\n" + std::string(100 * 1024, 'x'));
+    EXPECT_EQ(frame->m_settings.autoSyncStep, 7);
+    EXPECT_EQ(frame->m_settings.bellEnabled, 1);
+    EXPECT_EQ(frame->m_settings.serverList, kServerList);
+}
+
+TEST_F(MainFrameTest, AFolderThatRefusesNewFilesGetsTheFileRewrittenInPlace) {
+    platform.foldersRefusingNewFiles.insert(kProgramDir);
     StartQuiet();
+    frame->OnBell();
+    frame.reset();
+    EXPECT_NE(Config().find("[ring]=1\r\n"), std::string::npos);
+    EXPECT_EQ(platform.traces, std::vector<std::string>{"Horvane: config.txt is rewritten in place, its folder takes no new file"});
+    // Without a file to rewrite nothing can be saved there.
+    platform.files.clear();
+    platform.traces.clear();
+    frame = std::make_unique<CMainFrame>(platform);
+    frame.reset();
+    EXPECT_TRUE(platform.files.empty());
+    EXPECT_EQ(platform.traces.back(), "Horvane: config.txt could not be written");
+}
+
+TEST_F(MainFrameTest, TheTrayIconIsAddedAgainUntilTheShellTakesIt) {
+    platform.trayIconRefusals = 3;
+    StartQuiet();
+    platform.AdvanceMs(4000);
     EXPECT_FALSE(platform.trayIconPresent);
-    EXPECT_EQ(platform.traces, std::vector<std::string>{"Horvane: the notification-area icon could not be added"});
+    platform.AdvanceMs(2000);
+    EXPECT_TRUE(platform.trayIconPresent);
+    EXPECT_FALSE(platform.TimerRunning(IDT_TRAY_RETRY));
+    EXPECT_EQ(platform.traces, std::vector<std::string>(3, "Horvane: the notification-area icon could not be added"));
+    // A restarted shell has forgotten it.
+    platform.trayIconPresent = false;
     frame->OnTaskbarCreated();
     EXPECT_TRUE(platform.trayIconPresent);
 }

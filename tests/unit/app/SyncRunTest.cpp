@@ -2,6 +2,8 @@
 #include "app/TimerIds.h"
 #include "settings/ServerList.h"
 
+#include <algorithm>
+#include <iterator>
 #include <regex>
 
 namespace hv::testing {
@@ -65,6 +67,23 @@ TEST_F(SyncRunTest, CompanionStartedRunCompletesOnTheNextTick) {
     EXPECT_FALSE(frame->m_syncPending);
     EXPECT_FALSE(platform.TimerRunning(IDT_SYNC_TIMEOUT));
     EXPECT_EQ(frame->m_sntp.Offset(), 0.0);
+}
+
+TEST_F(SyncRunTest, AHungBarIsTracedAndTheRunGoesOn) {
+    bar->hung = true;
+    frame->OnCopyData(kCodeStartSync);
+    AnswerAfter(20, 0.5);
+    platform.AdvanceMs(1000);
+    ASSERT_EQ(sync->received.size(), 2u);
+    EXPECT_EQ(sync->received[1].code, kCodeSyncResult);
+    // The waits fall outside the exchange, which measures its 20 ms.
+    EXPECT_NE(sync->received[1].text.find("Net delay:0.020 sec,localtime off:0.500 sec."), std::string::npos);
+    std::vector<std::string> notTaken;
+    std::copy_if(platform.traces.begin(), platform.traces.end(), std::back_inserter(notTaken),
+                 [](const std::string& trace) { return trace.find("did not take") != std::string::npos; });
+    EXPECT_EQ(notTaken, (std::vector<std::string>{
+                            "Horvane: the window \"VistrelShow\" did not take copy-data code 1 in time",
+                            "Horvane: the window \"VistrelShow\" did not take copy-data code 0 in time"}));
 }
 
 TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
@@ -132,7 +151,8 @@ TEST_F(SyncRunTest, FailedSendIsReportedWithoutReplacingTheReplyText) {
     EXPECT_EQ(frame->m_logText.Text(), "E09:59:50 03-14-2026):Failed to Send Request Data to !\r\n");
     EXPECT_EQ(sync->received.back().code, kCodeSyncResult);
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n");
-    EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{2});
+    // Told before the request would have gone out, the bar then learns it failed.
+    EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2}));
     EXPECT_EQ(frame->m_syncReplyText, "earlier");
     EXPECT_FALSE(frame->m_syncPending);
 }
