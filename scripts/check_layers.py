@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Checks that each folder of src/ includes only the layers below it, and that nothing
-outside the Win32 backend includes a Windows header. Writes a JUnit report when given a
-path; exits non-zero on the first broken rule it finds."""
+"""Checks that each folder of src/ and companions/ includes only the layers below it, and
+that nothing outside the Win32 backends and the entry points includes a Windows header.
+Writes a JUnit report when given a path; exits non-zero on the first broken rule it finds."""
 import pathlib
 import re
 import sys
@@ -9,6 +9,7 @@ import xml.etree.ElementTree as ET
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
 SRC = ROOT / "src"
+COMPANIONS = ROOT / "companions"
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^">]+)[">]', re.M)
 WINDOWS_HEADERS = re.compile(r"^(windows|winsock2?|shellapi|commctrl|commdlg|mmsystem|bcrypt|objbase)\.h$", re.I)
 
@@ -35,27 +36,65 @@ ALLOWED = {
             "timeservice"},
     # The entry points wire the Win32 backends to the programs: the one place that sees both.
     "main": {"app", "framework", "framework/win32", "timeservice", "timeservice/win32"},
+    # The companions, each its own program on the same framework. Of Horvane itself they
+    # share only the protocol's codes and titles.
+    "companions/common": {"framework"},
+    "companions/Quorel": {"framework", "app/CompanionProtocol.h", "companions/common"},
+    "companions/Vistrel": {"framework", "app/CompanionProtocol.h", "companions/common"},
+    "companions/Globrin": {"framework", "companions/common"},
+    # Their Win32 parts and entry points: each companion's one place that sees the backend.
+    "companions/common/win32": {"framework", "framework/win32", "app/CompanionProtocol.h", "companions/common"},
+    "companions/Quorel/win32": {"framework", "framework/win32", "app/CompanionProtocol.h", "companions/common",
+                                "companions/common/win32", "companions/Quorel"},
+    "companions/Vistrel/win32": {"framework", "framework/win32", "app/CompanionProtocol.h", "companions/common",
+                                 "companions/common/win32", "companions/Vistrel"},
+    "companions/Globrin/win32": {"framework", "framework/win32", "companions/common",
+                                 "companions/common/win32", "companions/Globrin"},
 }
+# Folders whose files may include Windows headers.
+WINDOWS_LAYERS = {"framework/win32", "timeservice/win32", "main", "companions/common/win32", "companions/Quorel/win32",
+                  "companions/Vistrel/win32", "companions/Globrin/win32"}
 
 
 def layer_of(relative: str) -> str:
-    """The most specific layer a path under src/ belongs to."""
+    """The most specific layer a path (under src/, or companions/... for a companion's) is in."""
     matches = [layer for layer in ALLOWED if relative == layer or relative.startswith(layer + "/")]
     return max(matches, key=len) if matches else relative.split("/")[0]
 
 
+def resolve(included: str) -> str | None:
+    """The layer path of an included project file (src/ and companions/ are both include
+    roots), or None for a system or library header."""
+    if (SRC / included).exists():
+        return included
+    if (COMPANIONS / included).exists():
+        return "companions/" + included
+    return None
+
+
+def allowed(layer: str, target_path: str) -> bool:
+    rules = ALLOWED.get(layer, set())
+    target = layer_of(target_path)
+    # A rule names a layer, or one file of a layer otherwise out of reach.
+    return target == layer or target in rules or target_path in rules
+
+
+def sources():
+    for root, prefix in ((SRC, ""), (COMPANIONS, "companions/")):
+        for path in sorted(root.rglob("*")):
+            if path.suffix in (".h", ".cpp"):
+                yield path, prefix + path.relative_to(root).as_posix()
+
+
 def problems():
-    for path in sorted(SRC.rglob("*")):
-        if path.suffix not in (".h", ".cpp"):
-            continue
-        source = path.relative_to(SRC).as_posix()
+    for path, source in sources():
         layer = layer_of(source)
         for included in INCLUDE.findall(path.read_text(errors="replace")):
-            if WINDOWS_HEADERS.match(included) and layer not in ("framework/win32", "timeservice/win32", "main"):
+            if WINDOWS_HEADERS.match(included) and layer not in WINDOWS_LAYERS:
                 yield f"{source} includes the Windows header {included}"
-            target = layer_of(included)
-            if "/" in included and (SRC / included).exists() and target != layer and target not in ALLOWED.get(layer, set()):
-                yield f"{source} ({layer}) includes {included} ({target})"
+            target_path = resolve(included) if "/" in included else None
+            if target_path is not None and not allowed(layer, target_path):
+                yield f"{source} ({layer}) includes {included} ({layer_of(target_path)})"
 
 
 def main() -> int:

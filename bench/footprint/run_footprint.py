@@ -103,7 +103,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--seconds", type=float, default=60.0)
     args = parser.parse_args()
-    horvane = BUILD / "src" / "framework" / "win32" / "Horvane.exe"
+    horvane = BUILD / "program" / "Horvane.exe"
     idle = BUILD / "bench" / "footprint" / "IdleLoop.exe"
     for exe in (horvane, idle):
         if not exe.exists():

@@ -6,13 +6,13 @@ namespace hv {
 
 int CommandForCopyDataCode(std::uintptr_t code) {
     switch (code) {
-    case 31: return kCmdPreferences;
-    case 32: return kCmdSynchronizeTime;
-    case 33: return kCmdWorldClock;
-    case 34: return kCmdCalendar;
-    case 35: return kCmdShutDown;
-    case 36: return kCmdHelp;
-    case 37: return kCmdViewLog;
+    case kCodePreferences: return kCmdPreferences;
+    case kCodeSynchronizeTime: return kCmdSynchronizeTime;
+    case kCodeWorldClock: return kCmdWorldClock;
+    case kCodeCalendar: return kCmdCalendar;
+    case kCodeShutDown: return kCmdShutDown;
+    case kCodeHelp: return kCmdHelp;
+    case kCodeViewLog: return kCmdViewLog;
     default: return 0;
     }
 }

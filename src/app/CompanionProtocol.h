@@ -31,8 +31,15 @@ constexpr std::uintptr_t kCodeStopSync = 12;
 constexpr std::uintptr_t kCodeSyncResult = 13;
 
 // Copy-data codes 31 to 37 invoke menu commands.
-constexpr std::uintptr_t kFirstCommandCode = 31;
-constexpr std::uintptr_t kLastCommandCode = 37;
+constexpr std::uintptr_t kCodePreferences = 31;
+constexpr std::uintptr_t kCodeSynchronizeTime = 32;
+constexpr std::uintptr_t kCodeWorldClock = 33;
+constexpr std::uintptr_t kCodeCalendar = 34;
+constexpr std::uintptr_t kCodeShutDown = 35;
+constexpr std::uintptr_t kCodeHelp = 36;
+constexpr std::uintptr_t kCodeViewLog = 37;
+constexpr std::uintptr_t kFirstCommandCode = kCodePreferences;
+constexpr std::uintptr_t kLastCommandCode = kCodeViewLog;
 
 // The menu command a copy-data code stands for; 0 when it stands for none.
 int CommandForCopyDataCode(std::uintptr_t code);

@@ -58,6 +58,7 @@ constexpr std::array kSubcommands{
     Subcommand{"menu-wait", 1, 1, driver::RunMenuWait, "menu-wait SECONDS"},
     Subcommand{"menu-keys", 2, kUnlimited, driver::RunMenuKeys, "menu-keys SECONDS KEY..."},
     Subcommand{"click", 3, 3, driver::RunClick, "click X Y left|right"},
+    Subcommand{"drag", 4, 4, driver::RunDrag, "drag X1 Y1 X2 Y2"},
     Subcommand{"cursor", 2, 2, driver::RunCursor, "cursor X Y"},
     Subcommand{"tooltip", 1, 1, driver::RunTooltip, "tooltip SECONDS"},
     Subcommand{"windows", 0, 0, driver::RunWindows, "windows"},

@@ -18,6 +18,8 @@ namespace driver {
 namespace {
 
 constexpr const char* kPopupMenuClass = "#32768";
+constexpr int kDragSteps = 8;
+constexpr DWORD kDragStepPauseMs = 30;
 
 struct NamedKey {
     std::string_view name;
@@ -149,6 +151,28 @@ int RunClick(const Arguments& args) {
     if (!SetCursorPos(point->x, point->y)) return kExitFailed;
     std::vector<INPUT> inputs{MouseEvent(button->down), MouseEvent(button->up)};
     const bool sent = Send(inputs);
+    PrintFact("sent", sent ? "1" : "0");
+    return sent ? kExitOk : kExitFailed;
+}
+
+int RunDrag(const Arguments& args) {
+    auto from = Point(args[0], args[1]);
+    auto to = Point(args[2], args[3]);
+    if (!from || !to) return kExitUsage;
+    if (!SetCursorPos(from->x, from->y)) return kExitFailed;
+    std::vector<INPUT> press{MouseEvent(MOUSEEVENTF_LEFTDOWN)};
+    bool sent = Send(press);
+    // In steps, with pauses, as a hand moves: the window's move loop sees every one.
+    for (int step = 1; sent && step <= kDragSteps; ++step) {
+        Sleep(kDragStepPauseMs);
+        sent = SetCursorPos(from->x + (to->x - from->x) * step / kDragSteps,
+                            from->y + (to->y - from->y) * step / kDragSteps) != FALSE;
+        std::vector<INPUT> move{MouseEvent(MOUSEEVENTF_MOVE)};
+        sent = sent && Send(move);
+    }
+    Sleep(kDragStepPauseMs);
+    std::vector<INPUT> release{MouseEvent(MOUSEEVENTF_LEFTUP)};
+    sent = Send(release) && sent;
     PrintFact("sent", sent ? "1" : "0");
     return sent ? kExitOk : kExitFailed;
 }

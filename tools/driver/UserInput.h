@@ -10,10 +10,12 @@ namespace driver {
 // "menu-keys SECONDS KEY...": waits for an open popup menu, types the keys and waits until
 // the menu has closed. A key is a letter or digit, or up, down, left, right, enter, escape.
 // "click X Y BUTTON": moves the mouse to the screen point and presses and releases the
-// button (left or right) there. "cursor X Y" only moves it.
+// button (left or right) there. "cursor X Y" only moves it. "drag X1 Y1 X2 Y2" presses the
+// left button at the first point, moves to the second in steps and lets go there.
 int RunMenuWait(const Arguments& args);
 int RunMenuKeys(const Arguments& args);
 int RunClick(const Arguments& args);
+int RunDrag(const Arguments& args);
 int RunCursor(const Arguments& args);
 
 } // namespace driver

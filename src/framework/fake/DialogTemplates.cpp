@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <string>
 #include <sstream>
 
 namespace hv {
@@ -210,12 +211,28 @@ private:
     std::map<std::string, long> m_ids;
 };
 
+// Horvane's own resources and each companion's (companions/<Name>/res), every folder with
+// its own resource.h. One id names one template across all of them.
+std::map<int, DialogTemplate> ReadAllTemplates() {
+    std::vector<std::filesystem::path> folders{HORVANE_RESOURCE_DIR};
+    for (const auto& companion : std::filesystem::directory_iterator(HORVANE_COMPANIONS_DIR)) {
+        if (std::filesystem::is_directory(companion.path() / "res" / "dialogs")) folders.push_back(companion.path() / "res");
+    }
+    std::map<int, DialogTemplate> all;
+    for (const auto& folder : folders) {
+        for (auto& [id, made] : ScriptReader(folder).templates) {
+            if (!all.emplace(id, std::move(made)).second) Fail("two templates with id " + std::to_string(id));
+        }
+    }
+    return all;
+}
+
 } // namespace
 
 const DialogTemplate* FindDialogTemplate(int id) {
-    static const ScriptReader reader(HORVANE_RESOURCE_DIR);
-    const auto it = reader.templates.find(id);
-    return it == reader.templates.end() ? nullptr : &it->second;
+    static const std::map<int, DialogTemplate> templates = ReadAllTemplates();
+    const auto it = templates.find(id);
+    return it == templates.end() ? nullptr : &it->second;
 }
 
 } // namespace hv

@@ -95,6 +95,23 @@ void FakeDialogView::FireTimer(int timerId) {
     if (m_open) m_dialog.OnTimer(*this, timerId);
 }
 
+bool FakeDialogView::ReceiveCopyData(std::uintptr_t code, std::string_view text) {
+    if (!m_open || text.size() > kMaxCopyDataText) return false;
+    return m_dialog.OnCopyData(*this, code, text);
+}
+
+bool FakeDialogView::ChooseFromContextMenu(int commandId) {
+    if (!m_open || commandId == 0) return false;
+    const std::vector<MenuItem> menu = m_dialog.ContextMenu();
+    const bool offered = std::any_of(menu.begin(), menu.end(), [&](const MenuItem& item) { return item.commandId == commandId; });
+    if (offered) m_dialog.OnCommand(*this, commandId, kNotifyClicked);
+    return offered;
+}
+
+void FakeDialogView::MoveTo(ScreenPoint topLeft) {
+    if (m_open) m_dialog.OnMoved(*this, topLeft);
+}
+
 void FakeDialogView::Command(int id) {
     if (!m_open) return;
     const bool handled = m_dialog.OnCommand(*this, id, kNotifyClicked);

@@ -55,6 +55,13 @@ public:
         if (!m_dialog.IgnoresKeyboardClose()) Command(kIdCancel);
     }
     void FireTimer(int timerId);
+    // Another process's copy-data message, refused as the real runner refuses it when too
+    // long; returns whether the dialog understood it.
+    bool ReceiveCopyData(std::uintptr_t code, std::string_view text = {});
+    // Right-clicks and chooses the item; false when the menu has no such item.
+    bool ChooseFromContextMenu(int commandId);
+    // Drags the window to a new place.
+    void MoveTo(ScreenPoint topLeft);
 
     // --- what a user sees ------------------------------------------------------------------
     int TemplateId() const { return m_template.id; }

@@ -1,19 +1,50 @@
 #include "framework/win32/Win32DialogRunner.h"
 
+#include "framework/win32/Utf16.h"
 #include "framework/win32/Win32DialogView.h"
 
 #include <commctrl.h>
 
+#include <map>
 #include <memory>
 
 namespace hv {
 namespace {
 
+// The icon every program of the suite carries under this id.
+constexpr int kProgramIconId = 128;
+constexpr UINT kMenuTrackFlags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
+constexpr LPARAM kContextMenuFromKeyboard = -1;
+// Posted to a main window to bring it back onto a screen once the screens have changed.
+constexpr UINT kWmKeepOnScreen = WM_APP + 1;
+
+// Solid brushes for the colours a dialog asks for, made once each and freed with the run.
+class BrushCache {
+public:
+    BrushCache() = default;
+    ~BrushCache() {
+        for (const auto& [colour, brush] : m_brushes) DeleteObject(brush);
+    }
+    BrushCache(const BrushCache&) = delete;
+    BrushCache& operator=(const BrushCache&) = delete;
+
+    HBRUSH For(COLORREF colour) {
+        auto [at, added] = m_brushes.try_emplace(colour, nullptr);
+        if (added) at->second = CreateSolidBrush(colour);
+        return at->second;
+    }
+
+private:
+    std::map<COLORREF, HBRUSH> m_brushes;
+};
+
 // What one run of a dialog needs inside the dialog procedure.
 struct DialogRun {
     Dialog& dialog;
     HINSTANCE instance;
+    bool mainWindow;
     std::unique_ptr<Win32DialogView> view;
+    BrushCache brushes;
 };
 
 DialogRun* RunOf(HWND window) { return reinterpret_cast<DialogRun*>(GetWindowLongPtrW(window, DWLP_USER)); }
@@ -21,6 +52,76 @@ DialogRun* RunOf(HWND window) { return reinterpret_cast<DialogRun*>(GetWindowLon
 // A click, or Enter or Esc turned into OK or Cancel by the dialog manager (code 0), or an
 // accelerator (code 1).
 bool IsPlainCommand(WPARAM wParam) { return HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 1; }
+
+INT_PTR Answer(HWND window, LONG_PTR result) {
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+// --- a main window's place -------------------------------------------------------------
+
+RECT WorkAreaNear(const RECT& rect) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
+// Moves the window by the least needed to lie wholly inside the work area of the screen it
+// is (mostly) on: after a screen was unplugged, its resolution or scale changed, or a
+// remembered place belonged to a screen no longer there.
+void KeepOnScreen(HWND window) {
+    RECT rect{};
+    if (!GetWindowRect(window, &rect)) return;
+    const RECT area = WorkAreaNear(rect);
+    const LONG width = rect.right - rect.left;
+    const LONG height = rect.bottom - rect.top;
+    LONG left = rect.left;
+    LONG top = rect.top;
+    if (left + width > area.right) left = area.right - width;
+    if (top + height > area.bottom) top = area.bottom - height;
+    if (left < area.left) left = area.left;
+    if (top < area.top) top = area.top;
+    if (left == rect.left && top == rect.top) return;
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MoveToOpeningPlace(HWND window, const OpeningPlace& place) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    POINT topLeft{rect.left, rect.top};
+    if (place.topLeft) {
+        topLeft = {place.topLeft->x, place.topLeft->y};
+    } else if (place.bottomRightCorner) {
+        const POINT origin{0, 0};
+        MONITORINFO primary{};
+        primary.cbSize = sizeof primary;
+        GetMonitorInfoW(MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &primary);
+        topLeft = {primary.rcWork.right - (rect.right - rect.left), primary.rcWork.bottom - (rect.bottom - rect.top)};
+    }
+    SetWindowPos(window, nullptr, topLeft.x, topLeft.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepOnScreen(window);
+}
+
+void SetUpMainWindow(HWND window, DialogRun& run) {
+    // The program's icon in the caption, the taskbar and Alt+Tab.
+    const auto icon = [&](int metricX, int metricY) {
+        return reinterpret_cast<LPARAM>(LoadImageW(run.instance, MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
+                                                   GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_SHARED));
+    };
+    SendMessageW(window, WM_SETICON, ICON_BIG, icon(SM_CXICON, SM_CYICON));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, icon(SM_CXSMICON, SM_CYSMICON));
+    if (run.dialog.StaysOnTop()) {
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    MoveToOpeningPlace(window, run.dialog.PlaceToOpen());
+}
+
+void ReportMove(HWND window, DialogRun& run) {
+    RECT rect{};
+    if (!GetWindowRect(window, &rect)) return;
+    run.dialog.OnMoved(*run.view, ScreenPoint{rect.left, rect.top});
+}
 
 // The start of a window of that size centred in `area`, kept inside it when it is larger.
 int CentredStart(LONG areaStart, LONG areaEnd, LONG size) {
@@ -46,14 +147,19 @@ void PlaceAsAlarm(HWND window) {
 // The keyboard's close (Alt+F4) carries no cursor position; the window menu's does.
 bool IsKeyboardClose(WPARAM wParam, LPARAM lParam) { return (wParam & 0xFFF0) == SC_CLOSE && lParam == 0; }
 
+// --- messages ----------------------------------------------------------------------------
+
 INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
     auto* run = reinterpret_cast<DialogRun*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
-    run->view = std::make_unique<Win32DialogView>(window, run->instance);
+    run->view = std::make_unique<Win32DialogView>(window, run->instance, run->dialog, run->mainWindow);
+    if (run->mainWindow) SetUpMainWindow(window, *run);
     run->dialog.OnInit(*run->view);
     if (run->dialog.IsAlarm()) PlaceAsAlarm(window);
     // Opened from the tray or a companion, it must not hide behind the window the user was
-    // in: the program holds the foreground right after the tray menu.
+    // in: the program holds the foreground right after the tray menu. A main window comes
+    // forward, or not, as it is shown.
+    if (run->mainWindow) return FALSE;  // focused once shown
     SetForegroundWindow(window);
     return TRUE;  // the framework's default focus
 }
@@ -69,8 +175,102 @@ INT_PTR OnNotify(HWND window, DialogRun& run, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     run.dialog.OnNotify(*run.view, static_cast<int>(header->idFrom), static_cast<int>(header->code));
     // 0 asks every control for its default behaviour (custom draw included).
-    SetWindowLongPtrW(window, DWLP_MSGRESULT, 0);
+    return Answer(window, 0);
+}
+
+// The record comes from another process: nothing in it is trusted. The system has copied
+// exactly cbData bytes for us; a record claiming bytes without a pointer, or more than a
+// companion's text could ever need, is refused unread.
+INT_PTR OnCopyData(HWND window, DialogRun& run, LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data == nullptr || data->cbData > kMaxCopyDataText || (data->cbData != 0 && data->lpData == nullptr)) {
+        return Answer(window, FALSE);
+    }
+    const std::string_view text(static_cast<const char*>(data->lpData), data->cbData);
+    const bool understood = run.dialog.OnCopyData(*run.view, data->dwData, data->cbData == 0 ? std::string_view{} : text);
+    // Another program's message may change anything the window shows, its colours included.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return Answer(window, understood ? TRUE : FALSE);
+}
+
+INT_PTR OnControlColour(DialogRun& run, WPARAM wParam, int controlId) {
+    const std::optional<ControlColours> colours = run.dialog.ColoursOf(controlId);
+    if (!colours) return FALSE;
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, colours->text);
+    SetBkColor(dc, colours->background);
+    return reinterpret_cast<INT_PTR>(run.brushes.For(colours->background));
+}
+
+void AppendItem(HMENU menu, const MenuItem& item) {
+    if (item.commandId == 0) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        return;
+    }
+    const UINT flags = item.checked ? UINT{MF_STRING | MF_CHECKED} : UINT{MF_STRING};
+    AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.commandId), Widen(item.text).c_str());
+}
+
+INT_PTR OnContextMenu(HWND window, DialogRun& run, LPARAM lParam) {
+    const std::vector<MenuItem> items = run.dialog.ContextMenu();
+    if (items.empty()) return FALSE;
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (lParam == kContextMenuFromKeyboard) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        at = {rect.left, rect.bottom};
+    }
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return TRUE;
+    for (const MenuItem& item : items) AppendItem(menu, item);
+    // Without the foreground the menu would not close on a click elsewhere; the posted
+    // message is the task switch TrackPopupMenu's documentation asks for.
+    SetForegroundWindow(window);
+    const int chosen = static_cast<int>(TrackPopupMenu(menu, kMenuTrackFlags, at.x, at.y, 0, window, nullptr));
+    PostMessageW(window, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    if (chosen != 0) run.dialog.OnCommand(*run.view, chosen, 0);
     return TRUE;
+}
+
+INT_PTR OnHitTest(HWND window, DialogRun& run, WPARAM wParam, LPARAM lParam) {
+    if (!run.dialog.MovesByBody()) return FALSE;
+    const LRESULT hit = DefWindowProcW(window, WM_NCHITTEST, wParam, lParam);
+    // The body acts as a caption: a drag moves the window, a right click still reaches us.
+    return hit == HTCLIENT ? Answer(window, HTCAPTION) : FALSE;
+}
+
+INT_PTR OnDestroy(DialogRun& run) {
+    run.dialog.OnDestroy(*run.view);
+    run.view->KillAllTimers();
+    if (run.mainWindow) PostQuitMessage(run.view->ClosedWith());
+    return FALSE;
+}
+
+INT_PTR MainWindowMessage(HWND window, DialogRun& run, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COPYDATA: return OnCopyData(window, run, lParam);
+    case WM_NCHITTEST: return OnHitTest(window, run, wParam, lParam);
+    case WM_CONTEXTMENU: return OnContextMenu(window, run, lParam);
+    // A body that acts as a caption would get the caption's handling of a right click (the
+    // window menu, or nothing without one): its own menu opens on the release instead.
+    case WM_NCRBUTTONDOWN: return run.dialog.MovesByBody() && wParam == HTCAPTION ? TRUE : FALSE;
+    case WM_NCRBUTTONUP:
+        return run.dialog.MovesByBody() && wParam == HTCAPTION ? OnContextMenu(window, run, lParam) : FALSE;
+    case WM_EXITSIZEMOVE: ReportMove(window, run); return TRUE;
+    // The dialog manager rescales the window for a new DPI itself; the check waits until
+    // that, and the new work areas, are done.
+    case WM_DPICHANGED:
+    case WM_DISPLAYCHANGE:
+        PostMessageW(window, kWmKeepOnScreen, 0, 0);
+        return FALSE;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA) PostMessageW(window, kWmKeepOnScreen, 0, 0);
+        return FALSE;
+    case kWmKeepOnScreen: KeepOnScreen(window); return TRUE;
+    case kWmDestroyMainDialog: DestroyWindow(window); return TRUE;
+    default: return FALSE;
+    }
 }
 
 INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,22 +285,46 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (lParam != 0) run->dialog.OnScroll(*run->view, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
         return TRUE;
     case WM_TIMER: run->dialog.OnTimer(*run->view, static_cast<int>(wParam)); return TRUE;
+    case WM_CTLCOLORSTATIC: return OnControlColour(*run, wParam, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    case WM_CTLCOLORDLG: return OnControlColour(*run, wParam, kDialogItself);
     case WM_SYSCOMMAND: return IsKeyboardClose(wParam, lParam) && run->dialog.IgnoresKeyboardClose();
-    case WM_DESTROY:
-        run->dialog.OnDestroy(*run->view);
-        run->view->KillAllTimers();
-        return FALSE;
-    default: return FALSE;
+    case WM_DESTROY: return OnDestroy(*run);
+    default: return run->mainWindow ? MainWindowMessage(window, *run, message, wParam, lParam) : FALSE;
     }
 }
 
 } // namespace
 
 int RunWin32ModalDialog(HINSTANCE instance, HWND owner, Dialog& dialog) {
-    DialogRun run{dialog, instance, nullptr};
+    DialogRun run{dialog, instance, false, nullptr, {}};
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(dialog.TemplateId()), owner, &DialogProc,
                                            reinterpret_cast<LPARAM>(&run));
     return static_cast<int>(result);
+}
+
+int RunWin32MainDialog(HINSTANCE instance, Dialog& dialog, int showCommand) {
+    DialogRun run{dialog, instance, true, nullptr, {}};
+    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(dialog.TemplateId()), nullptr, &DialogProc,
+                                     reinterpret_cast<LPARAM>(&run));
+    if (window == nullptr) return -1;
+    ShowWindow(window, showCommand);
+    // The focus goes in once the window is on screen: given to a hidden window, it would
+    // activate the window unseen, and Wine then draws its caption as inactive.
+    const bool activated = showCommand == SW_SHOWNORMAL || showCommand == SW_SHOW || showCommand == SW_SHOWDEFAULT ||
+                           showCommand == SW_SHOWMAXIMIZED || showCommand == SW_RESTORE;
+    if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE); activated && first != nullptr) {
+        SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    }
+    MSG message{};
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(message.wParam);
+        if (got == -1) return -1;
+        // Tab, arrows, Enter, Esc and mnemonics work as in any dialog.
+        if (IsWindow(window) && IsDialogMessageW(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 } // namespace hv

@@ -10,4 +10,9 @@ namespace hv {
 // other window's messages meanwhile.
 int RunWin32ModalDialog(HINSTANCE instance, HWND owner, Dialog& dialog);
 
+// Runs the dialog as the program's main window: modeless, shown with `showCommand`, with
+// the thread's message loop until it is closed; returns the result it closed with (-1
+// when the window could not be made).
+int RunWin32MainDialog(HINSTANCE instance, Dialog& dialog, int showCommand);
+
 } // namespace hv

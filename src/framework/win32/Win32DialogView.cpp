@@ -39,7 +39,8 @@ std::string WindowText(HWND window) {
 
 } // namespace
 
-Win32DialogView::Win32DialogView(HWND window, HINSTANCE instance) : m_window(window), m_instance(instance) {}
+Win32DialogView::Win32DialogView(HWND window, HINSTANCE instance, const Dialog& dialog, bool modeless)
+    : m_window(window), m_instance(instance), m_dialog(dialog), m_modeless(modeless) {}
 
 Win32DialogView::~Win32DialogView() {
     for (HIMAGELIST list : m_imageLists) ImageList_Destroy(list);
@@ -54,7 +55,15 @@ int Win32DialogView::Scaled(int pixelsAt96Dpi) const {
 
 std::string Win32DialogView::Text(int id) { return WindowText(Item(id)); }
 
-void Win32DialogView::SetText(int id, std::string_view text) { SetWindowTextW(Item(id), Widen(text).c_str()); }
+void Win32DialogView::SetText(int id, std::string_view text) {
+    HWND control = Item(id);
+    SetWindowTextW(control, Widen(text).c_str());
+    if (!m_dialog.FollowsLastLine(id)) return;
+    // The caret at the end, and the view scrolled to it.
+    const auto length = static_cast<WPARAM>(GetWindowTextLengthW(control));
+    SendMessageW(control, EM_SETSEL, length, static_cast<LPARAM>(length));
+    SendMessageW(control, EM_SCROLLCARET, 0, 0);
+}
 
 bool Win32DialogView::IsChecked(int id) {
     return IsDlgButtonChecked(m_window, id) == BST_CHECKED;
@@ -193,7 +202,14 @@ void Win32DialogView::KillAllTimers() {
     m_timers.clear();
 }
 
-void Win32DialogView::Close(int result) { EndDialog(m_window, result); }
+void Win32DialogView::Close(int result) {
+    m_result = result;
+    if (m_modeless) {
+        PostMessageW(m_window, kWmDestroyMainDialog, 0, 0);
+    } else {
+        EndDialog(m_window, result);
+    }
+}
 
 int Win32DialogView::RunModalChild(Dialog& child) { return RunWin32ModalDialog(m_instance, m_window, child); }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/DialogView.h"
+#include "framework/Dialog.h"
 #include "framework/win32/Win32Api.h"
 
 #include <commctrl.h>
@@ -8,10 +8,15 @@
 
 namespace hv {
 
+// Posted to a main window that was closed: it goes once the message that closed it has been
+// answered.
+constexpr UINT kWmDestroyMainDialog = WM_APP + 2;
+
 // A real dialog window seen through DialogView: every call goes to the control of that id.
+// A modeless one (a program's main window) is destroyed when closed, a modal one ended.
 class Win32DialogView final : public DialogView {
 public:
-    Win32DialogView(HWND window, HINSTANCE instance);
+    Win32DialogView(HWND window, HINSTANCE instance, const Dialog& dialog, bool modeless);
     ~Win32DialogView();
     Win32DialogView(const Win32DialogView&) = delete;
     Win32DialogView& operator=(const Win32DialogView&) = delete;
@@ -46,6 +51,8 @@ public:
 
     // Stops the timers the dialog left running; called as the window goes.
     void KillAllTimers();
+    // The result Close was given.
+    int ClosedWith() const { return m_result; }
 
 private:
     HWND Item(int id) const { return GetDlgItem(m_window, id); }
@@ -53,6 +60,9 @@ private:
 
     HWND m_window;
     HINSTANCE m_instance;
+    const Dialog& m_dialog;
+    bool m_modeless;
+    int m_result = 0;
     std::set<int> m_timers;
     std::set<HIMAGELIST> m_imageLists;
 };

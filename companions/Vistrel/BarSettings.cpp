@@ -1,0 +1,53 @@
+#include "Vistrel/BarSettings.h"
+
+namespace hv {
+namespace {
+
+constexpr const char* kPlaceKey = "Software\\Horvane\\Vistrel";
+constexpr const char* kLeftValue = "Left";
+constexpr const char* kTopValue = "Top";
+constexpr std::uint32_t kByteMask = 0xFFu;
+
+std::optional<std::uint32_t> ReadNumber(Platform& platform, RegistryRoot root, const char* key, const char* name) {
+    const std::optional<RegistryValue> value = platform.ReadRegistryValue({root, key, name});
+    if (!value) return std::nullopt;
+    if (const auto* number = std::get_if<std::uint32_t>(&*value)) return *number;
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> ReadBarValue(Platform& platform, const char* name) {
+    if (auto mine = ReadNumber(platform, RegistryRoot::CurrentUser, kBarKey, name)) return mine;
+    return ReadNumber(platform, RegistryRoot::LocalMachine, kBarKey, name);
+}
+
+} // namespace
+
+Colour ColourFromStored(std::uint32_t stored) {
+    return ((stored >> 16) & kByteMask) | (stored & (kByteMask << 8)) | ((stored & kByteMask) << 16);
+}
+
+BarAppearance ReadBarAppearance(Platform& platform) {
+    BarAppearance appearance;
+    if (auto stored = ReadBarValue(platform, kBarBackgroundValue)) appearance.background = ColourFromStored(*stored);
+    if (auto stored = ReadBarValue(platform, kBarTextValue)) appearance.text = ColourFromStored(*stored);
+    if (auto stored = ReadBarValue(platform, kBarTimeOnlyValue)) appearance.timeOnly = *stored != 0;
+    return appearance;
+}
+
+// Screen coordinates left of or above the primary screen are negative; they are stored as
+// their two's complement.
+std::optional<ScreenPoint> ReadBarPlace(Platform& platform) {
+    const auto left = ReadNumber(platform, RegistryRoot::CurrentUser, kPlaceKey, kLeftValue);
+    const auto top = ReadNumber(platform, RegistryRoot::CurrentUser, kPlaceKey, kTopValue);
+    if (!left || !top) return std::nullopt;
+    return ScreenPoint{static_cast<std::int32_t>(*left), static_cast<std::int32_t>(*top)};
+}
+
+void RememberBarPlace(Platform& platform, ScreenPoint topLeft) {
+    const bool stored =
+        platform.WriteRegistryValue({RegistryRoot::CurrentUser, kPlaceKey, kLeftValue}, static_cast<std::uint32_t>(topLeft.x)) &&
+        platform.WriteRegistryValue({RegistryRoot::CurrentUser, kPlaceKey, kTopValue}, static_cast<std::uint32_t>(topLeft.y));
+    if (!stored) platform.Trace("Vistrel: the bar's place could not be stored");
+}
+
+} // namespace hv

@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+namespace hv {
+
+// Horvane's hidden window ("panel") as a companion reaches it. It is looked up by its title
+// at every use: Horvane may start or end at any time.
+class PanelLink {
+public:
+    virtual ~PanelLink() = default;
+
+    // Whether Horvane runs.
+    virtual bool Present() = 0;
+    // Hands Horvane a copy-data code (and text), letting it bring a window it opens to the
+    // front. Waits for Horvane only briefly, so that a dialog it opens does not freeze the
+    // companion until closed; Horvane's replies arrive as messages of their own, possibly
+    // before this returns. False when Horvane is not running.
+    virtual bool Send(std::uintptr_t code, std::string_view text = {}) = 0;
+};
+
+} // namespace hv

@@ -1,0 +1,153 @@
+#include "FakePanelLink.h"
+#include "Vistrel/DateTimeBar.h"
+#include "Vistrel/res/resource.h"
+#include "framework/fake/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace hv::testing {
+namespace {
+
+constexpr const char* kBarKey = "Software\\Horvane\\Bar";
+constexpr const char* kPlaceKey = "HKCU\\Software\\Horvane\\Vistrel";
+constexpr Colour kDefaultBackground = RgbColour(32, 32, 32);
+constexpr Colour kDefaultText = RgbColour(240, 240, 240);
+
+class DateTimeBarTest : public ::testing::Test {
+protected:
+    FakePlatform platform;
+    FakePanelLink horvane;
+    std::unique_ptr<DateTimeBar> bar;
+    std::unique_ptr<FakeDialogView> view;
+
+    // Saturday 14 March 2026, 09:05:07.250 UTC; the local zone is an hour ahead.
+    DateTimeBarTest() {
+        platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 5, 7, 250000));
+        platform.localOffsetSeconds = 3600;
+    }
+
+    void Store(RegistryRoot root, const char* name, RegistryValue value) {
+        platform.registry[FakePlatform::RegistryKeyName(root, kBarKey)][name] = value;
+    }
+
+    void Open() {
+        view.reset();
+        bar = std::make_unique<DateTimeBar>(platform, horvane);
+        view = std::make_unique<FakeDialogView>(platform, *bar);
+        view->Open();
+    }
+
+    std::string Shown() { return view->Text(IDC_BAR_TIME); }
+    ControlColours ColoursOf(int id) { return bar->ColoursOf(id).value_or(ControlColours{1, 1}); }
+};
+
+TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateOrTheTimeOnlyTurningWithTheSecond) {
+    Open();
+    EXPECT_EQ(view->Caption(), "VistrelShow");
+    EXPECT_EQ(Shown(), "10:05:07  Sat 03/14/2026");
+    // The next turn comes just after the full second, not a second after opening.
+    platform.AdvanceMs(740);
+    EXPECT_EQ(Shown(), "10:05:07  Sat 03/14/2026");
+    platform.AdvanceMs(40);
+    EXPECT_EQ(Shown(), "10:05:08  Sat 03/14/2026");
+
+    Store(RegistryRoot::LocalMachine, "Timeonly", 1u);
+    Open();
+    EXPECT_EQ(Shown(), "10:05:08");
+    EXPECT_TRUE(bar->StaysOnTop());
+    EXPECT_TRUE(bar->MovesByBody());
+}
+
+TEST_F(DateTimeBarTest, ColoursAreReadByteSwappedTheUsersFirst) {
+    struct Case {
+        const char* what;
+        std::optional<RegistryValue> userBackground, machineBackground, machineText;
+        Colour background, text;
+    };
+    const Case cases[] = {
+        {"nothing stored", {}, {}, {}, kDefaultBackground, kDefaultText},
+        {"the machine's", {}, 0x00112233u, 0x00FF8000u, RgbColour(0x11, 0x22, 0x33), RgbColour(0xFF, 0x80, 0x00)},
+        {"the user's over the machine's", 0x000000FFu, 0x00112233u, 0x00FF8000u, RgbColour(0, 0, 0xFF), RgbColour(0xFF, 0x80, 0x00)},
+        {"a text is not a colour", std::string("red"), {}, {}, kDefaultBackground, kDefaultText},
+    };
+    for (const Case& c : cases) {
+        platform.registry.clear();
+        if (c.userBackground) Store(RegistryRoot::CurrentUser, "Bkcolor", *c.userBackground);
+        if (c.machineBackground) Store(RegistryRoot::LocalMachine, "Bkcolor", *c.machineBackground);
+        if (c.machineText) Store(RegistryRoot::LocalMachine, "Textcolor", *c.machineText);
+        Open();
+        EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, c.background) << c.what;
+        EXPECT_EQ(ColoursOf(IDC_BAR_TIME).text, c.text) << c.what;
+    }
+    // The bar and its mark share the background.
+    EXPECT_EQ(ColoursOf(kDialogItself).background, kDefaultBackground);
+    EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).background, kDefaultBackground);
+}
+
+TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
+    struct Case {
+        std::uintptr_t code;
+        const char* mark;
+        Colour colour;
+    };
+    const Case cases[] = {
+        {1, "\u25CB", RgbColour(245, 176, 25)},
+        {2, "\u25B2", RgbColour(235, 64, 52)},
+        {0, "\u25CF", RgbColour(46, 184, 92)},
+    };
+    Open();
+    EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF") << "all is well before the first run";
+    for (const Case& c : cases) {
+        EXPECT_TRUE(view->ReceiveCopyData(c.code));
+        EXPECT_EQ(view->Text(IDC_BAR_STATUS), c.mark);
+        EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).text, c.colour);
+    }
+    EXPECT_FALSE(view->ReceiveCopyData(20));
+    EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF");
+}
+
+TEST_F(DateTimeBarTest, ReadsItsValuesAgainOnTwentyOneAndQuitsOnThree) {
+    Open();
+    Store(RegistryRoot::CurrentUser, "Bkcolor", 0x00FFFFFFu);
+    Store(RegistryRoot::CurrentUser, "Timeonly", 1u);
+    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, kDefaultBackground) << "not before it is told";
+    EXPECT_TRUE(view->ReceiveCopyData(21));
+    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, RgbColour(255, 255, 255));
+    EXPECT_EQ(Shown(), "10:05:07");
+    EXPECT_TRUE(view->ReceiveCopyData(3));
+    EXPECT_FALSE(view->IsOpen());
+}
+
+TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {
+    Open();
+    const std::pair<int, std::uintptr_t> commands[] = {
+        {IDM_BAR_PREFERENCES, 31}, {IDM_BAR_SYNCHRONIZE, 32}, {IDM_BAR_WORLD_CLOCK, 33}, {IDM_BAR_CALENDAR, 34},
+        {IDM_BAR_SHUTDOWN, 35},    {IDM_BAR_HELP, 36},        {IDM_BAR_VIEW_LOG, 37},
+    };
+    for (const auto& [item, code] : commands) {
+        EXPECT_TRUE(view->ChooseFromContextMenu(item));
+        EXPECT_EQ(horvane.Codes().back(), code);
+    }
+    EXPECT_EQ(horvane.sent.size(), 7u);
+    EXPECT_EQ(bar->ContextMenu().size(), 9u) << "seven commands in three groups";
+}
+
+TEST_F(DateTimeBarTest, RemembersWhereTheUserLeftItPerUser) {
+    Open();
+    EXPECT_FALSE(bar->PlaceToOpen().topLeft);
+    EXPECT_TRUE(bar->PlaceToOpen().bottomRightCorner);
+
+    view->MoveTo({-1200, 40});  // on a screen left of the primary one
+    EXPECT_EQ(platform.registry[kPlaceKey]["Left"], RegistryValue{static_cast<std::uint32_t>(-1200)});
+    Open();
+    EXPECT_EQ(bar->PlaceToOpen().topLeft, (ScreenPoint{-1200, 40}));
+
+    platform.registryKeysDeniedWrite.insert(kPlaceKey);
+    view->MoveTo({10, 10});
+    EXPECT_EQ(platform.traces.back(), "Vistrel: the bar's place could not be stored");
+}
+
+} // namespace
+} // namespace hv::testing

@@ -1,0 +1,155 @@
+#include "FakePanelLink.h"
+#include "Quorel/SyncWindow.h"
+#include "Quorel/res/resource.h"
+#include "framework/fake/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace hv::testing {
+namespace {
+
+// Texts as Horvane sends them.
+constexpr const char* kSent = "(10:00:00 03-14-2026):\r\nSucced to Send Request Data to Time Server!\r\n";
+constexpr const char* kBusy = "Synch is running,please retry later.\r\n";
+constexpr const char* kFailed = "(10:00:00 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n";
+constexpr const char* kResult = "(10:00:01 03-14-2026):\r\nNet delay:0.042 sec,localtime off:-1.250 sec.\r\n";
+constexpr const char* kStopped = "(10:00:02 03-14-2026):Stop Sycn Process.\r\n";
+
+struct Buttons {
+    bool synchronize;
+    bool stop;
+    bool operator==(const Buttons&) const = default;
+};
+constexpr Buttons kReady{true, false};
+constexpr Buttons kRunning{false, true};
+constexpr Buttons kNeither{false, false};
+
+class SyncWindowTest : public ::testing::Test {
+protected:
+    FakePlatform platform;
+    FakePanelLink horvane;
+    SyncWindow window{horvane};
+    FakeDialogView view{platform, window};
+
+    Buttons Shown() const { return {view.IsEnabled(IDC_SYNC_START), view.IsEnabled(IDC_SYNC_STOP)}; }
+    // Horvane answers a request while it is being sent.
+    void AnswerWith(std::uintptr_t request, std::uintptr_t code, std::string text) {
+        horvane.answer = [this, request, code, text](std::uintptr_t sent) {
+            if (sent == request) view.ReceiveCopyData(code, text);
+        };
+    }
+};
+
+TEST_F(SyncWindowTest, ButtonsFollowARunFromRequestToResult) {
+    view.Open();
+    EXPECT_EQ(view.Caption(), "sync");
+    EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10})) << "asks for the server at once";
+    EXPECT_TRUE(view.ReceiveCopyData(10, "time.nist.gov"));
+    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "time.nist.gov");
+    EXPECT_EQ(Shown(), kReady);
+
+    AnswerWith(11, 11, kSent);
+    EXPECT_TRUE(view.Click(IDC_SYNC_START));
+    EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10, 11}));
+    EXPECT_EQ(Shown(), kRunning);
+    EXPECT_EQ(view.FocusedControl(), IDC_SYNC_STOP) << "the keyboard follows the button that took over";
+
+    EXPECT_TRUE(view.ReceiveCopyData(13, kResult));
+    EXPECT_EQ(Shown(), kReady);
+    EXPECT_EQ(view.FocusedControl(), IDC_SYNC_START);
+    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kSent) + kResult);
+    EXPECT_TRUE(window.FollowsLastLine(IDC_SYNC_TRANSCRIPT));
+}
+
+TEST_F(SyncWindowTest, StopEndsTheRunOnHorvanesReply) {
+    view.Open();
+    AnswerWith(11, 11, kSent);
+    view.Click(IDC_SYNC_START);
+    AnswerWith(12, 12, kStopped);
+    EXPECT_TRUE(view.Click(IDC_SYNC_STOP));
+    EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10, 11, 12}));
+    EXPECT_EQ(Shown(), kReady);
+    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kSent) + kStopped);
+}
+
+TEST_F(SyncWindowTest, AnAnswerDuringTheRequestDecidesWhetherARunIsOn) {
+    view.Open();
+    AnswerWith(11, 11, kBusy);  // another run is on; its result will come
+    view.Click(IDC_SYNC_START);
+    EXPECT_EQ(Shown(), kRunning);
+    view.ReceiveCopyData(13, kResult);
+    AnswerWith(11, 13, kFailed);
+    view.Click(IDC_SYNC_START);
+    EXPECT_EQ(Shown(), kReady);
+    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kBusy) + kResult + kFailed);
+}
+
+TEST_F(SyncWindowTest, WithoutHorvaneNothingStartsUntilItAppears) {
+    horvane.present = false;
+    view.Open();
+    EXPECT_TRUE(horvane.sent.empty());
+    EXPECT_EQ(Shown(), kNeither);
+    EXPECT_EQ(view.Text(IDC_SYNC_STATUS), "Horvane is not running.");
+    EXPECT_FALSE(view.Click(IDC_SYNC_START));
+
+    horvane.present = true;
+    platform.AdvanceMs(2000);
+    EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10}));
+    EXPECT_EQ(Shown(), kReady);
+
+    view.Click(IDC_SYNC_START);
+    horvane.present = false;  // gone in the middle of a run, without a word
+    platform.AdvanceMs(2000);
+    EXPECT_EQ(Shown(), kNeither);
+    EXPECT_EQ(view.FocusedControl(), kIdCancel);
+}
+
+TEST_F(SyncWindowTest, QuitsOnCodeThreeAndRefusesCodesItDoesNotKnow) {
+    view.Open();
+    EXPECT_FALSE(view.ReceiveCopyData(21));
+    EXPECT_FALSE(view.ReceiveCopyData(13, std::string(kMaxCopyDataText + 1, 'x')));
+    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), "");
+    EXPECT_TRUE(view.IsOpen());
+    EXPECT_TRUE(view.ReceiveCopyData(3));
+    EXPECT_FALSE(view.IsOpen());
+}
+
+TEST_F(SyncWindowTest, TextsFromOutsideAreShownTidy) {
+    static constexpr char kWithNul[] = "no\0 nul\x07 or bell\tbut tabs";
+    struct Case {
+        std::string received;
+        std::string shown;
+    };
+    const Case transcript[] = {
+        {"lone\nfeeds\rand\r\nreturns", "lone\r\nfeeds\r\nand\r\nreturns\r\n"},
+        {std::string(kWithNul, sizeof kWithNul - 1), "no nul or bell\tbut tabs\r\n"},
+        {"\x01\x02", ""},
+    };
+    for (const Case& c : transcript) {
+        Transcript kept;
+        kept.Append(c.received);
+        EXPECT_EQ(kept.Text(), c.shown);
+    }
+
+    view.Open();
+    view.ReceiveCopyData(10, "time.\r\nnist.gov");
+    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "time.nist.gov");
+    view.ReceiveCopyData(10, std::string(400, 'a'));
+    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), std::string(255, 'a'));
+    view.ReceiveCopyData(10, "");
+    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "(none chosen yet)");
+}
+
+TEST(Transcript, OldestLinesGoOnceItPassesItsLimit) {
+    Transcript kept;
+    const std::string line = std::string(98, '.') + "\r\n";
+    for (int i = 0; i < 400; ++i) kept.Append(line);
+    kept.Append("newest");
+    // 32 KiB hold the newest text and the 327 whole lines of 100 bytes before it.
+    std::string expected;
+    for (int i = 0; i < 327; ++i) expected += line;
+    EXPECT_EQ(kept.Text(), expected + "newest\r\n");
+}
+
+} // namespace
+} // namespace hv::testing
