@@ -11,6 +11,9 @@ FOLDER = r"C:\Program Files\Horvane"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\HorvaneTime"
 UNINSTALL_WAIT = 30.0
+# The portable release's files, which the installer lays down too.
+RELEASE = {"Horvane.exe", "Quorel.exe", "Vistrel.exe", "Globrin.exe", "Horvane.chm", "bell.wav",
+           "LICENSE.txt", "README.txt"}
 
 
 def test_silent_install_and_uninstall(wine):
@@ -19,8 +22,8 @@ def test_silent_install_and_uninstall(wine):
 
     assert wine.run(require_executable(SETUP), "/S", timeout=120).returncode == 0
     installed = {p.name for p in program_files.iterdir()}
-    assert {"Horvane.exe", "HorvaneTime.exe", "Uninstall.exe", "config.txt"} <= installed, installed
-    assert {p.name for p in start_menu.iterdir()} >= {"Horvane.lnk", "Uninstall Horvane.lnk"}
+    assert installed == RELEASE | {"HorvaneTime.exe", "Uninstall.exe", "config.txt"}, installed
+    assert {p.name for p in start_menu.iterdir()} == {"Horvane.lnk", "Horvane Help.lnk", "Uninstall Horvane.lnk"}
     run = wine.run("reg", "query", RUN_KEY, "/v", "Horvane").stdout
     assert f'"{FOLDER}\\Horvane.exe"' in run, run
     status = wine.run(Path(program_files / "HorvaneTime.exe"), "status")
