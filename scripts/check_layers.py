@@ -37,10 +37,10 @@ ALLOWED = {
     # The entry points wire the Win32 backends to the programs: the one place that sees both.
     "main": {"app", "framework", "framework/win32", "timeservice", "timeservice/win32"},
     # The companions, each its own program on the same framework. Of Horvane itself they
-    # share only the protocol's codes and titles.
+    # share only the protocol's codes and titles, and the bar the place of its settings.
     "companions/common": {"framework"},
     "companions/Quorel": {"framework", "app/CompanionProtocol.h", "companions/common"},
-    "companions/Vistrel": {"framework", "app/CompanionProtocol.h", "companions/common"},
+    "companions/Vistrel": {"framework", "app/CompanionProtocol.h", "settings/BarSettings.h", "companions/common"},
     "companions/Globrin": {"framework", "companions/common"},
     # Their Win32 parts and entry points: each companion's one place that sees the backend.
     "companions/common/win32": {"framework", "framework/win32", "app/CompanionProtocol.h", "companions/common"},

@@ -6,30 +6,25 @@ namespace {
 constexpr const char* kPlaceKey = "Software\\Horvane\\Vistrel";
 constexpr const char* kLeftValue = "Left";
 constexpr const char* kTopValue = "Top";
-constexpr std::uint32_t kByteMask = 0xFFu;
-
-std::optional<std::uint32_t> ReadNumber(Platform& platform, RegistryRoot root, const char* key, const char* name) {
+std::optional<std::uint32_t> ReadNumber(Platform& platform, RegistryRoot root, std::string_view key,
+                                        std::string_view name) {
     const std::optional<RegistryValue> value = platform.ReadRegistryValue({root, key, name});
     if (!value) return std::nullopt;
     if (const auto* number = std::get_if<std::uint32_t>(&*value)) return *number;
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> ReadBarValue(Platform& platform, const char* name) {
-    if (auto mine = ReadNumber(platform, RegistryRoot::CurrentUser, kBarKey, name)) return mine;
-    return ReadNumber(platform, RegistryRoot::LocalMachine, kBarKey, name);
+std::optional<std::uint32_t> ReadBarValue(Platform& platform, std::string_view name) {
+    if (auto mine = ReadNumber(platform, RegistryRoot::CurrentUser, kBarRegistryKey, name)) return mine;
+    return ReadNumber(platform, RegistryRoot::LocalMachine, kBarRegistryKey, name);
 }
 
 } // namespace
 
-Colour ColourFromStored(std::uint32_t stored) {
-    return ((stored >> 16) & kByteMask) | (stored & (kByteMask << 8)) | ((stored & kByteMask) << 16);
-}
-
 BarAppearance ReadBarAppearance(Platform& platform) {
     BarAppearance appearance;
-    if (auto stored = ReadBarValue(platform, kBarBackgroundValue)) appearance.background = ColourFromStored(*stored);
-    if (auto stored = ReadBarValue(platform, kBarTextValue)) appearance.text = ColourFromStored(*stored);
+    if (auto stored = ReadBarValue(platform, kBarBackgroundValue)) appearance.background = SwapRedAndBlue(*stored);
+    if (auto stored = ReadBarValue(platform, kBarTextColourValue)) appearance.text = SwapRedAndBlue(*stored);
     if (auto stored = ReadBarValue(platform, kBarTimeOnlyValue)) appearance.timeOnly = *stored != 0;
     return appearance;
 }

@@ -1,23 +1,16 @@
 #pragma once
 #include "framework/Dialog.h"
 #include "framework/Platform.h"
+#include "settings/BarSettings.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace hv {
 
-// The bar's appearance as Horvane's options store it: REG_DWORD values under this key, the
-// current user's taking precedence over the machine's.
-constexpr const char* kBarKey = "Software\\Horvane\\Bar";
-constexpr const char* kBarBackgroundValue = "Bkcolor";
-constexpr const char* kBarTextValue = "Textcolor";
-constexpr const char* kBarTimeOnlyValue = "Timeonly";
-
-// A stored colour holds red in bits 16-23 and blue in bits 0-7, the other way round from
-// the system's colour values.
-Colour ColourFromStored(std::uint32_t stored);
-
+// The bar's appearance as Horvane's options store it (settings/BarSettings.h: the key, the
+// value names and the colours' byte order), the current user's values taking precedence
+// over the machine's.
 struct BarAppearance {
     Colour background = RgbColour(32, 32, 32);
     Colour text = RgbColour(240, 240, 240);

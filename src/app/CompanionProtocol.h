@@ -1,11 +1,13 @@
 #pragma once
+#include "settings/BarSettings.h"
+
 #include <cstdint>
 
 namespace hv {
 
-// Window titles by which the programs of the suite find each other.
+// Window titles by which the programs of the suite find each other (the bar's, with its
+// settings, in settings/BarSettings.h).
 constexpr const char* kMainWindowTitle = "panel";
-constexpr const char* kBarWindowTitle = "VistrelShow";
 constexpr const char* kSyncWindowTitle = "sync";
 
 // The companions: their files in the program directory, and the argument each is started with.
@@ -22,7 +24,6 @@ constexpr std::uintptr_t kStatusOk = 0;
 constexpr std::uintptr_t kStatusOutstanding = 1;
 constexpr std::uintptr_t kStatusFailed = 2;
 constexpr std::uintptr_t kCodeQuit = 3;
-constexpr std::uintptr_t kCodeBarSettingsChanged = 21;
 
 // Copy-data codes exchanged with the manual synchronisation window.
 constexpr std::uintptr_t kCodeServerAddress = 10;

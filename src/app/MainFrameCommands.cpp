@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/TimerIds.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/OptionsDialog.h"
 #include "dialogs/ShutdownCountdownDialog.h"
 #include "dialogs/ShutdownScheduleDialog.h"
 #include "framework/ReentryGuard.h"
@@ -38,6 +39,8 @@ void CMainFrame::OnCommand(int commandId) {
 void CMainFrame::OnPreferences() {
     const ReentryGuard guard(m_prefsOpen);
     if (!guard.Entered()) return;
+    OptionsDialog options(m_platform, m_settings);
+    if (m_platform.RunModalDialog(options) == kIdOk) ApplyPreferences(options.Chosen());
 }
 
 void CMainFrame::ApplyPreferences(const Settings& chosen) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/DialogView.h"
+#include "framework/DrawingSurface.h"
 #include "framework/PopupMenu.h"
 
 #include <cstddef>
@@ -9,6 +10,10 @@
 #include <vector>
 
 namespace hv {
+
+// List view looks a dialog can ask for, as the system numbers them.
+constexpr std::uint32_t kListGridLines = 0x1;
+constexpr std::uint32_t kListFullRowSelect = 0x20;
 
 // A point on the screen in physical pixels.
 struct ScreenPoint {
@@ -51,6 +56,8 @@ public:
     virtual bool IsAlarm() const { return false; }
     // Whether the keyboard's close (Alt+F4) is ignored; Esc still arrives as Cancel.
     virtual bool IgnoresKeyboardClose() const { return false; }
+    // The look of a list view control (kList... bits), set before OnInit; 0 is the plain one.
+    virtual std::uint32_t ListLook(int /*listId*/) const { return 0; }
 
     // The window and its controls exist; nothing is shown yet.
     virtual void OnInit(DialogView& /*view*/) {}
@@ -65,6 +72,15 @@ public:
     virtual void OnTimer(DialogView& /*view*/, int /*timerId*/) {}
     // The window is going; its timers are stopped afterwards by the runner.
     virtual void OnDestroy(DialogView& /*view*/) {}
+
+    // Paints an owner-drawn control (one whose template style says so); false leaves it
+    // to the system.
+    virtual bool OnDrawItem(DialogView& /*view*/, const OwnerDrawItem& /*item*/, DrawingSurface& /*surface*/) {
+        return false;
+    }
+    // The close box (or Alt+F4); false leaves it to the system, which cancels the dialog
+    // unless its Cancel button is disabled.
+    virtual bool OnClose(DialogView& /*view*/) { return false; }
 
     // --- a dialog that is a program's main window (the companions) ---------------------
     // A copy-data message from another process: its code and its text, which may hold any

@@ -1,4 +1,6 @@
 #pragma once
+#include "framework/Colour.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,12 +20,6 @@ constexpr int kNotifyClicked = 0;             // BN_CLICKED, in a command
 constexpr int kNotifyReleasedCapture = -16;   // NM_RELEASEDCAPTURE: a trackbar let go
 constexpr int kNotifyCustomDraw = -12;        // NM_CUSTOMDRAW: a trackbar redrawn
 constexpr int kNotifyListItemChanged = -101;  // LVN_ITEMCHANGED: a list row's state changed
-
-// A colour as the system holds it: red in bits 0-7, green 8-15, blue 16-23.
-using Colour = std::uint32_t;
-constexpr Colour RgbColour(unsigned red, unsigned green, unsigned blue) {
-    return (red & 0xFFu) | ((green & 0xFFu) << 8) | ((blue & 0xFFu) << 16);
-}
 
 struct ListColumn {
     std::string header;

@@ -260,7 +260,7 @@ def test_release_zip_runs_from_a_folder_with_blanks(horvane, driver, wine, tmp_p
         assert bell.getnchannels() == 1 and 0.5 < bell.getnframes() / bell.getframerate() < 3
     assert (program / "LICENSE.txt").read_text().startswith("MIT License")
 
-    horvane(b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n", directory=program)
+    running = horvane(b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n", directory=program)
     for command, title in ((CMD_SYNCHRONIZE, SYNC_TITLE), (CMD_WORLD_CLOCK, WORLD_CLOCK_TITLE),
                            (CMD_DATETIME_BAR, BAR_TITLE), (CMD_HELP, HELP_TITLE)):
         post_command(driver, command)
@@ -271,4 +271,6 @@ def test_release_zip_runs_from_a_folder_with_blanks(horvane, driver, wine, tmp_p
     driver.facts("command", MAIN_TITLE, CMD_EXIT)
     for title in (SYNC_TITLE, BAR_TITLE):
         wait_closed(driver, title)
+    # The settings are written as the process ends, after the window has gone.
+    assert running.wait_exit() == 0
     assert b"[list]=" in (program / "config.txt").read_bytes()

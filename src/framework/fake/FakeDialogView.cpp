@@ -40,6 +40,9 @@ FakeDialogView::~FakeDialogView() { m_platform.KillDialogTimers(this); }
 
 void FakeDialogView::Open() {
     m_open = true;
+    for (auto& [id, control] : m_controls) {
+        if (control.declared.kind == ControlTemplate::Kind::ListView) control.list.look = m_dialog.ListLook(id);
+    }
     m_dialog.OnInit(*this);
 }
 

@@ -3,6 +3,7 @@
 #include "framework/DialogView.h"
 #include "framework/fake/DialogTemplates.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ public:
         std::vector<std::vector<std::string>> rows;
         std::vector<int> rowImages;
         int selected = -1;
+        std::uint32_t look = 0;  // the kList... bits the dialog asked for
     };
     struct ControlState {
         ControlTemplate declared;

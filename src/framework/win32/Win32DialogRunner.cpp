@@ -2,11 +2,15 @@
 
 #include "framework/win32/Utf16.h"
 #include "framework/win32/Win32DialogView.h"
+#include "framework/win32/Win32DrawingSurface.h"
 
 #include <commctrl.h>
 
+#include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <string_view>
 
 namespace hv {
 namespace {
@@ -52,6 +56,16 @@ DialogRun* RunOf(HWND window) { return reinterpret_cast<DialogRun*>(GetWindowLon
 // A click, or Enter or Esc turned into OK or Cancel by the dialog manager (code 0), or an
 // accelerator (code 1).
 bool IsPlainCommand(WPARAM wParam) { return HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 1; }
+
+BOOL CALLBACK ApplyListLook(HWND control, LPARAM lParam) {
+    const auto* run = reinterpret_cast<const DialogRun*>(lParam);
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, static_cast<int>(std::size(className)));
+    if (std::wstring_view(className) != WC_LISTVIEWW) return TRUE;
+    const std::uint32_t look = run->dialog.ListLook(GetDlgCtrlID(control));
+    if (look != 0) ListView_SetExtendedListViewStyle(control, look);
+    return TRUE;
+}
 
 INT_PTR Answer(HWND window, LONG_PTR result) {
     SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
@@ -154,6 +168,7 @@ INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(run));
     run->view = std::make_unique<Win32DialogView>(window, run->instance, run->dialog, run->mainWindow);
     if (run->mainWindow) SetUpMainWindow(window, *run);
+    EnumChildWindows(window, ApplyListLook, reinterpret_cast<LPARAM>(run));
     run->dialog.OnInit(*run->view);
     if (run->dialog.IsAlarm()) PlaceAsAlarm(window);
     // Opened from the tray or a companion, it must not hide behind the window the user was
@@ -233,6 +248,17 @@ INT_PTR OnContextMenu(HWND window, DialogRun& run, LPARAM lParam) {
     return TRUE;
 }
 
+INT_PTR OnDrawItem(HWND window, DialogRun& run, LPARAM lParam) {
+    const auto* request = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    const RECT& rect = request->rcItem;
+    const OwnerDrawItem item{static_cast<int>(request->CtlID), request->itemState,
+                             Rect{rect.left, rect.top, rect.right, rect.bottom}};
+    Win32DrawingSurface surface(request->hDC);
+    const bool drawn = run.dialog.OnDrawItem(*run.view, item, surface);
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, drawn ? TRUE : FALSE);
+    return drawn ? TRUE : FALSE;
+}
+
 INT_PTR OnHitTest(HWND window, DialogRun& run, WPARAM wParam, LPARAM lParam) {
     if (!run.dialog.MovesByBody()) return FALSE;
     const LRESULT hit = DefWindowProcW(window, WM_NCHITTEST, wParam, lParam);
@@ -280,6 +306,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
     case WM_COMMAND: return OnCommand(*run, wParam);
     case WM_NOTIFY: return OnNotify(window, *run, lParam);
+    case WM_DRAWITEM: return OnDrawItem(window, *run, lParam);
+    case WM_CLOSE: return run->dialog.OnClose(*run->view) ? TRUE : FALSE;
     case WM_HSCROLL:
     case WM_VSCROLL:
         if (lParam != 0) run->dialog.OnScroll(*run->view, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));

@@ -58,6 +58,9 @@ std::string Win32DialogView::Text(int id) { return WindowText(Item(id)); }
 void Win32DialogView::SetText(int id, std::string_view text) {
     HWND control = Item(id);
     SetWindowTextW(control, Widen(text).c_str());
+    // An owner-drawn button paints its caption itself and is not always asked to again;
+    // setting its text (even the same) is how its owner shows a change of its look.
+    if ((GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) InvalidateRect(control, nullptr, FALSE);
     if (!m_dialog.FollowsLastLine(id)) return;
     // The caret at the end, and the view scrolled to it.
     const auto length = static_cast<WPARAM>(GetWindowTextLengthW(control));

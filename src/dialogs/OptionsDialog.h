@@ -1,0 +1,77 @@
+#pragma once
+#include "controls/ColourSwatchButton.h"
+#include "framework/Dialog.h"
+#include "framework/Platform.h"
+#include "settings/Settings.h"
+#include "sync/SntpClient.h"
+
+#include <string>
+
+namespace hv {
+
+// "Options...": the date-time bar's look, automatic synchronisation and its interval, the
+// time-server list (edited, tested one by one, ranked by Find Best) and the chime. It
+// edits a copy of the main window's settings, which OK hands back (Chosen); the bar's
+// colours and time-only switch go to the registry at the moment they change, whatever
+// becomes of the dialog. Its handlers are spread over OptionsDialog.cpp (opening, the bar,
+// the interval, the chime, OK) and OptionsDialogServers.cpp (the server list).
+class OptionsDialog final : public Dialog {
+public:
+    OptionsDialog(Platform& platform, const Settings& settings);
+
+    // The settings as the dialog closed; of interest after OK.
+    const Settings& Chosen() const { return m_settings; }
+
+    int TemplateId() const override;
+    void OnInit(DialogView& view) override;
+    bool OnCommand(DialogView& view, int controlId, int notifyCode) override;
+    void OnNotify(DialogView& view, int controlId, int notifyCode) override;
+    void OnTimer(DialogView& view, int timerId) override;
+    bool OnClose(DialogView& view) override;
+    bool OnDrawItem(DialogView& view, const OwnerDrawItem& item, DrawingSurface& surface) override;
+    std::uint32_t ListLook(int listId) const override;
+
+private:
+    // --- the bar, the interval, the chime and OK (OptionsDialog.cpp) ---------------------
+    void ShowBarSettings(DialogView& view);
+    void ChooseColour(DialogView& view, ColourSwatchButton& button, std::string_view valueName);
+    void SwitchTimeOnly(DialogView& view);
+    void SwitchAutoSync(DialogView& view);
+    void RefreshIntervalLabel(DialogView& view);
+    void ShowChime(DialogView& view);
+    void SwitchChime(DialogView& view);
+    void ChooseChimeMode(DialogView& view);
+    void BrowseForSound(DialogView& view);
+    void TestSound(DialogView& view);
+    void Accept(DialogView& view);
+
+    // --- the server list (OptionsDialogServers.cpp) --------------------------------------
+    void FillServerList(DialogView& view);
+    std::string EncodedServerList(DialogView& view);
+    void ShowDefaultServer(DialogView& view, const std::string& address);
+    void AddServer(DialogView& view);
+    void DeleteSelected(DialogView& view);
+    void SetDefault(DialogView& view);
+    void TestServer(DialogView& view);
+    void FindBest(DialogView& view);
+    void OnReplyTimeout(DialogView& view);
+    void OnReplyPoll(DialogView& view);
+    void OnFindBestStep(DialogView& view);
+    void ChooseBest(DialogView& view);
+    bool StartQuery(DialogView& view, const std::string& address);
+    void EndMeasurement(DialogView& view);
+    void SetButtons(DialogView& view, bool enabled);
+    bool Measuring() const { return m_testRunning || m_findBestRunning; }
+
+    Platform& m_platform;
+    Settings m_settings;
+    ColourSwatchButton m_textColour;
+    ColourSwatchButton m_backgroundColour;
+    int m_defaultIndex = 0;
+    bool m_findBestRunning = false;
+    bool m_testRunning = false;
+    int m_testRow = -1;
+    SntpClient m_sntp;
+};
+
+} // namespace hv
