@@ -25,10 +25,17 @@ ALLOWED = {
     "prefs": {"framework"},
     "settings": {"framework", "shutdown"},
     "controls": {"framework", "res"},
+    # The time service's platform-free side: its protocol, approvals, limits and its run
+    # against a server with the program's own SNTP client.
+    "timeservice": {"framework", "sync"},
+    # Its Win32 side: the service host, the pipe, the event log, the subcommands, and the
+    # tray program's end of the pipe.
+    "timeservice/win32": {"framework", "framework/win32", "sync", "settings", "timeservice"},
     "dialogs": {"framework", "res", "controls", "settings", "shutdown", "sync", "log", "prefs"},
-    "app": {"framework", "res", "controls", "dialogs", "settings", "shutdown", "sync", "log", "prefs"},
-    # The entry point wires the Win32 backend to the program: the one place that sees both.
-    "main": {"app", "framework", "framework/win32"},
+    "app": {"framework", "res", "controls", "dialogs", "settings", "shutdown", "sync", "log", "prefs",
+            "timeservice"},
+    # The entry points wire the Win32 backends to the programs: the one place that sees both.
+    "main": {"app", "framework", "framework/win32", "timeservice", "timeservice/win32"},
     # The companions, each its own program on the same framework. Of Horvane itself they
     # share only the protocol's codes and titles, and the bar the place of its settings.
     "companions/common": {"framework"},
@@ -45,7 +52,7 @@ ALLOWED = {
                                  "companions/common/win32", "companions/Globrin"},
 }
 # Folders whose files may include Windows headers.
-WINDOWS_LAYERS = {"framework/win32", "main", "companions/common/win32", "companions/Quorel/win32",
+WINDOWS_LAYERS = {"framework/win32", "timeservice/win32", "main", "companions/common/win32", "companions/Quorel/win32",
                   "companions/Vistrel/win32", "companions/Globrin/win32"}
 
 

@@ -9,7 +9,8 @@ constexpr const char* kInstanceLockName = "Horvane";
 constexpr const char* kTextNoSocketLayer = "Error to init socket!\r\nPlease make sure your computer has installed winsock!";
 } // namespace
 
-CHorvaneApp::CHorvaneApp(Platform& platform) : m_platform(platform) {}
+CHorvaneApp::CHorvaneApp(Platform& platform, TimeServiceLink* timeService)
+    : m_platform(platform), m_timeService(timeService) {}
 
 CHorvaneApp::~CHorvaneApp() = default;
 
@@ -24,7 +25,7 @@ bool CHorvaneApp::InitInstance() {
     m_instanceLock = m_platform.AcquireInstanceLock(kInstanceLockName);
     if (!m_instanceLock) return false;
 
-    m_mainFrame = std::make_unique<CMainFrame>(m_platform);
+    m_mainFrame = std::make_unique<CMainFrame>(m_platform, m_timeService);
     m_mainFrame->Create();
     m_mainFrame->OnStartup();
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/Platform.h"
+#include "timeservice/TimeServiceLink.h"
 
 #include <memory>
 
@@ -10,7 +11,8 @@ class CMainFrame;
 // The application object: one per process. Run() is the whole life of the program.
 class CHorvaneApp {
 public:
-    explicit CHorvaneApp(Platform& platform);
+    // The link, when given, reaches the time service (see CMainFrame).
+    explicit CHorvaneApp(Platform& platform, TimeServiceLink* timeService = nullptr);
     ~CHorvaneApp();
     CHorvaneApp(const CHorvaneApp&) = delete;
     CHorvaneApp& operator=(const CHorvaneApp&) = delete;
@@ -27,6 +29,7 @@ public:
 
 private:
     Platform& m_platform;
+    TimeServiceLink* m_timeService;
     // Released in the reverse order: the frame first, the socket layer last.
     Held m_socketLayer;
     Held m_instanceLock;

@@ -29,7 +29,8 @@ std::string DirectoryOf(const std::string& path) {
 }
 } // namespace
 
-CMainFrame::CMainFrame(Platform& platform) : m_sntp(platform), m_platform(platform) {
+CMainFrame::CMainFrame(Platform& platform, TimeServiceLink* timeService)
+    : m_sntp(platform), m_platform(platform), m_serviceRun(timeService) {
     m_programDir = DirectoryOf(m_platform.ModuleFileName());
     // Starting values for whatever the file does not set: those of a first start.
     ApplyEmptyFileDefaults(m_settings, m_programDir);

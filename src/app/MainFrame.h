@@ -1,5 +1,6 @@
 #pragma once
 #include "app/CompanionProtocol.h"
+#include "app/TimeServiceRun.h"
 #include "dialogs/LogViewDialog.h"
 #include "framework/LocalTime.h"
 #include "framework/Platform.h"
@@ -21,7 +22,8 @@ namespace hv {
 // MainFrameSync.cpp, MainFrameCopyData.cpp, MainFrameTray.cpp and MainFrameCommands.cpp.
 class CMainFrame final : public WindowEvents {
 public:
-    explicit CMainFrame(Platform& platform);
+    // With a link to the time service, runs go through the service whenever it is running.
+    explicit CMainFrame(Platform& platform, TimeServiceLink* timeService = nullptr);
     // Stops the timers and writes the settings.
     ~CMainFrame();
     CMainFrame(const CMainFrame&) = delete;
@@ -51,6 +53,8 @@ public:
     void HandleSyncResult(const CivilTime& tickTime);
     void HandleSyncTimeout();
     void StopSync();
+    // A request is outstanding, in-process or with the time service.
+    bool SyncAwaitingReply() const { return m_sntp.AwaitingReply() || m_serviceRun.Awaiting(); }
 
     // --- companions and log ----------------------------------------------------------
     // Tells the date-time bar the synchronisation status and refreshes an open log view.
@@ -109,6 +113,18 @@ private:
     void SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text = {});
     void SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text = {});
     void SendToSyncWindow(std::uintptr_t code, std::string_view text) { SendToWindowTitled(kSyncWindowTitle, code, text); }
+    // The steps of a run that both ways of measuring share.
+    void OnRequestSent();
+    void OnRequestFailed();
+    void WriteMeasurement(const CivilTime& at, double delay, double offset);
+    void WriteAdjustment(double offset);
+    // The time service's side of a run.
+    bool StartSyncThroughService();
+    void FinishServiceRun(const CivilTime& tickTime, const std::optional<ServiceReply>& answer);
+    // An error entry in plain words; ReportServiceTrouble gives the companion the same words
+    // under a stamp line too.
+    void LogPlainError(const CivilTime& at, std::string_view text);
+    void ReportServiceTrouble(const CivilTime& at, std::string_view text);
     // A log entry naming the current server: the stamp, then text around its address.
     void LogServerEntry(ActivityLog::Kind kind, const CivilTime& at, std::string_view beforeAddress,
                         std::string_view afterAddress);
@@ -116,6 +132,7 @@ private:
     void ShowTrayMenu();
 
     Platform& m_platform;
+    TimeServiceRun m_serviceRun;
     ChimeClock m_chimeClock;
     std::optional<std::int64_t> m_lastTickUtc;
     bool m_settingsFileUnreadable = false;  // then it is never written over

@@ -16,13 +16,13 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
         return true;
     case kCodeStartSync: {
         if (sync == 0) return true;
-        if (m_sntp.AwaitingReply()) {
+        if (SyncAwaitingReply()) {
             SendToWindow(sync, kSyncWindowTitle, kCodeStartSync, kTextSyncRunning);
             return true;
         }
         StartSync();
         const std::string stamp = FormatCivilTime(kCompanionStampFormat, LocalNow());
-        if (m_sntp.AwaitingReply()) {
+        if (SyncAwaitingReply()) {
             m_syncReplyText = stamp + kTextRequestSent;
             SendToWindow(sync, kSyncWindowTitle, kCodeStartSync, m_syncReplyText);
         } else {
@@ -47,7 +47,7 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
 }
 
 void CMainFrame::NotifyStatus() {
-    const std::uintptr_t status = m_sntp.AwaitingReply() ? kStatusOutstanding
+    const std::uintptr_t status = SyncAwaitingReply() ? kStatusOutstanding
                                   : m_lastSyncOk         ? kStatusOk
                                                          : kStatusFailed;
     SendToWindowTitled(kBarWindowTitle, status);

@@ -26,7 +26,10 @@ void CMainFrame::OnTick() {
         PlayChime(m_platform, m_settings.bellFile);
     }
 
-    if (m_syncPending && !m_sntp.AwaitingReply()) HandleSyncResult(now);
+    if (m_syncPending) {
+        m_serviceRun.Poll();
+        if (!SyncAwaitingReply()) HandleSyncResult(now);
+    }
 }
 
 } // namespace hv

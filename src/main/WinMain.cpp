@@ -1,5 +1,6 @@
 #include "app/HorvaneApp.h"
 #include "framework/win32/Win32Platform.h"
+#include "timeservice/win32/Win32TimeServiceLink.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -24,7 +25,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     int exitCode = 0;
     {
         hv::Win32Platform platform(instance);
-        hv::CHorvaneApp app(platform);
+        hv::Win32TimeServiceLink timeService;
+        hv::CHorvaneApp app(platform, &timeService);
         exitCode = app.Run();
     }
     if (SUCCEEDED(com)) CoUninitialize();

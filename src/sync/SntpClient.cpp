@@ -120,19 +120,33 @@ void SntpClient::TakeReply(const Datagram& reply, double arrival) {
 }
 
 bool SntpClient::AdjustClock() {
+    const ClockAdjustment adjustment = TryAdjustClock();
+    if (adjustment.outcome == ClockAdjustment::Outcome::PrivilegeRefused) {
+        m_platform.ShowMessageBox(PrivilegeFailureText(adjustment.privilege));
+    }
+    return adjustment.Set();
+}
+
+ClockAdjustment SntpClient::TryAdjustClock() {
+    ClockAdjustment adjustment;
     if (!(m_sendTime > kNegligibleSeconds && std::fabs(m_offset) > kNegligibleSeconds &&
           m_delay > kNegligibleSeconds)) {
-        return false;
+        return adjustment;
     }
-    const PrivilegeOutcome privilege = m_platform.EnablePrivilege(kSystemTimePrivilege);
-    if (!privilege.Succeeded()) {
-        m_platform.ShowMessageBox(PrivilegeFailureText(privilege));
-        return false;
+    adjustment.privilege = m_platform.EnablePrivilege(kSystemTimePrivilege);
+    if (!adjustment.privilege.Succeeded()) {
+        adjustment.outcome = ClockAdjustment::Outcome::PrivilegeRefused;
+        return adjustment;
     }
     // Whole microseconds: now + offset split in floating point could put 0.4 s a hair below.
     m_lastStep = StepClockBy(m_platform, std::llround(m_offset * kMicrosPerSecond));
-    if (m_lastStep.set) m_platform.Trace(kTraceStepCall + std::to_string(m_lastStep.callMicros) + " us");
-    return m_lastStep.set;
+    if (!m_lastStep.set) {
+        adjustment.outcome = ClockAdjustment::Outcome::SystemRefused;
+        return adjustment;
+    }
+    m_platform.Trace(kTraceStepCall + std::to_string(m_lastStep.callMicros) + " us");
+    adjustment.outcome = ClockAdjustment::Outcome::Set;
+    return adjustment;
 }
 
 double SntpClient::NtpNow() { return NtpSecondsFromUnixMicros(m_platform.NowMicroseconds()); }

@@ -11,6 +11,15 @@
 
 namespace hv {
 
+// How a clock change from the last result went.
+struct ClockAdjustment {
+    enum class Outcome { Negligible, PrivilegeRefused, SystemRefused, Set };
+    Outcome outcome = Outcome::Negligible;
+    PrivilegeOutcome privilege;  // why the privilege was refused
+
+    bool Set() const { return outcome == Outcome::Set; }
+};
+
 // One SNTP exchange: a 48-byte request to port 123 of one server, its reply read when the
 // socket reports it, and the delay and offset of the local clock computed from the four
 // timestamps. Owners open the socket, set the server address, send, and poll
@@ -61,6 +70,8 @@ public:
     // Sets the system clock to now + offset. False, silently, for a negligible offset or
     // an implausible result; a refused privilege is shown in a message box.
     bool AdjustClock();
+    // The same change, showing nothing: for a caller with no one to show a box to.
+    ClockAdjustment TryAdjustClock();
     // How the last clock change went, for diagnostics.
     const ClockStep& LastStep() const { return m_lastStep; }
 

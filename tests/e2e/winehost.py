@@ -69,6 +69,11 @@ class WineHost:
         if not (self.prefix / "system.reg").exists() or self.fresh:
             subprocess.run(["wineboot", "-i"], env=self.env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            # The first boot of a new prefix can leave two service control managers
+            # running, each with its own list of services, so that a service installed
+            # through one is unknown to the other; a restarted server starts just one.
+            self._kill_wineserver()
+            subprocess.run([self._wineserver, "-p"], env=self.env, check=True)
         width, height = VIRTUAL_DESKTOP_SIZE
         self.reg_add(DESKTOPS_KEY, VIRTUAL_DESKTOP_NAME, f"{width}x{height}")
 

@@ -6,6 +6,7 @@
 #include "Companion.h"
 #include "DialogControls.h"
 #include "Output.h"
+#include "ServicePipe.h"
 #include "ShellRestart.h"
 #include "Tooltip.h"
 #include "UserInput.h"
@@ -68,6 +69,7 @@ constexpr std::array kSubcommands{
     Subcommand{"keys", 2, kUnlimited, driver::RunKeys, "keys TITLE KEY..."},
     Subcommand{"listview", 2, 2, driver::RunListView, "listview TITLE ID"},
     Subcommand{"monthcal", 2, 2, driver::RunMonthCalendar, "monthcal TITLE ID"},
+    Subcommand{"pipe-send", 3, 3, driver::RunPipeSend, "pipe-send PIPE HEX|- SECONDS"},
     Subcommand{"companion", 2, kUnlimited, RunCompanionCommand,
                "companion TITLE LOGFILE [--seconds N] [--hung] [--send-after MS CODE [TEXT]]..."},
     Subcommand{"hold-file", 2, 2, driver::RunHoldFile, "hold-file PATH SECONDS"},

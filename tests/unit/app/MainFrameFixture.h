@@ -23,12 +23,13 @@ class MainFrameTest : public ::testing::Test {
 protected:
     FakePlatform platform;
     std::unique_ptr<CMainFrame> frame;
+    TimeServiceLink* timeService = nullptr;  // none: every run is in-process
 
     MainFrameTest() { platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50, 250000)); }
 
     void Start(const std::string& config) {
         platform.files[kConfigPath] = config;
-        frame = std::make_unique<CMainFrame>(platform);
+        frame = std::make_unique<CMainFrame>(platform, timeService);
         frame->Create();
         frame->OnStartup();
     }

@@ -1,0 +1,34 @@
+#include "timeservice/ServerName.h"
+
+namespace hv {
+namespace {
+
+constexpr std::size_t kMaxLabelBytes = 63;
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsNameCharacter(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'; }
+
+} // namespace
+
+std::optional<std::string> NormaliseServerName(std::string_view text) {
+    if (!text.empty() && text.back() == '.') text.remove_suffix(1);
+    if (text.empty() || text.size() > kMaxServerNameBytes) return std::nullopt;
+    std::string name;
+    name.reserve(text.size());
+    std::size_t labelBytes = 0;
+    for (const char raw : text) {
+        const char c = LowerAscii(raw);
+        if (c == '.') {
+            if (labelBytes == 0) return std::nullopt;
+            labelBytes = 0;
+        } else if (!IsNameCharacter(c) || ++labelBytes > kMaxLabelBytes) {
+            return std::nullopt;
+        }
+        name += c;
+    }
+    if (labelBytes == 0) return std::nullopt;
+    return name;
+}
+
+} // namespace hv

@@ -1,0 +1,33 @@
+#pragma once
+#include "timeservice/ApprovedServers.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace hv {
+
+class Platform;
+
+// Where the time service keeps what administrators decide: under HKEY_LOCAL_MACHINE, whose
+// default access lets users read this key and only administrators and SYSTEM change it.
+constexpr const char* kServiceConfigKey = "Software\\Horvane\\TimeService";
+constexpr const char* kApprovedServersValue = "ApprovedServers";
+constexpr const char* kMaxCorrectionValue = "MaxCorrectionSeconds";
+// Fifteen hours: the largest correction the system's own time service makes on a machine
+// outside a domain.
+constexpr std::uint32_t kDefaultMaxCorrectionSeconds = 15 * 60 * 60;
+
+struct ServiceConfig {
+    ApprovedServers approved;
+    std::uint32_t maxCorrectionSeconds = kDefaultMaxCorrectionSeconds;
+};
+
+// Read afresh for every request, so an approval takes effect at once. Without a key or a
+// value: no server approved, the default limit.
+ServiceConfig LoadServiceConfig(Platform& platform);
+bool SaveApprovedServers(Platform& platform, const ApprovedServers& approved);
+bool SaveMaxCorrection(Platform& platform, std::uint32_t seconds);
+// Whether the limit has been set at all (install keeps one an administrator chose).
+std::optional<std::uint32_t> StoredMaxCorrection(Platform& platform);
+
+} // namespace hv

@@ -1,0 +1,367 @@
+#include "timeservice/win32/ServiceCommands.h"
+
+#include "framework/win32/Utf16.h"
+#include "framework/win32/Win32Platform.h"
+#include "settings/ServerList.h"
+#include "settings/SettingsFile.h"
+#include "timeservice/ServiceConfig.h"
+#include "timeservice/ServiceIdentity.h"
+#include "timeservice/ServiceProtocol.h"
+#include "timeservice/ServerName.h"
+#include "timeservice/win32/Win32EventJournal.h"
+#include "timeservice/win32/Win32ServiceManager.h"
+#include "timeservice/win32/Win32TimeServiceLink.h"
+
+#include <winsvc.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace hv {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: HorvaneTime install [--defaults-only] | uninstall | status | approve ADDRESS | revoke ADDRESS |"
+    " limit SECONDS\n"
+    "  install        installs and starts the time service (administrators only); approves the built-in\n"
+    "                 servers and, unless --defaults-only, those in config.txt beside this program\n"
+    "  uninstall      stops and removes the service and its configuration (administrators only)\n"
+    "  status         tells whether the service runs, what it may do, and its last result\n"
+    "  approve, revoke  adds a time server to, or removes it from, the approved list (administrators only)\n"
+    "  limit          sets the largest correction the service makes, in seconds (administrators only)\n";
+constexpr const char* kDescription =
+    "Sets the system clock for Horvane from approved time servers, measuring them itself.";
+constexpr const char* kDefaultsOnlyOption = "--defaults-only";
+constexpr DWORD kServiceStateWaitMs = 15000;
+constexpr DWORD kDatabaseLockedRetryMs = 500;
+constexpr ULONGLONG kDatabaseLockedPatienceMs = 30000;
+constexpr DWORD kEventTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+constexpr std::uint32_t kLongestLimitSeconds = 366u * 24 * 60 * 60;
+constexpr ULONGLONG kStatusReplyWaitMs = 3000;
+constexpr DWORD kStatusPollMs = 20;
+constexpr double kMicrosPerSecond = 1e6;
+
+// Console output in the console's own characters; UTF-8 when redirected.
+void Print(std::string_view text) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(out, &mode)) {
+        const std::wstring wide = Widen(text);
+        DWORD written = 0;
+        WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    } else {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    }
+}
+
+void Say(std::string_view text) { Print(std::string("HorvaneTime: ") + std::string(text) + "\n"); }
+
+int Refused(std::string_view what, DWORD error) {
+    Say(std::string(what) + " (error " + std::to_string(error) + ").");
+    return kCommandFailed;
+}
+
+// Membership that counts: under User Account Control an administrator's normal token holds
+// the Administrators group for denying only, and this says false until elevated.
+bool IsElevatedAdministrator() {
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, &administrators)) {
+        return false;
+    }
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+    FreeSid(administrators);
+    return member != FALSE;
+}
+
+bool RequireElevation(std::string_view command) {
+    if (IsElevatedAdministrator()) return true;
+    Say(std::string(command) + " changes the machine's configuration: run it as an administrator (elevated).");
+    return false;
+}
+
+// A service runs its program with the service's rights, so whoever may replace the program
+// runs code as the service. Program Files lets only administrators change what is in it.
+bool UnderProgramFiles(const std::wstring& exePath) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"ProgramFiles", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::wstring prefix = std::wstring(folder, length) + L"\\";
+    return exePath.size() > prefix.size() &&
+           CompareStringOrdinal(exePath.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
+
+std::string Seconds(std::int64_t micros) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(micros) / kMicrosPerSecond);
+    return text;
+}
+
+// The servers of a list in its stored form, in order.
+void ApproveListed(ApprovedServers& approved, std::string_view list, std::vector<std::string>& added) {
+    for (const auto& entry : ParseServerEntries(list)) {
+        if (entry && !approved.Contains(entry->address) && approved.Add(entry->address)) added.push_back(entry->address);
+    }
+}
+
+class Commands {
+public:
+    Commands() : m_platform(GetModuleHandleW(nullptr)) {}
+
+    int Install(bool includeConfig);
+    int Uninstall();
+    int Status();
+    int Approve(const std::string& server);
+    int Revoke(const std::string& server);
+    int Limit(const std::string& seconds);
+
+private:
+    bool ApproveAtInstall(bool includeConfig);
+    bool RegisterEventSource(const std::wstring& exePath);
+    int StartInstalled(SC_HANDLE service);
+    void ConfigureService(SC_HANDLE service);
+    void PrintLastResult();
+
+    Win32Platform m_platform;
+};
+
+int Commands::Install(bool includeConfig) {
+    if (!RequireElevation("install")) return kCommandNotElevated;
+    const std::wstring exePath = Widen(m_platform.ModuleFileName());
+    // Quoted, so that a path with spaces cannot be read as a shorter program's path.
+    const std::wstring imagePath = L"\"" + exePath + L"\"";
+    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
+    if (!manager) return Refused("the service control manager refused access", GetLastError());
+    const std::wstring name = Widen(kTimeServiceName);
+    const std::wstring displayName = Widen(kTimeServiceDisplayName);
+    const std::wstring account = Widen(kTimeServiceAccount);
+    ServiceHandle service(CreateServiceW(manager.Get(), name.c_str(), displayName.c_str(), SERVICE_ALL_ACCESS,
+                                         SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                                         imagePath.c_str(), nullptr, nullptr, nullptr, account.c_str(), L""));
+    if (!service && GetLastError() == ERROR_SERVICE_EXISTS) {
+        service = ServiceHandle(OpenServiceW(manager.Get(), name.c_str(), SERVICE_ALL_ACCESS));
+        if (service && !ChangeServiceConfigW(service.Get(), SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                                             SERVICE_ERROR_NORMAL, imagePath.c_str(), nullptr, nullptr, nullptr,
+                                             account.c_str(), L"", displayName.c_str())) {
+            return Refused("the service control manager refused to update the service", GetLastError());
+        }
+    }
+    if (!service) return Refused("the service control manager refused to create the service", GetLastError());
+    ConfigureService(service.Get());
+    if (!UnderProgramFiles(exePath)) {
+        Say("note: this program is not under Program Files. Make sure only administrators can change its folder: "
+            "whoever can replace HorvaneTime.exe runs code as the service.");
+    }
+    if (!RegisterEventSource(exePath)) Say("note: could not register the event log source; entries show without their text.");
+    if (!ApproveAtInstall(includeConfig)) return Refused("could not write the service's configuration", GetLastError());
+    return StartInstalled(service.Get());
+}
+
+// What the service may do, beyond its account: nothing here is essential to running it, so
+// a system that does not know a setting only gets a note.
+void Commands::ConfigureService(SC_HANDLE service) {
+    std::wstring description = Widen(kDescription);
+    SERVICE_DESCRIPTIONW describe{description.data()};
+    ChangeServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, &describe);
+    // Delayed: setting the clock can wait until the machine has started.
+    SERVICE_DELAYED_AUTO_START_INFO delayed{TRUE};
+    if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayed)) {
+        Say("note: the system did not take the delayed start (error " + std::to_string(GetLastError()) + ").");
+    }
+    // The manager then starts the service with only these privileges in its token.
+    std::wstring privileges;  // each name ends with a zero, the list with one more
+    for (const char* name : kTimeServicePrivileges) privileges += Widen(name) + L'\0';
+    privileges += L'\0';
+    SERVICE_REQUIRED_PRIVILEGES_INFOW required{privileges.data()};
+    if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_REQUIRED_PRIVILEGES_INFO, &required)) {
+        Say("note: the system did not take the list of required privileges (error " + std::to_string(GetLastError()) +
+            "); the service drops the others itself when it starts.");
+    }
+}
+
+bool Commands::ApproveAtInstall(bool includeConfig) {
+    ServiceConfig config = LoadServiceConfig(m_platform);
+    std::vector<std::string> added;
+    ApproveListed(config.approved, DEFAULT_SERVER_LIST, added);
+    if (includeConfig) {
+        const std::string dir = DirectoryOf(m_platform.ModuleFileName());
+        const FileRead file = m_platform.ReadTextFileHead(dir + kSettingsFileName, kSettingsHeadBytes);
+        if (file.status == FileRead::Status::Ok) {
+            Settings settings;
+            ApplyEmptyFileDefaults(settings, dir);
+            ParseSettingsText(file.text, dir, settings);
+            ApproveListed(config.approved, settings.serverList, added);
+        }
+    }
+    if (!SaveApprovedServers(m_platform, config.approved)) return false;
+    if (!StoredMaxCorrection(m_platform) && !SaveMaxCorrection(m_platform, kDefaultMaxCorrectionSeconds)) return false;
+    for (const std::string& server : added) Say("approved " + server);
+    return true;
+}
+
+bool Commands::RegisterEventSource(const std::wstring& exePath) {
+    const std::string path = Narrow(exePath);
+    return m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "EventMessageFile"}, path) &&
+           m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "TypesSupported"},
+                                         std::uint32_t{kEventTypesSupported});
+}
+
+int Commands::StartInstalled(SC_HANDLE service) {
+    // Right after the system starts, the manager may still hold its database for a while.
+    const ULONGLONG patience = GetTickCount64() + kDatabaseLockedPatienceMs;
+    DWORD error = ERROR_SUCCESS;
+    while (!StartServiceW(service, 0, nullptr)) {
+        error = GetLastError();
+        if (error != ERROR_SERVICE_DATABASE_LOCKED || GetTickCount64() >= patience) break;
+        Sleep(kDatabaseLockedRetryMs);
+        error = ERROR_SUCCESS;
+    }
+    if (error != ERROR_SUCCESS && error != ERROR_SERVICE_ALREADY_RUNNING) {
+        return Refused("installed, but the service did not start", error);
+    }
+    if (!WaitForServiceState(service, SERVICE_RUNNING, kServiceStateWaitMs)) {
+        return Refused("installed, but the service is not running", GetLastError());
+    }
+    Say(std::string("installed and running as ") + kTimeServiceAccount + ", started automatically (delayed).");
+    return kCommandOk;
+}
+
+int Commands::Uninstall() {
+    if (!RequireElevation("uninstall")) return kCommandNotElevated;
+    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return Refused("the service control manager refused access", GetLastError());
+    const ServiceHandle service(OpenServiceW(manager.Get(), Widen(kTimeServiceName).c_str(),
+                                             SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    if (!service && GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST) {
+        return Refused("the service control manager refused access to the service", GetLastError());
+    }
+    if (service) {
+        SERVICE_STATUS status{};
+        if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) &&
+            !WaitForServiceState(service.Get(), SERVICE_STOPPED, kServiceStateWaitMs)) {
+            Say("note: the service did not stop in time; it is removed once it ends.");
+        }
+        if (!DeleteService(service.Get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE) {
+            return Refused("the service control manager refused to remove the service", GetLastError());
+        }
+    }
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, Widen(kEventSourceKey).c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, Widen(kServiceConfigKey).c_str());
+    Say(service ? "removed the service and its configuration." : "the service was not installed; its configuration is removed.");
+    return kCommandOk;
+}
+
+int Commands::Status() {
+    const auto state = QueryTimeService();
+    if (!state) return Refused("the service control manager could not be asked", GetLastError());
+    const ServiceConfig config = LoadServiceConfig(m_platform);
+    if (!state->installed) {
+        Say("not installed.");
+    } else {
+        Say(std::string(state->Running() ? "running" : "installed, not running") +
+            (state->Running() ? " (process " + std::to_string(state->processId) + ")" : std::string()) + " as " +
+            state->account + ", program " + state->imagePath);
+    }
+    Say("approved servers: " + (config.approved.Names().empty() ? std::string("none") : config.approved.Stored()));
+    Say("largest correction: " + std::to_string(config.maxCorrectionSeconds) + " seconds");
+    if (state->Running()) PrintLastResult();
+    return state->Running() ? kCommandOk : kCommandFailed;
+}
+
+// Asks the running service, as the tray program would, for its last result.
+void Commands::PrintLastResult() {
+    Win32TimeServiceLink link;
+    const auto opened = link.Open();
+    if (opened != TimeServiceLink::Opened::Connected) {
+        Say(opened == TimeServiceLink::Opened::Impostor ? "its pipe is served by another program!"
+                                                         : "its pipe does not answer.");
+        return;
+    }
+    const ULONGLONG deadline = GetTickCount64() + kStatusReplyWaitMs;
+    if (!link.Send(EncodeRequest({RequestType::LastResult, {}}))) return;
+    TimeServiceLink::Poll poll = link.PollReply();
+    while (poll.state == TimeServiceLink::Poll::State::Waiting && GetTickCount64() < deadline) {
+        Sleep(kStatusPollMs);
+        poll = link.PollReply();
+    }
+    const auto reply = poll.state == TimeServiceLink::Poll::State::Arrived ? ParseReply(poll.message) : std::nullopt;
+    if (!reply) {
+        Say("its pipe gave no valid answer.");
+        return;
+    }
+    const std::string measured = " from " + reply->server + ": offset " + Seconds(reply->offsetMicros) +
+                                 " s, delay " + Seconds(reply->delayMicros) + " s";
+    switch (reply->status) {
+    case ServiceStatus::Adjusted: Say("last result: set the clock" + measured + "."); break;
+    case ServiceStatus::Measured: Say("last result: measured" + measured + "; nothing to change."); break;
+    case ServiceStatus::OverLimit: Say("last result: did not set the clock" + measured + ", beyond the limit."); break;
+    case ServiceStatus::ClockRefused: Say("last result: could not set the clock" + measured + "."); break;
+    case ServiceStatus::NoResponse: Say("last result: " + reply->server + " did not answer."); break;
+    case ServiceStatus::SendFailed: Say("last result: could not send a request to " + reply->server + "."); break;
+    default: Say("last result: none yet."); break;
+    }
+}
+
+int Commands::Approve(const std::string& server) {
+    if (!RequireElevation("approve")) return kCommandNotElevated;
+    ServiceConfig config = LoadServiceConfig(m_platform);
+    if (!config.approved.Add(server)) {
+        Say("\"" + server + "\" is not a host name or IPv4 address.");
+        return kCommandUsage;
+    }
+    if (!SaveApprovedServers(m_platform, config.approved)) return Refused("could not write the approved list", GetLastError());
+    Say("approved " + *NormaliseServerName(server) + ".");
+    return kCommandOk;
+}
+
+int Commands::Revoke(const std::string& server) {
+    if (!RequireElevation("revoke")) return kCommandNotElevated;
+    ServiceConfig config = LoadServiceConfig(m_platform);
+    if (!config.approved.Remove(server)) {
+        Say(server + " was not approved; nothing changed.");
+        return kCommandOk;
+    }
+    if (!SaveApprovedServers(m_platform, config.approved)) return Refused("could not write the approved list", GetLastError());
+    Say("revoked " + *NormaliseServerName(server) + ".");
+    return kCommandOk;
+}
+
+int Commands::Limit(const std::string& seconds) {
+    if (!RequireElevation("limit")) return kCommandNotElevated;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(seconds.c_str(), &end, 10);
+    if (seconds.empty() || *end != '\0' || seconds[0] == '-' || value < 1 || value > kLongestLimitSeconds) {
+        Say("the limit is a whole number of seconds from 1 to " + std::to_string(kLongestLimitSeconds) + ".");
+        return kCommandUsage;
+    }
+    if (!SaveMaxCorrection(m_platform, static_cast<std::uint32_t>(value))) {
+        return Refused("could not write the limit", GetLastError());
+    }
+    Say("the service corrects the clock by at most " + std::to_string(value) + " seconds.");
+    return kCommandOk;
+}
+
+} // namespace
+
+int RunServiceCommand(const std::vector<std::string>& args) {
+    Commands commands;
+    const std::string name = args.empty() ? std::string() : args[0];
+    if (name == "install" && args.size() == 1) return commands.Install(true);
+    if (name == "install" && args.size() == 2 && args[1] == kDefaultsOnlyOption) return commands.Install(false);
+    if (name == "uninstall" && args.size() == 1) return commands.Uninstall();
+    if (name == "status" && args.size() == 1) return commands.Status();
+    if (name == "approve" && args.size() == 2) return commands.Approve(args[1]);
+    if (name == "revoke" && args.size() == 2) return commands.Revoke(args[1]);
+    if (name == "limit" && args.size() == 2) return commands.Limit(args[1]);
+    Print(kUsage);
+    return kCommandUsage;
+}
+
+} // namespace hv

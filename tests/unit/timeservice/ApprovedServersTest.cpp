@@ -1,0 +1,60 @@
+#include "timeservice/ApprovedServers.h"
+#include "timeservice/ServerName.h"
+
+#include <gtest/gtest.h>
+
+namespace hv {
+namespace {
+
+TEST(ServerName, NormalFormIsLowerCaseWithoutTheRootDot) {
+    struct Case {
+        std::string text;
+        std::optional<std::string> name;
+    } cases[] = {
+        {"time-a-g.nist.gov", "time-a-g.nist.gov"},
+        {"PTBTIME1.PTB.DE.", "ptbtime1.ptb.de"},
+        {"216.239.35.0", "216.239.35.0"},
+        {"localhost", "localhost"},
+        {std::string(63, 'a') + ".example", std::string(63, 'a') + ".example"},
+        {"", std::nullopt},
+        {".", std::nullopt},
+        {"..", std::nullopt},
+        {".example", std::nullopt},
+        {"a..example", std::nullopt},
+        {std::string(64, 'a'), std::nullopt},
+        {"time_server.example", std::nullopt},
+        {"tíme.example", std::nullopt},
+        {"[::1]", std::nullopt},
+        {"time.example\r\n", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NormaliseServerName(c.text), c.name) << c.text;
+}
+
+TEST(ApprovedServers, MatchExactlyAfterNormalisingAndNothingElse) {
+    ApprovedServers list;
+    EXPECT_TRUE(list.Add("Time-A-G.NIST.gov"));
+    EXPECT_TRUE(list.Add("127.0.0.1"));
+    EXPECT_TRUE(list.Add("time-a-g.nist.gov."));  // the same server: kept once
+    EXPECT_FALSE(list.Add("not a name"));
+    EXPECT_EQ(list.Stored(), "time-a-g.nist.gov 127.0.0.1");
+
+    EXPECT_TRUE(list.Contains("TIME-A-G.NIST.GOV."));
+    EXPECT_TRUE(list.Contains("127.0.0.1"));
+    // Other spellings of an approved address are other names: nothing is resolved.
+    for (const char* other : {"0x7f.0.0.1", "127.1", "127.0.0.01", "time-a-g.nist.gov.evil.example", "", " 127.0.0.1"}) {
+        EXPECT_FALSE(list.Contains(other)) << other;
+    }
+
+    EXPECT_TRUE(list.Remove("TIME-A-G.nist.gov"));
+    EXPECT_FALSE(list.Remove("time-a-g.nist.gov"));
+    EXPECT_EQ(list.Names(), std::vector<std::string>{"127.0.0.1"});
+}
+
+TEST(ApprovedServers, StoredTextIsReadWordByWordAndJunkIsLeftOut) {
+    const ApprovedServers list = ApprovedServers::FromStored("  a.example  B.EXAMPLE bad_name a.example 10.0.0.1 ");
+    EXPECT_EQ(list.Names(), (std::vector<std::string>{"a.example", "b.example", "10.0.0.1"}));
+    EXPECT_TRUE(ApprovedServers::FromStored("").Names().empty());
+}
+
+} // namespace
+} // namespace hv
