@@ -1,6 +1,7 @@
 #pragma once
 #include "app/CompanionProtocol.h"
 #include "app/TimeServiceRun.h"
+#include "dialogs/LogViewDialog.h"
 #include "framework/LocalTime.h"
 #include "framework/Platform.h"
 #include "log/ActivityLog.h"
@@ -56,6 +57,7 @@ public:
     bool SyncAwaitingReply() const { return m_sntp.AwaitingReply() || m_serviceRun.Awaiting(); }
 
     // --- companions and log ----------------------------------------------------------
+    // Tells the date-time bar the synchronisation status and refreshes an open log view.
     void NotifyStatus();
     void TrimLog() { m_logText.Trim(); }
 
@@ -92,6 +94,8 @@ public:
     std::string m_syncReplyText;  // what the manual synchronisation window was last sent
     std::string m_programDir;     // the executable's directory, with its trailing backslash
     SntpClient m_sntp;
+    // Kept for every showing, so that it can be found open and refreshed.
+    LogViewDialog m_logView;
 
 private:
     CivilTime LocalNow();

@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/TimerIds.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/CalendarDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/ShutdownCountdownDialog.h"
 #include "dialogs/ShutdownScheduleDialog.h"
@@ -68,7 +69,10 @@ void CMainFrame::OnSynchronizeTime() { StartCompanion(kSyncProgram); }
 
 void CMainFrame::OnWorldClock() { StartCompanion(kWorldClockProgram); }
 
-void CMainFrame::OnCalendar() {}
+void CMainFrame::OnCalendar() {
+    CalendarDialog calendar;
+    m_platform.RunModalDialog(calendar);
+}
 
 void CMainFrame::OnBell() { m_settings.bellEnabled = m_settings.bellEnabled == 0 ? 1 : 0; }
 
@@ -111,14 +115,18 @@ void CMainFrame::OnDateTimeBar() {
     }
 }
 
-void CMainFrame::OnViewLog() {}
+void CMainFrame::OnViewLog() {
+    if (m_logView.IsOpen()) return;
+    m_logView.SetPendingText(m_logText.Text());
+    m_platform.RunModalDialog(m_logView);
+}
 
 void CMainFrame::OnChangeTimeZone() { StartProgram(kTimeZoneProgram, kTimeZoneArguments); }
 
 void CMainFrame::OnHelp() { m_platform.ShellOpen(m_programDir + kHelpFileName); }
 
 void CMainFrame::OnAbout() {
-    AboutDialog about;
+    AboutDialog about(m_platform);
     m_platform.RunModalDialog(about);
 }
 

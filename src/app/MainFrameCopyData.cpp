@@ -51,6 +51,10 @@ void CMainFrame::NotifyStatus() {
                                   : m_lastSyncOk         ? kStatusOk
                                                          : kStatusFailed;
     SendToWindowTitled(kBarWindowTitle, status);
+    if (m_logView.IsOpen()) {
+        TrimLog();
+        m_logView.Refresh(m_logText.Text());
+    }
 }
 
 } // namespace hv

@@ -1,6 +1,7 @@
 #pragma once
 #include "framework/DialogView.h"
 #include "framework/DrawingSurface.h"
+#include "framework/LinkControl.h"
 #include "framework/PopupMenu.h"
 
 #include <cstddef>
@@ -58,6 +59,13 @@ public:
     virtual bool IgnoresKeyboardClose() const { return false; }
     // The look of a list view control (kList... bits), set before OnInit; 0 is the plain one.
     virtual std::uint32_t ListLook(int /*listId*/) const { return 0; }
+    // A control that covers the whole client area and follows its size; 0 for none.
+    virtual int ClientFillingControl() const { return 0; }
+    // Whether the window is sized so that its client area holds that control's smallest whole
+    // view (a month calendar: one whole month) instead of keeping the template's size.
+    virtual bool SizesWindowToControl() const { return false; }
+    // Static controls shown as hyperlinks, bound to their windows before OnInit.
+    virtual std::vector<LinkControl*> Links() { return {}; }
 
     // The window and its controls exist; nothing is shown yet.
     virtual void OnInit(DialogView& /*view*/) {}

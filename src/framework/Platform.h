@@ -27,6 +27,10 @@ using WindowId = std::uintptr_t;
 // this bounds the wait for one not yet known to be hung.
 constexpr unsigned kSendTimeoutMs = 3000;
 
+// Whether a code of the shell or of the program starter means success: above 32 it does;
+// otherwise it is the error (0 out of memory, 2 file not found, 31 no association, ...).
+constexpr bool Launched(int code) { return code > 32; }
+
 struct FileRead {
     enum class Status { Ok, Missing, OpenFailed };
     Status status = Status::OpenFailed;
@@ -114,7 +118,12 @@ public:
     // Starts a program shown normally, its path quoted in the command line
     // (QuotedCommandLine). A bare file name is looked for where the system looks for programs.
     virtual ProgramStart StartProgram(std::string_view program, std::string_view arguments) = 0;
-    virtual void ShellOpen(std::string_view path) = 0;
+    // Starts a command line as it stands (one registered for a kind of file, say): the system
+    // finds its program by its own rules.
+    virtual ProgramStart StartCommandLine(std::string_view commandLine) = 0;
+    // Asks the shell to open a file, a URL or a "mailto:" address with what is registered
+    // for it. Returns the shell's code (see Launched).
+    virtual int ShellOpen(std::string_view target) = 0;
 
     // --- notification area -----------------------------------------------------------
     virtual bool AddTrayIcon(std::string_view tip) = 0;

@@ -6,12 +6,12 @@
 
 namespace hv {
 
-enum class RegistryRoot { LocalMachine, CurrentUser };
+enum class RegistryRoot { LocalMachine, CurrentUser, ClassesRoot };
 
 // A value under a key: a string (REG_SZ) or a 32-bit number (REG_DWORD).
 using RegistryValue = std::variant<std::string, std::uint32_t>;
 
-// Where a value lives: root, key path and value name.
+// Where a value lives: root, key path and value name (empty for the key's default value).
 struct RegistryPlace {
     RegistryRoot root;
     std::string_view key;

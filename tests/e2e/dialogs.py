@@ -4,7 +4,8 @@ from __future__ import annotations
 
 from dataclasses import dataclass
 
-from conftest import MAIN_TITLE
+from conftest import MAIN_TITLE, SCREENSHOT_DIR
+from tray_support import crop
 
 WM_COMMAND = 0x0111
 DIALOG_OPEN_TIMEOUT = 10.0
@@ -84,3 +85,15 @@ def list_rows(driver, title: str, control_id: int) -> list[dict]:
         cells = [bytes.fromhex(c).decode("utf-8") for c in f["cells"].split(",")] if f["cells"] else []
         rows.append({"cells": cells, "image": int(f["image"]), "selected": f["selected"] == "1"})
     return rows
+
+
+def rect_of(text: str) -> tuple[int, int, int, int]:
+    """A rectangle the driver prints as "left,top,right,bottom"."""
+    left, top, right, bottom = map(int, text.split(","))
+    return left, top, right, bottom
+
+
+def window_picture(wine, driver, title: str, name: str):
+    """A screenshot cut to the window, saved as `name` under the screenshot directory."""
+    shot = wine.screenshot(SCREENSHOT_DIR / "screen.png")
+    return crop(shot, SCREENSHOT_DIR / name, *rect_of(window(driver, title)["rect"]))

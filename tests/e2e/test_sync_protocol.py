@@ -20,8 +20,9 @@ HUNG_RUN_WAIT = 20.0
 # Wine shows what the program writes with OutputDebugString among the warnings of this channel.
 TRACES = "warn+seh"
 # Codes whose command opens a modal dialog: the sender waits until it closes, so each is
-# tested with its dialog (31: test_preferences.py, 35: test_shutdown.py).
-DIALOG_CODES = {31, 35}
+# tested with its dialog (31: test_preferences.py, 35: test_shutdown.py, 34 and 37:
+# test_logview.py).
+DIALOG_CODES = {31, 34, 35, 37}
 
 STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
 SENT_TEXT = re.compile(STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n")

@@ -184,6 +184,13 @@ private:
     void* m_address;
 };
 
+// The process that owns the window, opened to read and write its memory.
+HANDLE OpenOwnerProcess(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return OpenProcess(kRemoteAccess, FALSE, processId);
+}
+
 struct RemoteList {
     HWND list;
     HANDLE process;
@@ -264,9 +271,7 @@ int RunKeys(const Arguments& args) {
 int RunListView(const Arguments& args) {
     auto control = Control(args);
     if (!control) return kExitFailed;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(*control, &processId);
-    HANDLE process = OpenProcess(kRemoteAccess, FALSE, processId);
+    HANDLE process = OpenOwnerProcess(*control);
     if (process == nullptr) return kExitFailed;
     RemoteList remote{*control, process, RemoteBuffer(process, sizeof(LVITEMW) + kRemoteTextChars * sizeof(wchar_t))};
     const HWND header = reinterpret_cast<HWND>(SendMessageW(*control, LVM_GETHEADER, 0, 0));
@@ -293,6 +298,33 @@ int RunListView(const Arguments& args) {
     }
     CloseHandle(process);
     return status;
+}
+
+int RunMonthCalendar(const Arguments& args) {
+    auto control = Control(args);
+    if (!control) return kExitFailed;
+    HANDLE process = OpenOwnerProcess(*control);
+    if (process == nullptr) return kExitFailed;
+    RECT minimum{};
+    bool read = false;
+    {
+        // The control writes its answer where the pointer points: inside its own process.
+        RemoteBuffer buffer(process, sizeof minimum);
+        read = buffer.Address() != nullptr &&
+               SendMessageW(*control, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(buffer.Address())) != 0 &&
+               ReadProcessMemory(process, buffer.Address(), &minimum, sizeof minimum, nullptr);
+    }
+    CloseHandle(process);
+    if (!read) {
+        PrintError("the month calendar gave no minimum size");
+        return kExitFailed;
+    }
+    RECT client{};
+    GetClientRect(*control, &client);
+    PrintFact("minimum", Decimal(minimum.right) + "," + Decimal(minimum.bottom));
+    PrintFact("today", Decimal(SendMessageW(*control, MCM_GETMAXTODAYWIDTH, 0, 0)));
+    PrintFact("client", Decimal(client.right) + "," + Decimal(client.bottom));
+    return kExitOk;
 }
 
 } // namespace driver

@@ -16,11 +16,15 @@ namespace driver {
 //   queue; a key is a letter, a digit, a name (tab, space, enter, escape, up, down, left,
 //   right, f4) or alt+KEY.
 // "listview TITLE ID": the rows of a list view: "row=I image=N selected=0|1 cells=HEX,HEX".
+// "monthcal TITLE ID": a month calendar's smallest size for one whole month
+//   ("minimum=W,H", MCM_GETMINREQRECT), the width of its today line ("today=W") and its
+//   client size ("client=W,H").
 int RunControls(const Arguments& args);
 int RunWindowFacts(const Arguments& args);
 int RunSetText(const Arguments& args);
 int RunClickControl(const Arguments& args);
 int RunKeys(const Arguments& args);
 int RunListView(const Arguments& args);
+int RunMonthCalendar(const Arguments& args);
 
 } // namespace driver

@@ -68,6 +68,7 @@ constexpr std::array kSubcommands{
     Subcommand{"click-control", 2, 2, driver::RunClickControl, "click-control TITLE ID"},
     Subcommand{"keys", 2, kUnlimited, driver::RunKeys, "keys TITLE KEY..."},
     Subcommand{"listview", 2, 2, driver::RunListView, "listview TITLE ID"},
+    Subcommand{"monthcal", 2, 2, driver::RunMonthCalendar, "monthcal TITLE ID"},
     Subcommand{"pipe-send", 3, 3, driver::RunPipeSend, "pipe-send PIPE HEX|- SECONDS"},
     Subcommand{"companion", 2, kUnlimited, RunCompanionCommand,
                "companion TITLE LOGFILE [--seconds N] [--hung] [--send-after MS CODE [TEXT]]..."},

@@ -43,12 +43,22 @@ void FakeDialogView::Open() {
     for (auto& [id, control] : m_controls) {
         if (control.declared.kind == ControlTemplate::Kind::ListView) control.list.look = m_dialog.ListLook(id);
     }
+    // As the real runner does, links are bound to their statics before the dialog starts.
+    for (LinkControl* link : m_dialog.Links()) {
+        ControlState& control = State(link->ControlId());
+        control.text = link->OnAttach(control.text);
+    }
     m_dialog.OnInit(*this);
 }
 
 bool FakeDialogView::Click(int id) {
     ControlState& control = State(id);
     if (!m_open || !control.enabled || !control.visible) return false;
+    for (LinkControl* link : m_dialog.Links()) {
+        if (link->ControlId() != id) continue;
+        link->OnClicked(*this);
+        return true;
+    }
     using Kind = ControlTemplate::Kind;
     if (control.declared.automatic && control.declared.kind == Kind::CheckBox) control.checked = !control.checked;
     if (control.declared.automatic && control.declared.kind == Kind::RadioButton) {

@@ -259,6 +259,11 @@ ProgramStart FakePlatform::StartProgram(std::string_view program, std::string_vi
     return {ProgramStart::Status::Started, 0};
 }
 
+ProgramStart FakePlatform::StartCommandLine(std::string_view commandLine) {
+    if (commandLineStart.status == ProgramStart::Status::Started) commandLines.emplace_back(commandLine);
+    return commandLineStart;
+}
+
 bool FakePlatform::AddTrayIcon(std::string_view tip) {
     if (trayIconRefusals > 0) {
         --trayIconRefusals;
@@ -301,7 +306,12 @@ PrivilegeOutcome FakePlatform::EnablePrivilege(std::string_view name) {
 }
 
 std::string FakePlatform::RegistryKeyName(RegistryRoot root, std::string_view key) {
-    return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + std::string(key);
+    switch (root) {
+    case RegistryRoot::LocalMachine: return "HKLM\\" + std::string(key);
+    case RegistryRoot::ClassesRoot: return "HKCR\\" + std::string(key);
+    case RegistryRoot::CurrentUser: break;
+    }
+    return "HKCU\\" + std::string(key);
 }
 
 bool FakePlatform::CanWriteRegistryKey(RegistryRoot root, std::string_view key) {

@@ -58,6 +58,9 @@ public:
     std::vector<std::string> commandLines;  // of the programs started
     std::set<std::string> missingPrograms;
     std::vector<std::string> shellOpened;
+    // How a command line as it stands starts, and what the shell answers (above 32: opened).
+    ProgramStart commandLineStart{ProgramStart::Status::Started, 0};
+    int shellOpenResult = 42;
 
     bool trayIconPresent = false;
     int trayIconAdds = 0;
@@ -88,7 +91,7 @@ public:
     std::vector<std::string> privilegesEnabled;
     int powerOffRequests = 0;
 
-    // "HKLM\\path" or "HKCU\\path" -> value name -> value.
+    // "HKLM\\path", "HKCU\\path" or "HKCR\\path" -> value name ("" the default) -> value.
     std::map<std::string, std::map<std::string, RegistryValue>> registry;
     std::set<std::string> registryKeysDeniedWrite;
 
@@ -166,7 +169,11 @@ public:
     void ShowMessageBox(std::string_view text) override { messageBoxes.emplace_back(text); }
 
     ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;
-    void ShellOpen(std::string_view path) override { shellOpened.emplace_back(path); }
+    ProgramStart StartCommandLine(std::string_view commandLine) override;
+    int ShellOpen(std::string_view target) override {
+        shellOpened.emplace_back(target);
+        return shellOpenResult;
+    }
 
     bool AddTrayIcon(std::string_view tip) override;
     void SetTrayTip(std::string_view tip) override { trayTip = tip; }
@@ -184,7 +191,7 @@ public:
     std::optional<RegistryValue> ReadRegistryValue(const RegistryPlace& place) override;
     bool WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) override;
     bool DeleteRegistryValue(const RegistryPlace& place) override;
-    // The registry map's name of a key: "HKLM\\path" or "HKCU\\path".
+    // The registry map's name of a key: "HKLM\\path", "HKCU\\path" or "HKCR\\path".
     static std::string RegistryKeyName(RegistryRoot root, std::string_view key);
 
     bool PlaySoundFile(std::string_view path) override;

@@ -3,14 +3,17 @@
 #include "framework/win32/Utf16.h"
 #include "framework/win32/Win32DialogView.h"
 #include "framework/win32/Win32DrawingSurface.h"
+#include "framework/win32/Win32Hyperlink.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace hv {
 namespace {
@@ -49,6 +52,20 @@ struct DialogRun {
     bool mainWindow;
     std::unique_ptr<Win32DialogView> view;
     BrushCache brushes;
+    std::vector<std::unique_ptr<Win32Hyperlink>> links;
+
+    Win32Hyperlink* LinkWithId(int id) const {
+        for (const auto& link : links) {
+            if (link->ControlId() == id) return link.get();
+        }
+        return nullptr;
+    }
+    Win32Hyperlink* LinkOf(HWND control) const {
+        for (const auto& link : links) {
+            if (link->Window() == control) return link.get();
+        }
+        return nullptr;
+    }
 };
 
 DialogRun* RunOf(HWND window) { return reinterpret_cast<DialogRun*>(GetWindowLongPtrW(window, DWLP_USER)); }
@@ -70,6 +87,52 @@ BOOL CALLBACK ApplyListLook(HWND control, LPARAM lParam) {
 INT_PTR Answer(HWND window, LONG_PTR result) {
     SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+// --- a control that fills the window ---------------------------------------------------
+
+// The dialog's filling control, if it has one, covers the whole client area.
+void FillClientArea(HWND window, const Dialog& dialog) {
+    const int id = dialog.ClientFillingControl();
+    HWND control = id != 0 ? GetDlgItem(window, id) : nullptr;
+    if (control == nullptr) return;
+    RECT client{};
+    GetClientRect(window, &client);
+    MoveWindow(control, 0, 0, client.right, client.bottom, TRUE);
+}
+
+// A month calendar's smallest size for one whole month, its "today" line not cut short;
+// any other control's present size.
+SIZE SmallestWholeView(HWND control) {
+    RECT month{};
+    if (MonthCal_GetMinReqRect(control, &month)) {
+        const auto today = static_cast<LONG>(MonthCal_GetMaxTodayWidth(control));
+        return {std::max(month.right, today), month.bottom};
+    }
+    RECT now{};
+    GetClientRect(control, &now);
+    return {now.right, now.bottom};
+}
+
+// Resizes the window where it stands so that its client area is `client`. The frame is
+// measured on the window itself, so it is right for its styles, its theme and its DPI.
+void SizeClientArea(HWND window, SIZE client) {
+    RECT outer{};
+    RECT inner{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &inner);
+    const LONG frameWidth = (outer.right - outer.left) - inner.right;
+    const LONG frameHeight = (outer.bottom - outer.top) - inner.bottom;
+    SetWindowPos(window, nullptr, 0, 0, client.cx + frameWidth, client.cy + frameHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LayOut(HWND window, const Dialog& dialog) {
+    const int id = dialog.ClientFillingControl();
+    if (id != 0 && dialog.SizesWindowToControl()) {
+        if (HWND control = GetDlgItem(window, id)) SizeClientArea(window, SmallestWholeView(control));
+    }
+    FillClientArea(window, dialog);
 }
 
 // --- a main window's place -------------------------------------------------------------
@@ -169,7 +232,11 @@ INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
     run->view = std::make_unique<Win32DialogView>(window, run->instance, run->dialog, run->mainWindow);
     if (run->mainWindow) SetUpMainWindow(window, *run);
     EnumChildWindows(window, ApplyListLook, reinterpret_cast<LPARAM>(run));
+    for (LinkControl* link : run->dialog.Links()) {
+        run->links.push_back(std::make_unique<Win32Hyperlink>(window, *link, *run->view));
+    }
     run->dialog.OnInit(*run->view);
+    LayOut(window, run->dialog);
     if (run->dialog.IsAlarm()) PlaceAsAlarm(window);
     // Opened from the tray or a companion, it must not hide behind the window the user was
     // in: the program holds the foreground right after the tray menu. A main window comes
@@ -181,6 +248,12 @@ INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
 
 INT_PTR OnCommand(DialogRun& run, WPARAM wParam) {
     const int id = LOWORD(wParam);
+    if (HIWORD(wParam) == STN_CLICKED) {
+        if (Win32Hyperlink* link = run.LinkWithId(id)) {
+            link->OnClicked(*run.view);
+            return TRUE;
+        }
+    }
     const bool handled = run.dialog.OnCommand(*run.view, id, HIWORD(wParam));
     if (!handled && (id == IDOK || id == IDCANCEL) && IsPlainCommand(wParam)) run.view->Close(id);
     return TRUE;
@@ -215,6 +288,12 @@ INT_PTR OnControlColour(DialogRun& run, WPARAM wParam, int controlId) {
     SetTextColor(dc, colours->text);
     SetBkColor(dc, colours->background);
     return reinterpret_cast<INT_PTR>(run.brushes.For(colours->background));
+}
+
+INT_PTR OnStaticColour(DialogRun& run, WPARAM wParam, LPARAM lParam) {
+    const auto control = reinterpret_cast<HWND>(lParam);
+    if (Win32Hyperlink* link = run.LinkOf(control)) return link->Colours(reinterpret_cast<HDC>(wParam));
+    return OnControlColour(run, wParam, GetDlgCtrlID(control));
 }
 
 void AppendItem(HMENU menu, const MenuItem& item) {
@@ -269,6 +348,7 @@ INT_PTR OnHitTest(HWND window, DialogRun& run, WPARAM wParam, LPARAM lParam) {
 INT_PTR OnDestroy(DialogRun& run) {
     run.dialog.OnDestroy(*run.view);
     run.view->KillAllTimers();
+    run.links.clear();
     if (run.mainWindow) PostQuitMessage(run.view->ClosedWith());
     return FALSE;
 }
@@ -313,7 +393,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (lParam != 0) run->dialog.OnScroll(*run->view, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
         return TRUE;
     case WM_TIMER: run->dialog.OnTimer(*run->view, static_cast<int>(wParam)); return TRUE;
-    case WM_CTLCOLORSTATIC: return OnControlColour(*run, wParam, GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    case WM_SIZE: FillClientArea(window, run->dialog); return FALSE;
+    case WM_CTLCOLORSTATIC: return OnStaticColour(*run, wParam, lParam);
     case WM_CTLCOLORDLG: return OnControlColour(*run, wParam, kDialogItself);
     case WM_SYSCOMMAND: return IsKeyboardClose(wParam, lParam) && run->dialog.IgnoresKeyboardClose();
     case WM_DESTROY: return OnDestroy(*run);
@@ -324,14 +405,14 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 } // namespace
 
 int RunWin32ModalDialog(HINSTANCE instance, HWND owner, Dialog& dialog) {
-    DialogRun run{dialog, instance, false, nullptr, {}};
+    DialogRun run{dialog, instance, false, nullptr, {}, {}};
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(dialog.TemplateId()), owner, &DialogProc,
                                            reinterpret_cast<LPARAM>(&run));
     return static_cast<int>(result);
 }
 
 int RunWin32MainDialog(HINSTANCE instance, Dialog& dialog, int showCommand) {
-    DialogRun run{dialog, instance, true, nullptr, {}};
+    DialogRun run{dialog, instance, true, nullptr, {}, {}};
     HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(dialog.TemplateId()), nullptr, &DialogProc,
                                      reinterpret_cast<LPARAM>(&run));
     if (window == nullptr) return -1;

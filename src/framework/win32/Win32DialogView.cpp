@@ -7,12 +7,17 @@
 #include <commdlg.h>
 
 #include <array>
+#include <numeric>
 
 namespace hv {
 namespace {
 
 constexpr const wchar_t* kMessageCaption = L"Horvane";
 constexpr int kSmallImageSize = 16;
+// A list's row images are strips of one mark drawn for each of these pixel grids, left to
+// right and top-aligned (tools/make_log_images.py draws them); the list takes the cell for
+// its window's scaling, so that the mark stays sharp. A bitmap of another shape goes in whole.
+constexpr std::array kImageStripCells{16, 20, 24, 32};
 constexpr COLORREF kTransparentMagenta = RGB(255, 0, 255);
 // The longest path the system can name; the picker's buffer never cuts one short.
 constexpr std::size_t kLongestPath = 32768;
@@ -35,6 +40,43 @@ std::string WindowText(HWND window) {
     const int got = GetWindowTextW(window, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
     return Narrow(text);
+}
+
+// The largest strip cell that the scaled small-image size holds.
+int StripCellFor(int scaledSize) {
+    int cell = kImageStripCells.front();
+    for (int size : kImageStripCells) {
+        if (size <= scaledSize) cell = size;
+    }
+    return cell;
+}
+
+// The strip's cell of that size as a bitmap of its own; nothing when `strip` is no strip.
+HBITMAP CutStripCell(HBITMAP strip, int cell) {
+    BITMAP shape{};
+    if (GetObjectW(strip, sizeof shape, &shape) == 0) return nullptr;
+    const int stripWidth = std::accumulate(kImageStripCells.begin(), kImageStripCells.end(), 0);
+    if (shape.bmWidth != stripWidth || shape.bmHeight != kImageStripCells.back()) return nullptr;
+    int left = 0;
+    for (int size : kImageStripCells) {
+        if (size == cell) break;
+        left += size;
+    }
+    HDC screen = GetDC(nullptr);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HBITMAP cut = CreateCompatibleBitmap(screen, cell, cell);
+    if (from != nullptr && to != nullptr && cut != nullptr) {
+        const HGDIOBJ oldFrom = SelectObject(from, strip);
+        const HGDIOBJ oldTo = SelectObject(to, cut);
+        BitBlt(to, 0, 0, cell, cell, from, left, 0, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+    }
+    if (from != nullptr) DeleteDC(from);
+    if (to != nullptr) DeleteDC(to);
+    ReleaseDC(nullptr, screen);
+    return cut;
 }
 
 } // namespace
@@ -119,13 +161,15 @@ void Win32DialogView::SetListColumns(int id, const std::vector<ListColumn>& colu
 }
 
 void Win32DialogView::SetListImages(int id, const std::vector<int>& bitmapIds) {
-    HIMAGELIST images = ImageList_Create(kSmallImageSize, kSmallImageSize, ILC_COLOR24 | ILC_MASK,
-                                         static_cast<int>(bitmapIds.size()), 1);
+    const int cell = StripCellFor(Scaled(kSmallImageSize));
+    HIMAGELIST images = ImageList_Create(cell, cell, ILC_COLOR24 | ILC_MASK, static_cast<int>(bitmapIds.size()), 1);
     if (images == nullptr) return;
     for (int bitmapId : bitmapIds) {
         HBITMAP bitmap = LoadBitmapW(m_instance, MAKEINTRESOURCEW(bitmapId));
         if (bitmap == nullptr) continue;
-        ImageList_AddMasked(images, bitmap, kTransparentMagenta);
+        HBITMAP cut = CutStripCell(bitmap, cell);
+        ImageList_AddMasked(images, cut != nullptr ? cut : bitmap, kTransparentMagenta);
+        if (cut != nullptr) DeleteObject(cut);
         DeleteObject(bitmap);
     }
     m_imageLists.insert(images);

@@ -142,7 +142,11 @@ void Win32Platform::ShowMessageBox(std::string_view text) {
 }
 
 ProgramStart Win32Platform::StartProgram(std::string_view program, std::string_view arguments) {
-    std::wstring commandLine = Widen(QuotedCommandLine(program, arguments));
+    return StartCommandLine(QuotedCommandLine(program, arguments));
+}
+
+ProgramStart Win32Platform::StartCommandLine(std::string_view commandLine) {
+    std::wstring line = Widen(commandLine);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -150,8 +154,7 @@ ProgramStart Win32Platform::StartProgram(std::string_view program, std::string_v
     PROCESS_INFORMATION process{};
     // No application name: the system takes the program from the quoted first token and
     // looks for a bare file name along its search path, as for rundll32.exe.
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         const DWORD error = GetLastError();
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return {missing ? ProgramStart::Status::Missing : ProgramStart::Status::Failed, error};
@@ -161,8 +164,11 @@ ProgramStart Win32Platform::StartProgram(std::string_view program, std::string_v
     return {ProgramStart::Status::Started, 0};
 }
 
-void Win32Platform::ShellOpen(std::string_view path) {
-    ShellExecuteW(nullptr, kShellOpenVerb, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+int Win32Platform::ShellOpen(std::string_view target) {
+    // The result is an instance handle only in name: a number, above 32 on success.
+    const auto code = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, kShellOpenVerb, Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return static_cast<int>(code);
 }
 
 // --- privileges and power ----------------------------------------------------------------

@@ -42,7 +42,8 @@ public:
     void ShowMessageBox(std::string_view text) override;
 
     ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;
-    void ShellOpen(std::string_view path) override;
+    ProgramStart StartCommandLine(std::string_view commandLine) override;
+    int ShellOpen(std::string_view target) override;
 
     bool AddTrayIcon(std::string_view tip) override;
     void SetTrayTip(std::string_view tip) override;

@@ -8,7 +8,12 @@ namespace hv {
 namespace {
 
 HKEY RootKey(RegistryRoot root) {
-    return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    switch (root) {
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::CurrentUser: break;
+    }
+    return HKEY_CURRENT_USER;
 }
 
 // An open key, closed when it goes out of scope.

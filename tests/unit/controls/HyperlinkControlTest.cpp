@@ -1,0 +1,123 @@
+#include "controls/HyperlinkControl.h"
+#include "dialogs/AboutDialog.h"
+#include "framework/fake/FakePlatform.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+namespace hv {
+namespace {
+
+constexpr int kShellNoAssociation = 31;
+constexpr const char* kTarget = "http://example.org/a page";
+
+TEST(HyperlinkControl, FitsItsPlaceToItsTextForEachAlignment) {
+    FakePlatform platform;
+    const HyperlinkControl link(platform, IDC_ABOUT_LINK);
+    const PixelRect place{10, 20, 160, 40};  // 150 x 20
+    const PixelSize text{57, 13};
+    struct Case {
+        TextAlignment alignment;
+        bool centredVertically;
+        PixelRect fitted;
+    };
+    // Centred: (150 - 57) / 2 = 46 off each side; (20 - 13) / 2 = 3 off top and bottom.
+    for (const Case& c : {Case{TextAlignment::Left, false, {10, 20, 67, 33}},
+                          Case{TextAlignment::Right, false, {103, 20, 160, 33}},
+                          Case{TextAlignment::Centre, false, {56, 20, 114, 33}},
+                          Case{TextAlignment::Left, true, {10, 23, 67, 37}},
+                          Case{TextAlignment::Centre, true, {56, 23, 114, 37}}}) {
+        EXPECT_EQ(link.Fitted(place, text, c.alignment, c.centredVertically), c.fitted)
+            << static_cast<int>(c.alignment) << " " << c.centredVertically;
+    }
+}
+
+TEST(HyperlinkControl, IsRedUnderTheMouseAndPurpleOnceOpened) {
+    FakePlatform platform;
+    AboutDialog about(platform);
+    FakeDialogView view(platform, about);
+    view.Open();
+    HyperlinkControl link(platform, IDC_ABOUT_LINK);
+    link.SetTarget(kTarget);
+    EXPECT_EQ(link.TextColour(), RgbColour(0, 0, 238));
+    link.SetHovering(true);
+    EXPECT_EQ(link.TextColour(), RgbColour(255, 0, 0));
+    link.OnClicked(view);
+    EXPECT_TRUE(link.Visited());
+    EXPECT_EQ(link.TextColour(), RgbColour(255, 0, 0)) << "still under the mouse";
+    link.SetHovering(false);
+    EXPECT_EQ(link.TextColour(), RgbColour(85, 26, 139));
+
+    // A failed open is reported with its reason and leaves the link unvisited.
+    platform.shellOpenResult = kShellNoAssociation;
+    link.OnClicked(view);
+    EXPECT_FALSE(link.Visited());
+    EXPECT_EQ(link.TextColour(), RgbColour(0, 0, 238));
+    EXPECT_EQ(platform.messageBoxes.size(), 1u) << "the reason, as the next test shows it";
+}
+
+TEST(HyperlinkControl, FallsBackToTheWebPageCommandWhenTheShellFails) {
+    FakePlatform platform;
+    EXPECT_EQ(OpenLinkTarget(platform, kTarget), platform.shellOpenResult);
+    EXPECT_TRUE(platform.commandLines.empty()) << "the shell opened it";
+
+    platform.shellOpenResult = kShellNoAssociation;
+    EXPECT_EQ(OpenLinkTarget(platform, kTarget), kShellNoAssociation) << "nothing registered for web pages";
+    platform.registry["HKCR\\.htm"][""] = std::string("htmlfile");
+    EXPECT_EQ(OpenLinkTarget(platform, kTarget), kShellNoAssociation) << "no command for them";
+    EXPECT_TRUE(platform.commandLines.empty());
+
+    platform.registry["HKCR\\htmlfile\\shell\\open\\command"][""] = std::string("\"C:\\Web\\browser.exe\" \"%1\" -new");
+    EXPECT_GT(OpenLinkTarget(platform, kTarget), 32);
+    EXPECT_EQ(platform.commandLines,
+              std::vector<std::string>{"\"C:\\Web\\browser.exe\"  \"http://example.org/a page\""});
+    platform.commandLineStart = {ProgramStart::Status::Missing, 3};
+    EXPECT_EQ(OpenLinkTarget(platform, kTarget), 3) << "the starter's error";
+    platform.commandLineStart = {ProgramStart::Status::Failed, 193};
+    EXPECT_EQ(OpenLinkTarget(platform, kTarget), 11) << "a program of the wrong format: an invalid .EXE file";
+}
+
+TEST(HyperlinkControl, WebPageCommandKeepsTheTargetOneWholeArgument) {
+    const std::string longTarget = "http://example.org/" + std::string(2000, 'a');
+    struct Case {
+        std::string registered;
+        std::string target;
+        std::string command;
+    };
+    for (const Case& c : {
+             // Cut at the quoted placeholder: the switches after it go.
+             Case{"\"C:\\Web\\b.exe\" \"%1\" -nohome", kTarget, "\"C:\\Web\\b.exe\"  \"http://example.org/a page\""},
+             Case{"C:\\Web\\b.exe %1 -x", kTarget, "C:\\Web\\b.exe  \"http://example.org/a page\""},
+             Case{"C:\\Web\\b.exe -nohome", kTarget, "C:\\Web\\b.exe -nohome \"http://example.org/a page\""},
+             Case{"b.exe %1", longTarget, "b.exe  \"" + longTarget + "\""},
+             // Quotes and backslashes that would end the argument early are escaped.
+             Case{"b.exe", "C:\\My Pages\\", "b.exe \"C:\\My Pages\\\\\""},
+             Case{"b.exe", "x\" -evil \"y", "b.exe \"x\\\" -evil \\\"y\""},
+         }) {
+        EXPECT_EQ(WebPageCommandLine(c.registered, c.target), c.command) << c.registered << " " << c.target;
+    }
+}
+
+TEST(HyperlinkControl, ExplainsEveryShellErrorCode) {
+    const std::vector<std::pair<int, std::string>> expected = {
+        {0, "The operating system is out\nof memory or resources."},
+        {2, "The specified file was not found."},
+        {3, "The specified path was not found."},
+        {5, "The operating system denied\naccess to the specified file."},
+        {8, "There was not enough memory to complete the operation."},
+        {11, "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
+        {26, "A sharing violation occurred. "},
+        {27, "The filename association is\nincomplete or invalid."},
+        {28, "The DDE transaction could not\nbe completed because the request timed out."},
+        {29, "The DDE transaction failed."},
+        {30, "The DDE transaction could not\nbe completed because other DDE transactions\nwere being processed."},
+        {31, "There is no application associated\nwith the given filename extension."},
+        {32, "The specified dynamic-link library was not found."},
+        {4, "Unknown Error (4) occurred."},
+        {-7, "Unknown Error (-7) occurred."},
+    };
+    for (const auto& [code, text] : expected) EXPECT_EQ(LinkErrorText(code), "Unable to open hyperlink:\n\n" + text) << code;
+}
+
+} // namespace
+} // namespace hv
