@@ -110,15 +110,17 @@ class Driver:
     def __init__(self, host: WineHost, exe: Path):
         self.host = host
         self.exe = exe
+        self.last_error = ""  # what the last subcommand wrote to stderr, for failure messages
 
     def __call__(self, *args: str, timeout: float = DRIVER_TIMEOUT) -> tuple[int, str]:
         result = self.host.run(self.exe, *map(str, args), timeout=timeout)
+        self.last_error = result.stderr[-2000:]
         return result.returncode, result.stdout
 
     def facts(self, *args: str, timeout: float = DRIVER_TIMEOUT) -> dict[str, str]:
         """Runs a subcommand that must succeed and returns its key=value lines."""
         rc, out = self(*args, timeout=timeout)
-        assert rc == 0, f"driver {' '.join(map(str, args))} failed with {rc}: {out!r}"
+        assert rc == 0, f"driver {' '.join(map(str, args))} failed with {rc}: {out!r} {self.last_error!r}"
         return parse_facts(out)
 
 

@@ -31,7 +31,7 @@ def _fields(line: str) -> dict[str, str]:
 def controls(driver, title: str) -> dict[int, Control]:
     """The dialog's named controls by id (the unnamed labels are left out)."""
     rc, out = driver("controls", title)
-    assert rc == 0, f"no window {title!r}: {out!r}"
+    assert rc == 0, f"no window {title!r}: {out!r} {driver.last_error!r}"
     found = {}
     for line in out.splitlines():
         if not line.startswith("control "):
