@@ -40,11 +40,6 @@ SNTP_SERVER_SCRIPT = REPO_ROOT / "tools" / "sntp_reference_server.py"
 SNTP_SERVER_READY_TIMEOUT = 10.0
 
 
-def pytest_addoption(parser):
-    parser.addoption("--bare-x", action="store_true",
-                     help="run every test without Wine's virtual desktop, straight on the X display")
-
-
 def pytest_configure(config):
     config.addinivalue_line(
         "markers", "bare_x: run the test without Wine's virtual desktop; tray icons then "
@@ -70,14 +65,14 @@ def require_executable(name: str) -> Path:
 # -- session: display and prefix ---------------------------------------------------------
 
 @pytest.fixture(scope="session")
-def wine(request):
+def wine():
     keep = os.environ.get("HORVANE_E2E_KEEP_PREFIX") == "1"
     host = WineHost(E2E_DIR / "wineprefix", fresh=not keep)
     host.start()
-    # By default every program runs inside a virtual desktop: like Windows it has a taskbar
-    # with a notification area, and Wine's fallback tray on a bare X display makes every
-    # removal of a tray icon take two seconds.
-    host.use_virtual_desktop(not request.config.getoption("--bare-x"))
+    # Every program runs inside a virtual desktop: like Windows it has a taskbar with a
+    # notification area, and Wine's fallback tray on a bare X display makes every removal
+    # of a tray icon take two seconds.
+    host.use_virtual_desktop(True)
     try:
         yield host
     finally:
@@ -85,21 +80,16 @@ def wine(request):
 
 
 @pytest.fixture(autouse=True)
-def virtual_desktop(request):
-    """Honours the bare_x marker for one test. Autouse, so it is set up before and torn
-    down after every process the test starts; yields whether the virtual desktop is on.
-    Tests that use no Wine session do not start one through it."""
-    session_bare = request.config.getoption("--bare-x")
-    if session_bare or request.node.get_closest_marker("bare_x") is None:
-        yield not session_bare
-        return
-    if "wine" not in request.fixturenames:
-        yield True
+def bare_x(request):
+    """Honours the bare_x marker. Autouse, so it is set up before and torn down after every
+    process the test starts."""
+    if request.node.get_closest_marker("bare_x") is None:
+        yield
         return
     wine = request.getfixturevalue("wine")
     wine.use_virtual_desktop(False)
     try:
-        yield False
+        yield
     finally:
         wine.use_virtual_desktop(True)
 
@@ -149,15 +139,18 @@ def program_dir(tmp_path) -> Path:
     return directory
 
 
-def install_companions(directory: Path) -> list[str]:
-    """Copies the built companion programs next to the program; returns those copied."""
-    copied = []
+def install_companions(directory: Path) -> None:
+    """Copies the built companion programs next to the program."""
     for name in COMPANIONS:
-        source = find_executable(name)
-        if source is not None:
-            shutil.copy2(source, directory / name)
-            copied.append(name)
-    return copied
+        shutil.copy2(require_executable(name), directory / name)
+
+
+def install_stand_ins(directory: Path, *names: str) -> list[Path]:
+    """Copies the stand-in under each name; returns the files in which each records the
+    command line it was started with."""
+    for name in names:
+        shutil.copy2(require_executable("CompanionStandIn.exe"), directory / name)
+    return [directory / f"{name}.started" for name in names]
 
 
 @dataclass
@@ -312,20 +305,6 @@ def companion(wine, driver, tmp_path):
             process.wait()
 
     return play
-
-
-# -- pictures ----------------------------------------------------------------------------
-
-@pytest.fixture
-def screenshot(wine):
-    """screenshot(name_or_path): saves the virtual display as a PNG, by default under
-    build/e2e/screenshots/."""
-    def take(target: str | Path) -> Path:
-        path = Path(target)
-        if not path.is_absolute():
-            path = SCREENSHOT_DIR / path
-        return wine.screenshot(path)
-    return take
 
 
 # -- the reference time server -----------------------------------------------------------

@@ -11,19 +11,16 @@ menu without any help from the program.
 from __future__ import annotations
 
 import re
-import subprocess
 from dataclasses import dataclass, field
 from pathlib import Path
 
 from conftest import RunningProgram
 from winehost import VIRTUAL_DESKTOP_SIZE, WineHost, windows_path
 
-# Wine's menu traces, and its tray traces that log each Shell_NotifyIcon call.
 TRACE_CHANNELS = "+menu"
 
-# Item flags as AppendMenu hands them on to InsertMenu.
-MF_GRAYED = 0x1
-MF_DISABLED = 0x2
+# Item flags as AppendMenu hands them on to InsertMenu; any other (greyed, disabled, owner
+# drawn, ...) is unusual in this menu.
 MF_CHECKED = 0x8
 MF_SEPARATOR = 0x800
 MF_BYPOSITION = 0x400
@@ -154,26 +151,8 @@ _DESKTOP_WIDTH, _DESKTOP_HEIGHT = VIRTUAL_DESKTOP_SIZE
 TASKBAR_TOP = _DESKTOP_HEIGHT - TASKBAR_HEIGHT
 
 
-def icon_slot(index: int) -> dict[str, int]:
-    """The crop rectangle of the icon image in notification-area slot `index`."""
+def icon_rect(index: int) -> tuple[int, int, int, int]:
+    """The icon image in notification-area slot `index`: left, top, right, bottom."""
     border = (ICON_SLOT - ICON_SIZE) // 2
-    return dict(width=ICON_SIZE, height=ICON_SIZE,
-                left=_DESKTOP_WIDTH - ICON_SLOT * (index + 1) + border,
-                top=TASKBAR_TOP + border)
-
-
-def icon_centre(index: int) -> tuple[int, int]:
-    slot = icon_slot(index)
-    return slot["left"] + slot["width"] // 2, slot["top"] + slot["height"] // 2
-
-
-def crop(source: Path, target: Path, left: int, top: int, right: int, bottom: int,
-         scale: int = 1) -> Path:
-    """Cuts a rectangle out of a screenshot; `scale` enlarges it without smoothing."""
-    target.parent.mkdir(parents=True, exist_ok=True)
-    command = ["convert", str(source), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
-               "+repage"]
-    if scale != 1:
-        command += ["-filter", "point", "-resize", f"{scale * 100}%"]
-    subprocess.run(command + ["-strip", str(target)], check=True, timeout=30)
-    return target
+    left, top = _DESKTOP_WIDTH - ICON_SLOT * (index + 1) + border, TASKBAR_TOP + border
+    return left, top, left + ICON_SIZE, top + ICON_SIZE

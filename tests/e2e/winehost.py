@@ -8,6 +8,7 @@ the X server it launched and the wineserver of its own prefix.
 from __future__ import annotations
 
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -171,9 +172,23 @@ class WineHost:
                        check=True, timeout=30)
         return path
 
-    def distinct_colours(self, path: Path, width: int, height: int, left: int, top: int) -> int:
-        """Number of different colours in a rectangle of a screenshot; 1 means empty."""
-        result = subprocess.run(
-            ["convert", str(path), "-crop", f"{width}x{height}+{left}+{top}", "+repage",
-             "-format", "%k", "info:"], check=True, capture_output=True, text=True, timeout=30)
-        return int(result.stdout.strip() or 0)
+
+def crop(source: Path, target: Path, left: int, top: int, right: int, bottom: int,
+         scale: int = 1) -> Path:
+    """Cuts a rectangle out of a screenshot; `scale` enlarges it without smoothing."""
+    target.parent.mkdir(parents=True, exist_ok=True)
+    command = ["convert", str(source), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+               "+repage"]
+    if scale != 1:
+        command += ["-filter", "point", "-resize", f"{scale * 100}%"]
+    subprocess.run(command + ["-strip", str(target)], check=True, timeout=30)
+    return target
+
+
+def colours(picture: Path, rect: tuple[int, int, int, int]) -> set[tuple[int, int, int]]:
+    """Every colour in a rectangle (left, top, right, bottom) of a screenshot."""
+    left, top, right, bottom = rect
+    histogram = subprocess.run(
+        ["convert", str(picture), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+         "-format", "%c", "histogram:info:-"], check=True, capture_output=True, text=True, timeout=30).stdout
+    return {tuple(map(int, found)) for found in re.findall(r"\(\s*(\d+),\s*(\d+),\s*(\d+)", histogram)}
