@@ -46,20 +46,13 @@ def pytest_configure(config):
                    "appear in a small window of Wine's own at the top left")
 
 
-def find_executable(name: str) -> Path | None:
-    """The built executable of that name anywhere under the build directory."""
-    if not BUILD_DIR.is_dir():
-        return None
-    found = sorted(p for p in BUILD_DIR.rglob(name) if "CMakeFiles" not in p.parts)
-    return found[0] if found else None
-
-
 def require_executable(name: str) -> Path:
-    path = find_executable(name)
-    if path is None:
+    """The built executable of that name anywhere under the build directory."""
+    found = sorted(p for p in BUILD_DIR.rglob(name) if "CMakeFiles" not in p.parts)
+    if not found:
         pytest.fail(f"{name} is not built under {BUILD_DIR}; "
                     "run: cmake --preset windows && cmake --build --preset windows")
-    return path
+    return found[0]
 
 
 # -- session: display and prefix ---------------------------------------------------------
@@ -111,16 +104,8 @@ class Driver:
         """Runs a subcommand that must succeed and returns its key=value lines."""
         rc, out = self(*args, timeout=timeout)
         assert rc == 0, f"driver {' '.join(map(str, args))} failed with {rc}: {out!r} {self.last_error!r}"
-        return parse_facts(out)
-
-
-def parse_facts(text: str) -> dict[str, str]:
-    facts = {}
-    for line in text.splitlines():
-        key, sep, value = line.partition("=")
-        if sep:
-            facts[key.strip()] = value.strip()
-    return facts
+        return {key.strip(): value.strip() for key, sep, value in (line.partition("=") for line in out.splitlines())
+                if sep}
 
 
 @pytest.fixture(scope="session")
@@ -271,6 +256,10 @@ class Companion:
     @property
     def received_codes(self) -> list[int]:
         return [r.code for r in self.received]
+
+    @property
+    def sent(self) -> list[Sent]:
+        return [r for r in self.records() if isinstance(r, Sent)]
 
     def ready(self) -> bool:
         return self.log.exists() and self.log.read_text().startswith("ready")

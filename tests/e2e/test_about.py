@@ -7,14 +7,13 @@ from pathlib import Path
 import pytest
 
 from conftest import SCREENSHOT_DIR, install_stand_ins, poll
-from dialogs import assert_on_screen, controls, post_command, wait_closed, wait_open, window_picture
+from dialogs import CMD_ABOUT, assert_on_screen, controls, post_command, wait_closed, wait_open, window_picture
+from test_lifetime import NO_BAR_CONFIG
 from winehost import colours, windows_path
 
-ABOUT_COMMAND = 57664
 ABOUT_TITLE = "About Horvane..."
 VERSION_ID = 1043
 LINK_ID = 1042
-NO_BAR_CONFIG = b"[alsh]=0\r\n[bash]=0\r\n"
 MAIL_TARGET = "mailto:feedback@horvane.org"
 MAIL_COMMAND_KEY = r"HKCR\mailto\shell\open\command"
 TOOLTIP_TIMEOUT = 10.0
@@ -45,7 +44,7 @@ def mail_handler(wine, program_dir, tmp_path):
 def test_about_box_shows_its_texts_and_a_mail_link_that_reaches_the_shell(horvane, driver, wine,
                                                                           mail_handler: Path):
     program = horvane(NO_BAR_CONFIG)
-    post_command(driver, ABOUT_COMMAND)
+    post_command(driver, CMD_ABOUT)
     wait_open(driver, ABOUT_TITLE)
     shown = controls(driver, ABOUT_TITLE)
     assert (shown[VERSION_ID].text, shown[LINK_ID].text) == ("Horvane 1.0.0", "feedback@horvane.org")
@@ -75,7 +74,7 @@ def test_about_box_shows_its_texts_and_a_mail_link_that_reaches_the_shell(horvan
     # Esc closes the box, and so does Enter, which presses the default button OK.
     driver.facts("keys", ABOUT_TITLE, "escape")
     wait_closed(driver, ABOUT_TITLE)
-    post_command(driver, ABOUT_COMMAND)
+    post_command(driver, CMD_ABOUT)
     wait_open(driver, ABOUT_TITLE)
     driver.facts("keys", ABOUT_TITLE, "enter")
     wait_closed(driver, ABOUT_TITLE)

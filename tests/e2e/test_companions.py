@@ -15,19 +15,11 @@ from zoneinfo import ZoneInfo
 import pytest
 
 from conftest import BUILD_DIR, MAIN_TITLE, SCREENSHOT_DIR, install_companions, poll
-from dialogs import (controls, list_rows, post_command, rect_of, wait_closed, wait_open, window, window_picture,
-                     window_rect)
+from dialogs import (CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_SYNCHRONIZE, CMD_WORLD_CLOCK, controls, list_rows,
+                     post_command, rect_of, wait_closed, wait_open, window, window_picture, window_rect)
+from test_sync_protocol import CONFIG, RESULT_TEXT, SENT_TEXT, SERVER, STOP_TEXT
 from winehost import colours
 
-SERVER = "127.0.0.1"
-CONFIG = (b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
-          b"[list]=Local reference, Loopback, Here(" + SERVER.encode() + b")?0\r\n")
-
-CMD_SYNCHRONIZE = 32771
-CMD_WORLD_CLOCK = 32775
-CMD_HELP = 32777
-CMD_EXIT = 32789
-CMD_DATETIME_BAR = 32790
 WM_SYSCOMMAND = 0x0112
 SC_MINIMIZE = 0xF020
 
@@ -45,11 +37,6 @@ BAR_STATUS, BAR_TIME = 3001, 3002
 # Globrin's
 CITY_LIST, ADD_CITY = 4001, 4002
 
-STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
-SENT = STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n"
-RESULT = (STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec\.\r\n"
-          + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
-STOPPED = STAMP + r"Stop Sycn Process\.\r\n"
 MARK_OK, MARK_RUNNING = "\u25CF", "\u25CB"
 
 BAR_KEY = r"HKCU\Software\Horvane\Bar"
@@ -64,11 +51,6 @@ def user_settings(wine):
     wine.run("reg", "delete", USER_KEY, "/f")
     yield
     wine.run("reg", "delete", USER_KEY, "/f")
-
-
-def pixel(wine, x: int, y: int) -> tuple[int, int, int]:
-    [colour] = colours(wine.screenshot(SCREENSHOT_DIR / "pixel.png"), (x, y, x + 1, y + 1))
-    return colour
 
 
 def control_text(driver, title: str, control_id: int) -> str:
@@ -93,7 +75,7 @@ def test_sync_window_synchronises_stops_and_is_one(horvane, driver, wine, progra
 
     # From the keyboard, as the window offers it.
     driver.facts("keys", SYNC_TITLE, "alt+s")
-    assert poll(lambda: re.fullmatch(SENT + RESULT, transcript(driver)), RUN_TIMEOUT), transcript(driver)
+    assert poll(lambda: re.fullmatch(SENT_TEXT.pattern + RESULT_TEXT.pattern, transcript(driver)), RUN_TIMEOUT), transcript(driver)
     window_picture(wine, driver, SYNC_TITLE, "quorel.png", PICTURE_MARGIN)
     assert server.stop().count("reply") == 1
 
@@ -103,7 +85,7 @@ def test_sync_window_synchronises_stops_and_is_one(horvane, driver, wine, progra
     assert poll(lambda: stop_enabled(driver), 5), "Stop while the run is on"
     driver.facts("keys", SYNC_TITLE, "alt+t")
     assert poll(lambda: not stop_enabled(driver), 5)
-    assert re.fullmatch(SENT + STOPPED, transcript(driver)[len(before):]), transcript(driver)
+    assert re.fullmatch(SENT_TEXT.pattern + STOP_TEXT.pattern, transcript(driver)[len(before):]), transcript(driver)
 
     # Messages from any process are read with care.
     after_stop = transcript(driver)
@@ -151,7 +133,8 @@ def test_bar_follows_horvane_and_its_settings(horvane, driver, wine, program_dir
     # New settings take effect when Horvane's options say so.
     wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00CC2200", "/f")
     assert driver.facts("copydata", BAR_TITLE, 21)["result"] == "1"
-    assert pixel(wine, right - 3, (top + bottom) // 2) == (0xCC, 0x22, 0x00)
+    x, y = right - 3, (top + bottom) // 2
+    assert colours(wine.screenshot(SCREENSHOT_DIR / "pixel.png"), (x, y, x + 1, y + 1)) == {(0xCC, 0x22, 0x00)}
     driver.facts("copydata-badlen", BAR_TITLE, 21)
     driver.facts("copydata-null", BAR_TITLE)
 

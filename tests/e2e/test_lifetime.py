@@ -3,14 +3,15 @@
 from __future__ import annotations
 
 import random
+from contextlib import contextmanager
 
 from conftest import CONFIG_NAME, MAIN_TITLE, PROGRAM, install_stand_ins
+from dialogs import CMD_BELL
 from winehost import poll, windows_path
 
 KEYS = ("[auto]=", "[diff]=", "[list]=", "[ring]=", "[rifn]=",
         "[bash]=", "[alsh]=", "[rpoh]=", "[shut]=", "[shcd]=")
 QUIT = 3
-CMD_BELL = 32793
 # Keeps the program from starting the date-time bar itself, so that a test's own companion
 # window is the only one.
 NO_BAR_CONFIG = b"[alsh]=0\r\n[bash]=0\r\n"
@@ -69,31 +70,30 @@ def test_settings_file_held_by_another_program_is_kept(horvane, driver, wine, pr
     config = program_dir / CONFIG_NAME
     config.write_bytes(saved)
 
+    @contextmanager
     def held():
         """The file opened without sharing, as a virus scanner or a backup may hold it."""
         output = tmp_path / "hold.out"
         output.unlink(missing_ok=True)
         holder = wine.spawn(driver.exe, "hold-file", windows_path(config), "60", output=output)
-        assert poll(lambda: output.exists() and "held=1" in output.read_text(), 15), "the file was not held"
-        return holder
-
-    def released(holder):
-        holder.kill()
-        holder.wait()
+        try:
+            assert poll(lambda: output.exists() and "held=1" in output.read_text(), 15), "the file was not held"
+            yield
+        finally:
+            holder.kill()
+            holder.wait()
 
     # Held while the program starts, free by its end: it ran on the defaults, which must
     # not replace the user's settings.
-    holder = held()
-    program = horvane()
-    released(holder)
+    with held():
+        program = horvane()
     close_and_wait(driver, program)
     assert config.read_bytes() == saved
 
     # Read at the start, held at the end: the file stays whole and nothing is left beside it.
     program = horvane()
     driver.facts("command", MAIN_TITLE, CMD_BELL)
-    holder = held()
-    close_and_wait(driver, program)
-    released(holder)
+    with held():
+        close_and_wait(driver, program)
     assert config.read_bytes() == saved
     assert sorted(p.name for p in program_dir.iterdir()) == sorted([CONFIG_NAME, PROGRAM])

@@ -9,12 +9,12 @@ import re
 import pytest
 
 from conftest import SCREENSHOT_DIR, Received
-from dialogs import controls, list_rows, post_command, wait_closed, wait_open, window_picture
+from dialogs import CMD_PREFERENCES, controls, list_rows, post_command, wait_closed, wait_open, window_picture
 from test_lifetime import close_and_wait, settings_values
 from winehost import colours, poll
 
 OPTIONS, ADD_SERVER, CHOOSER = "Options...", "Adding New Time Server...", "Color"
-PREFERENCES_COMMAND, PREFERENCES_CODE, BAR_SETTINGS_CHANGED = 32773, 31, 21
+PREFERENCES_CODE, BAR_SETTINGS_CHANGED = 31, 21
 ALWAYS_SHOW_BAR, BG_COLOUR, TEXT_COLOUR, AUTO_SYNC, INTERVAL, INTERVAL_LABEL = 1001, 1002, 1003, 1004, 1005, 1006
 ADD, LIST, DELETE, TEST, FIND_BEST, SET_DEFAULT, DEFAULT_LABEL = 1007, 1010, 1011, 1013, 1014, 1015, 1016
 HALF_HOUR, HOURLY, BELL_FILE, BELL, TIME_ONLY, OK, CANCEL = 1018, 1019, 1020, 1040, 1041, 1, 2
@@ -107,7 +107,7 @@ def test_preferences_store_bar_values_and_measured_edited_servers(horvane, drive
         wait_closed(driver, OPTIONS)
 
     # Opened by the command: the settings as before the Cancel, the bar's values read back.
-    post_command(driver, PREFERENCES_COMMAND)
+    post_command(driver, CMD_PREFERENCES)
     wait_open(driver, OPTIONS)
     shown = controls(driver, OPTIONS)
     assert [shown[i].text for i in (INTERVAL_LABEL, DEFAULT_LABEL)] == [

@@ -6,14 +6,13 @@ from __future__ import annotations
 import shutil
 
 from conftest import MAIN_TITLE, PROGRAM, install_stand_ins, require_executable
+from dialogs import CMD_BELL, CMD_RUN_AT_STARTUP
 from test_lifetime import close_and_wait, settings_values
 from test_tray import no_run_value  # noqa: F401  (a fixture)
 from tray_support import run_value
 from winehost import poll, windows_path
 
 FOLDER = ("Program Files", "Horvane Ünïcödé")
-CMD_RUN_AT_STARTUP = 32780
-CMD_BELL = 32793
 CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP = 32, 33, 36
 # The codes whose command opens a modal dialog (31, 34, 35, 37) hold the sender until it
 # closes, so each is tested with its dialog; these are the rest of 31 to 37, and some that

@@ -8,11 +8,10 @@ import time
 from pathlib import Path
 
 from conftest import CONFIG_NAME, MAIN_TITLE, PROGRAM, Driver
-from dialogs import controls, post_command, rect_of, wait_closed, wait_open, window, window_picture
+from dialogs import CMD_SHUTDOWN, controls, post_command, rect_of, wait_closed, wait_open, window, window_picture
 from test_lifetime import NO_BAR_CONFIG, close_and_wait, settings_values
 from winehost import WineHost, poll
 
-SHUTDOWN_COMMAND = 32778
 SHUTDOWN_CODE = 35
 DIALOG_TITLE = "ShutDown..."
 COUNTDOWN_TITLE = "ShutDown Countdown"
@@ -42,28 +41,26 @@ def label_count(driver) -> int:
     return int(text.split("within ")[1].split(" ")[0])
 
 
-def session_programs(prefix: Path) -> list[str]:
-    """The command lines of the processes of the Wine session of `prefix`."""
-    found = []
+def desktop_runs(prefix: Path) -> bool:
+    """Whether the Wine session of `prefix` still runs its desktop, explorer.exe."""
     for entry in Path("/proc").iterdir():
         try:
-            environ = (entry / "environ").read_bytes().split(b"\0")
-            command = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
+            if (f"WINEPREFIX={prefix}".encode() in (entry / "environ").read_bytes().split(b"\0")
+                    and b"explorer.exe" in (entry / "cmdline").read_bytes().lower()):
+                return True
         except OSError:
             continue
-        if f"WINEPREFIX={prefix}".encode() in environ:
-            found.append(command.strip())
-    return found
+    return False
 
 
 def test_schedules_armed_from_outside_count_down_in_a_window_that_is_seen_and_are_saved(horvane, driver, wine,
                                                                                        tmp_path):
     program = horvane(NO_BAR_CONFIG)
-    post_command(driver, SHUTDOWN_COMMAND)
+    post_command(driver, CMD_SHUTDOWN)
     wait_open(driver, DIALOG_TITLE)
     assert shown(driver, STATUS).text == "No ShutDown Schedule Actived."
     # Sent, so handled before the count: the command while the dialog is open opens nothing.
-    driver.facts("command", MAIN_TITLE, SHUTDOWN_COMMAND)
+    driver.facts("command", MAIN_TITLE, CMD_SHUTDOWN)
     assert driver.facts("count", DIALOG_TITLE)["count"] == "1"
     window_picture(wine, driver, DIALOG_TITLE, "shutdown-schedule.png")
 
@@ -123,15 +120,14 @@ def test_the_count_running_out_ends_the_session_with_the_settings_saved(wine, dr
         (program_dir / CONFIG_NAME).write_bytes(NO_BAR_CONFIG)
         program = session.spawn(program_dir / PROGRAM, output=tmp_path / "program.out")
         wait_open(in_session, MAIN_TITLE)
-        post_command(in_session, SHUTDOWN_COMMAND)
+        post_command(in_session, CMD_SHUTDOWN)
         wait_open(in_session, DIALOG_TITLE)
         arm(in_session, AFTER, 0, 0, 2)
         in_session.facts("click-control", DIALOG_TITLE, AUTO_ARM)
         wait_open(in_session, COUNTDOWN_TITLE)
         program.wait(timeout=POWER_OFF_TIMEOUT)
         # The desktop went with it: the session ended, the program did not merely stop.
-        assert poll(lambda: not any("explorer.exe" in p.lower() for p in session_programs(prefix)),
-                    SESSION_END_TIMEOUT), session_programs(prefix)
+        assert poll(lambda: not desktop_runs(prefix), SESSION_END_TIMEOUT), "the session did not end"
     finally:
         session.stop()
     values = settings_values((program_dir / CONFIG_NAME).read_bytes())

@@ -1,15 +1,17 @@
-"""Synchronisation driven by companions, against the reference SNTP server, under Wine.
+"""Synchronisation driven by companions, against the reference SNTP server, under Wine, and
+the windows that companions open by their codes: the log view, which follows the runs, and
+the calendar.
 
 The program's server list points at 127.0.0.1, where the reference server answers. A
 "sync" companion (played by the driver) asks for the server, starts and stops runs and
-records the texts it is sent; a "VistrelShow" companion records the status codes; the log
-view, open meanwhile, follows the runs.
+records the texts it is sent; a "VistrelShow" companion records the status codes.
 """
 
 import re
 
-from conftest import MAIN_TITLE, Sent, poll
-from dialogs import controls, list_rows, post_command, wait_closed, wait_open, window, window_picture
+from conftest import MAIN_TITLE, poll
+from dialogs import (CMD_VIEW_LOG, assert_on_screen, controls, list_rows, post_command, wait_closed, wait_open, window,
+                     window_picture)
 
 SERVER = "127.0.0.1"
 # Automatic runs on (so the default server is chosen at start-up), but 75 minutes away.
@@ -24,10 +26,9 @@ HUNG_RUN_WAIT = 20.0
 REFRESH_TIMEOUT = 5.0
 # Wine shows what the program writes with OutputDebugString among the warnings of this channel.
 TRACES = "warn+seh"
-CODE_SERVER, CODE_START, CODE_STOP, CODE_RESULT = 10, 11, 12, 13
-CMD_VIEW_LOG = 32779
-LOGVIEW_TITLE = "LogView"
-LIST_ID = 1
+CODE_SERVER, CODE_START, CODE_STOP, CODE_RESULT, CODE_CALENDAR, CODE_VIEW_LOG = 10, 11, 12, 13, 34, 37
+LOGVIEW_TITLE, CALENDAR_TITLE = "LogView", "Calendar"
+LIST_ID = CALENDAR_ID = 1
 
 STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
 SENT_TEXT = re.compile(STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n")
@@ -65,9 +66,32 @@ def assert_log_rows(driver, expected) -> None:
         assert LOG_STAMP.fullmatch(row["cells"][0]) and message.fullmatch(row["cells"][1]), row
 
 
-def test_runs_reach_the_companions_the_bar_and_the_open_log_view(horvane, driver, companion, sntp_server, wine):
+def test_companion_codes_open_the_calendar_and_the_log_view_which_follows_the_runs(horvane, driver, companion, sntp_server, wine):
     server = sntp_server("--offset", SERVER_OFFSET, "--delay", "0.010")
     program = horvane(CONFIG, debug=TRACES)
+
+    # Asked for by a companion's codes: the calendar, sized to one month, then the empty log.
+    with companion("VistrelShow", (300, CODE_CALENDAR), (300, CODE_VIEW_LOG)) as sender:
+        wait_open(driver, CALENDAR_TITLE)
+        month = driver.facts("monthcal", CALENDAR_TITLE, CALENDAR_ID)
+        need_width, need_height = map(int, month["minimum"].split(","))
+        client = window(driver, CALENDAR_TITLE)["client"]
+        assert client == f"{max(need_width, int(month['today']))},{need_height}", month
+        assert month["client"] == client, "the calendar fills the window"
+        assert_on_screen(driver, CALENDAR_TITLE)
+        window_picture(wine, driver, CALENDAR_TITLE, "calendar.png")
+        assert not sender.sent, "the sender waits until the dialog closes"
+        driver.facts("keys", CALENDAR_TITLE, "escape")
+        wait_closed(driver, CALENDAR_TITLE)
+        wait_open(driver, LOGVIEW_TITLE)
+        shown = driver.facts("listview", LOGVIEW_TITLE, LIST_ID)
+        assert (shown["columns"], shown["rows"]) == ("2", "0")
+        driver.facts("keys", LOGVIEW_TITLE, "escape")
+        wait_closed(driver, LOGVIEW_TITLE)
+        assert poll(lambda: len(sender.sent) == 2, REFRESH_TIMEOUT), sender.records()
+    assert [record.result for record in sender.sent] == [1, 1]
+
+    # A run asked for by the sync window, told to the bar.
     with companion("VistrelShow") as bar, \
             companion("sync", (300, CODE_SERVER), (600, CODE_START), (4000, CODE_STOP)) as sync:
         assert poll(lambda: len(sync.received) >= 4, 15), sync.records()
@@ -78,7 +102,7 @@ def test_runs_reach_the_companions_the_bar_and_the_open_log_view(horvane, driver
     assert RESULT_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
     assert STOP_TEXT.fullmatch(texts(sync, CODE_STOP)[0].decode()), texts(sync, CODE_STOP)
     assert bar.received_codes == [1, 0]
-    assert all(r.result == 1 for r in sync.records() if isinstance(r, Sent))
+    assert all(r.result == 1 for r in sync.sent)
     assert server.stop().count("-> reply") == 1, "the server answered one request"
 
     post_command(driver, CMD_VIEW_LOG)

@@ -106,10 +106,9 @@ class WineHost:
         self.owns_display = True
 
     def _kill_wineserver(self) -> None:
-        subprocess.run([self._wineserver, "-k"], env=self.env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run([self._wineserver, "-w"], env=self.env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for option in ("-k", "-w"):
+            subprocess.run([self._wineserver, option], env=self.env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # -- running programs -------------------------------------------------------------
 
@@ -173,22 +172,21 @@ class WineHost:
         return path
 
 
+def _cut(picture: Path, left: int, top: int, right: int, bottom: int) -> list[str]:
+    return ["convert", str(picture), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage"]
+
+
 def crop(source: Path, target: Path, left: int, top: int, right: int, bottom: int,
          scale: int = 1) -> Path:
     """Cuts a rectangle out of a screenshot; `scale` enlarges it without smoothing."""
     target.parent.mkdir(parents=True, exist_ok=True)
-    command = ["convert", str(source), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
-               "+repage"]
-    if scale != 1:
-        command += ["-filter", "point", "-resize", f"{scale * 100}%"]
-    subprocess.run(command + ["-strip", str(target)], check=True, timeout=30)
+    resize = ["-filter", "point", "-resize", f"{scale * 100}%"] if scale != 1 else []
+    subprocess.run(_cut(source, left, top, right, bottom) + resize + ["-strip", str(target)], check=True, timeout=30)
     return target
 
 
 def colours(picture: Path, rect: tuple[int, int, int, int]) -> set[tuple[int, int, int]]:
     """Every colour in a rectangle (left, top, right, bottom) of a screenshot."""
-    left, top, right, bottom = rect
-    histogram = subprocess.run(
-        ["convert", str(picture), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
-         "-format", "%c", "histogram:info:-"], check=True, capture_output=True, text=True, timeout=30).stdout
+    histogram = subprocess.run(_cut(picture, *rect) + ["-format", "%c", "histogram:info:-"],
+                               check=True, capture_output=True, text=True, timeout=30).stdout
     return {tuple(map(int, found)) for found in re.findall(r"\(\s*(\d+),\s*(\d+),\s*(\d+)", histogram)}
