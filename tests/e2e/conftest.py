@@ -40,12 +40,6 @@ SNTP_SERVER_SCRIPT = REPO_ROOT / "tools" / "sntp_reference_server.py"
 SNTP_SERVER_READY_TIMEOUT = 10.0
 
 
-def pytest_configure(config):
-    config.addinivalue_line(
-        "markers", "bare_x: run the test without Wine's virtual desktop; tray icons then "
-                   "appear in a small window of Wine's own at the top left")
-
-
 def require_executable(name: str) -> Path:
     """The built executable of that name anywhere under the build directory."""
     found = sorted(p for p in BUILD_DIR.rglob(name) if "CMakeFiles" not in p.parts)
@@ -62,29 +56,10 @@ def wine():
     keep = os.environ.get("HORVANE_E2E_KEEP_PREFIX") == "1"
     host = WineHost(E2E_DIR / "wineprefix", fresh=not keep)
     host.start()
-    # Every program runs inside a virtual desktop: like Windows it has a taskbar with a
-    # notification area, and Wine's fallback tray on a bare X display makes every removal
-    # of a tray icon take two seconds.
-    host.use_virtual_desktop(True)
     try:
         yield host
     finally:
         host.stop()
-
-
-@pytest.fixture(autouse=True)
-def bare_x(request):
-    """Honours the bare_x marker. Autouse, so it is set up before and torn down after every
-    process the test starts."""
-    if request.node.get_closest_marker("bare_x") is None:
-        yield
-        return
-    wine = request.getfixturevalue("wine")
-    wine.use_virtual_desktop(False)
-    try:
-        yield
-    finally:
-        wine.use_virtual_desktop(True)
 
 
 # -- the driver --------------------------------------------------------------------------
@@ -267,18 +242,16 @@ class Companion:
 
 @pytest.fixture
 def companion(wine, driver, tmp_path):
-    """companion(title, *send_after, seconds=60, hung=False): a context in which the driver
-    plays a companion window with that title. `send_after` holds (ms, code) or (ms, code,
+    """companion(title, *send_after, hung=False): a context in which the driver plays a
+    companion window with that title for a minute. `send_after` holds (ms, code) or (ms, code,
     text) tuples: copy-data messages it sends to the main window after that delay. A hung
     companion's window reads no message at all."""
     counter = iter(range(1000))
 
     @contextmanager
-    def play(title: str, *send_after: tuple, seconds: float = 60, hung: bool = False):
+    def play(title: str, *send_after: tuple, hung: bool = False):
         log = tmp_path / f"companion-{next(counter)}-{title}.log"
-        args = ["companion", title, windows_path(log), "--seconds", str(seconds)]
-        if hung:
-            args.append("--hung")
+        args = ["companion", title, windows_path(log)] + (["--hung"] if hung else [])
         for send in send_after:
             args += ["--send-after", *map(str, send)]
         process = wine.spawn(driver.exe, *args)

@@ -65,34 +65,56 @@ def transcript(driver) -> str:
     return control_text(driver, SYNC_TITLE, SYNC_TRANSCRIPT)
 
 
-def test_sync_window_synchronises_stops_and_is_one(horvane, driver, wine, program_dir, sntp_server):
+def test_sync_window_and_bar_follow_the_runs_and_horvane(horvane, driver, wine, program_dir, sntp_server,
+                                                       user_settings):
     install_companions(program_dir)
+    # Stored with red in the third byte: on screen (0x33, 0x66, 0x99).
+    wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00336699", "/f")
+    wine.run("reg", "add", BAR_KEY, "/v", "Textcolor", "/t", "REG_DWORD", "/d", "0x00FFFFFF", "/f")
     server = sntp_server("--offset", "0", "--delay", "0.010")
     horvane(CONFIG)
+    post_command(driver, CMD_DATETIME_BAR)
+    wait_open(driver, BAR_TITLE)
+    facts = window(driver, BAR_TITLE)
+    left, top, right, bottom = rect_of(facts["rect"])
+    assert facts["topmost"] == "1"
+    assert (right, bottom) == rect_of(facts["workarea"])[2:], "first shown in the bottom right corner"
+    window_picture(wine, driver, BAR_TITLE, "vistrel.png", PICTURE_MARGIN, scale=2)
+
     post_command(driver, CMD_SYNCHRONIZE)
     wait_open(driver, SYNC_TITLE)
     assert poll(lambda: control_text(driver, SYNC_TITLE, SYNC_SERVER) == SERVER, 5), "asks for the server"
-
     # From the keyboard, as the window offers it.
     driver.facts("keys", SYNC_TITLE, "alt+s")
-    assert poll(lambda: re.fullmatch(SENT_TEXT.pattern + RESULT_TEXT.pattern, transcript(driver)), RUN_TIMEOUT), transcript(driver)
+    assert poll(lambda: re.fullmatch(SENT_TEXT.pattern + RESULT_TEXT.pattern, transcript(driver)), RUN_TIMEOUT), \
+        transcript(driver)
     window_picture(wine, driver, SYNC_TITLE, "quorel.png", PICTURE_MARGIN)
     assert server.stop().count("reply") == 1
 
-    sntp_server("--silent")
+    # A run that gets no answer, stopped: the bar shows it on until the next good run.
+    server = sntp_server("--silent")
     before = transcript(driver)
     driver.facts("click-control", SYNC_TITLE, SYNC_START)
     assert poll(lambda: stop_enabled(driver), 5), "Stop while the run is on"
     driver.facts("keys", SYNC_TITLE, "alt+t")
     assert poll(lambda: not stop_enabled(driver), 5)
     assert re.fullmatch(SENT_TEXT.pattern + STOP_TEXT.pattern, transcript(driver)[len(before):]), transcript(driver)
+    assert control_text(driver, BAR_TITLE, BAR_STATUS) == MARK_RUNNING
+    server.stop()
+    sntp_server("--offset", "0", "--delay", "0.010")
+    before = transcript(driver)
+    driver.facts("click-control", SYNC_TITLE, SYNC_START)
+    assert poll(lambda: re.fullmatch(SENT_TEXT.pattern + RESULT_TEXT.pattern, transcript(driver)[len(before):]),
+                RUN_TIMEOUT), transcript(driver)
+    assert poll(lambda: control_text(driver, BAR_TITLE, BAR_STATUS) == MARK_OK, 3)
 
     # Messages from any process are read with care.
-    after_stop = transcript(driver)
-    driver.facts("copydata-badlen", SYNC_TITLE, 13)
-    driver.facts("copydata-null", SYNC_TITLE)
+    shown = transcript(driver)
+    for title, code in ((SYNC_TITLE, 13), (BAR_TITLE, 21)):
+        driver.facts("copydata-badlen", title, code)
+        driver.facts("copydata-null", title)
     assert driver.facts("copydata", SYNC_TITLE, 13, "x" * 20000)["result"] == "0", "far too long"
-    assert transcript(driver) == after_stop
+    assert transcript(driver) == shown
 
     # A second start brings the first window forward instead of opening another.
     driver.facts("post", SYNC_TITLE, WM_SYSCOMMAND, SC_MINIMIZE, 0)
@@ -101,42 +123,11 @@ def test_sync_window_synchronises_stops_and_is_one(horvane, driver, wine, progra
     assert driver.facts("count", SYNC_TITLE)["count"] == "1"
     assert poll(lambda: window(driver, SYNC_TITLE)["foreground"] == "1", 5)
 
-    driver.facts("command", MAIN_TITLE, CMD_EXIT)
-    wait_closed(driver, SYNC_TITLE)
-
-
-def test_bar_follows_horvane_and_its_settings(horvane, driver, wine, program_dir, sntp_server, user_settings):
-    install_companions(program_dir)
-    # Stored with red in the third byte: on screen (0x33, 0x66, 0x99).
-    wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00336699", "/f")
-    wine.run("reg", "add", BAR_KEY, "/v", "Textcolor", "/t", "REG_DWORD", "/d", "0x00FFFFFF", "/f")
-    sntp_server("--offset", "0", "--delay", "3")
-    horvane(CONFIG)
-    post_command(driver, CMD_DATETIME_BAR)
-    wait_open(driver, BAR_TITLE)
-
-    facts = window(driver, BAR_TITLE)
-    left, top, right, bottom = rect_of(facts["rect"])
-    assert facts["topmost"] == "1"
-    assert (right, bottom) == rect_of(facts["workarea"])[2:], "first shown in the bottom right corner"
-    window_picture(wine, driver, BAR_TITLE, "vistrel.png", PICTURE_MARGIN, scale=2)
-
-    # Status around a run: asked for through the real manual synchronisation window.
-    post_command(driver, CMD_SYNCHRONIZE)
-    wait_open(driver, SYNC_TITLE)
-    assert poll(lambda: controls(driver, SYNC_TITLE)[SYNC_START].enabled, 5)
-    driver.facts("click-control", SYNC_TITLE, SYNC_START)
-    assert poll(lambda: control_text(driver, BAR_TITLE, BAR_STATUS) == MARK_RUNNING, 3)
-    assert poll(lambda: control_text(driver, BAR_TITLE, BAR_STATUS) == MARK_OK, RUN_TIMEOUT)
-    driver.facts("close", SYNC_TITLE)
-
     # New settings take effect when Horvane's options say so.
     wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00CC2200", "/f")
     assert driver.facts("copydata", BAR_TITLE, 21)["result"] == "1"
     x, y = right - 3, (top + bottom) // 2
     assert colours(wine.screenshot(SCREENSHOT_DIR / "pixel.png"), (x, y, x + 1, y + 1)) == {(0xCC, 0x22, 0x00)}
-    driver.facts("copydata-badlen", BAR_TITLE, 21)
-    driver.facts("copydata-null", BAR_TITLE)
 
     # Its menu asks Horvane for a command, whose dialog opens; the bar keeps ticking meanwhile.
     driver.facts("click", (left + right) // 2, (top + bottom) // 2, "right")
@@ -157,7 +148,9 @@ def test_bar_follows_horvane_and_its_settings(horvane, driver, wine, program_dir
     wait_open(driver, BAR_TITLE)
     assert window_rect(driver, BAR_TITLE)[:2] == place
 
+    # Both quit at Horvane's exit.
     driver.facts("command", MAIN_TITLE, CMD_EXIT)
+    wait_closed(driver, SYNC_TITLE)
     wait_closed(driver, BAR_TITLE)
 
 

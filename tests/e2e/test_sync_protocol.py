@@ -66,7 +66,8 @@ def assert_log_rows(driver, expected) -> None:
         assert LOG_STAMP.fullmatch(row["cells"][0]) and message.fullmatch(row["cells"][1]), row
 
 
-def test_companion_codes_open_the_calendar_and_the_log_view_which_follows_the_runs(horvane, driver, companion, sntp_server, wine):
+def test_companion_codes_open_the_calendar_and_the_log_view_which_follows_the_runs(horvane, driver, companion,
+                                                                                  sntp_server, wine):
     server = sntp_server("--offset", SERVER_OFFSET, "--delay", "0.010")
     program = horvane(CONFIG, debug=TRACES)
 

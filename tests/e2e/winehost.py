@@ -50,7 +50,6 @@ class WineHost:
         self.prefix = Path(prefix)
         self.fresh = fresh
         self.display: str | None = os.environ.get("DISPLAY") or None
-        self.owns_display = False
         self._xvfb: subprocess.Popen | None = None
         self._wine = shutil.which("wine") or "wine"
         self._wineserver = shutil.which("wineserver") or "wineserver"
@@ -75,8 +74,12 @@ class WineHost:
             # through one is unknown to the other; a restarted server starts just one.
             self._kill_wineserver()
             subprocess.run([self._wineserver, "-p"], env=self.env, check=True)
+        # Every program opens its windows inside one virtual desktop: like Windows it has a
+        # taskbar with a notification area, while on a bare X display Wine shows tray icons in
+        # a small window of its own, where every removal of an icon takes two seconds.
         width, height = VIRTUAL_DESKTOP_SIZE
         self.reg_add(DESKTOPS_KEY, VIRTUAL_DESKTOP_NAME, f"{width}x{height}")
+        self.reg_add(EXPLORER_KEY, "Desktop", VIRTUAL_DESKTOP_NAME)
 
     def stop(self) -> None:
         self._kill_wineserver()
@@ -103,7 +106,6 @@ class WineHost:
             self._xvfb.kill()
             raise RuntimeError("Xvfb did not start")
         self.display = f":{number}"
-        self.owns_display = True
 
     def _kill_wineserver(self) -> None:
         for option in ("-k", "-w"):
@@ -155,15 +157,6 @@ class WineHost:
         self.run("reg", "delete", key, "/v", name, "/f")
 
     # -- the display ------------------------------------------------------------------
-
-    def use_virtual_desktop(self, enabled: bool) -> None:
-        """Programs started from now on open their windows inside one Wine virtual desktop,
-        whose taskbar shows a notification area. Without it, Wine on a bare X server shows
-        tray icons in a small window of its own at the top left."""
-        if enabled:
-            self.reg_add(EXPLORER_KEY, "Desktop", VIRTUAL_DESKTOP_NAME)
-        else:
-            self.reg_delete(EXPLORER_KEY, "Desktop")
 
     def screenshot(self, path: Path) -> Path:
         path.parent.mkdir(parents=True, exist_ok=True)
