@@ -27,17 +27,20 @@ _TEXT = re.compile(r'Text=L"((?:[^"\\]|\\.)*)"')
 
 
 def _entry(item: re.Match) -> tuple[str, int, str]:
-    flags = [flag for found in _FLAGS.findall(item[2]) for flag in found.split("+") if flag != HIGHLIGHT]
-    if "sep" in flags:
+    # Wine writes the names of the type and state flags one after the other ("greycheck");
+    # none but the highlight's holds "hi".
+    flags = "".join(_FLAGS.findall(item[2])).replace(HIGHLIGHT, "")
+    if flags.startswith("sep"):
         return SEPARATOR
     text = _TEXT.search(item[2])
-    return re.sub(r"\\(.)", r"\1", text[1]) if text else "", int(item[1], 16), "+".join(flags)
+    return re.sub(r"\\(.)", r"\1", text[1]) if text else "", int(item[1], 16), flags
 
 
 def drawn_menus(trace: str) -> list[list[tuple[str, int, str]] | None]:
     """Every popup menu the trace shows being tracked, oldest first, as it was first drawn:
     (text, id, flags) per item, the flags being the type and state as Wine names them
-    ("check", "grey", ...), a separator reading as SEPARATOR; None until drawn in full."""
+    ("check", "grey", "greycheck", ...), a separator reading as SEPARATOR; None until drawn
+    in full."""
     menus: list[list[tuple[str, int, str]] | None] = []
     thread, items = None, []
     for line in trace.split("\n")[:-1]:  # whole lines only: Wine may be writing the last
