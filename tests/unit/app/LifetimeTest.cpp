@@ -28,9 +28,8 @@ TEST(ApplicationStart, SecondInstanceEndsSilentlyWithoutTouchingSettings) {
 
 TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
     FakePlatform platform;
-    platform.moduleFileName = "C:\\Program Files\\A folder name long enough to pass one hundred characters "
-                              "in all\\Horvane\\Horvane.exe";
     const std::string dir = "C:\\Program Files\\A folder name long enough to pass one hundred characters in all\\Horvane\\";
+    platform.moduleFileName = dir + "Horvane.exe";
     {
         CHorvaneApp app(platform);
         ASSERT_TRUE(app.InitInstance());
@@ -83,22 +82,19 @@ TEST_F(MainFrameTest, AutomaticTimerNeedsANonNegativeStepAndAServer) {
     EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 4500000u);
 }
 
-TEST_F(MainFrameTest, CloseTellsBarAndSyncWindowToQuitAndSaves) {
-    StartQuiet("[ring]=1\r\n");
-    auto& bar = Companion(kBarWindowTitle);
-    auto& sync = Companion(kSyncWindowTitle);
-    auto& worldClock = Companion("Globrin");
-    frame->OnBell();
+TEST_F(MainFrameTest, CloseTellsBarAndSyncWindowToQuit) {
+    StartQuiet();
+    const auto& bar = Companion(kBarWindowTitle).received;
+    const auto& sync = Companion(kSyncWindowTitle).received;
+    const auto& worldClock = Companion("Globrin").received;
     frame->OnClose();
     EXPECT_FALSE(platform.trayIconPresent);
     EXPECT_FALSE(platform.mainWindowExists);
-    ASSERT_EQ(bar.received.size(), 1u);
-    EXPECT_EQ(bar.received[0].code, kCodeQuit);
-    ASSERT_EQ(sync.received.size(), 1u);
-    EXPECT_EQ(sync.received[0].code, kCodeQuit);
-    EXPECT_TRUE(worldClock.received.empty());
-    frame.reset();
-    EXPECT_NE(Config().find("[ring]=0\r\n"), std::string::npos);
+    ASSERT_EQ(bar.size(), 1u);
+    EXPECT_EQ(bar[0].code, kCodeQuit);
+    ASSERT_EQ(sync.size(), 1u);
+    EXPECT_EQ(sync[0].code, kCodeQuit);
+    EXPECT_TRUE(worldClock.empty());
 }
 
 TEST_F(MainFrameTest, SessionEndSavesTheSettings) {

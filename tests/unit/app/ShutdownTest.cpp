@@ -20,11 +20,6 @@ protected:
         view.Type(firstEdit + 2, std::to_string(second));
         view.Click(IDC_ACTIVATE);
     }
-    void ArmDelay(std::int32_t seconds) {
-        Schedule().kind = kShutdownAfterDelay;
-        Schedule().disarmed = false;
-        Schedule().secondsLeft = seconds;
-    }
     std::int64_t NowMs() { return platform.NowMicroseconds() / 1000; }
     ShutdownSchedule& Schedule() { return frame->m_settings.shutdown; }
 };
@@ -42,6 +37,7 @@ TEST_F(ShutdownTest, TheDialogOpensOnceFromTheMenuOrACompanion) {
 }
 
 TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
+    Schedule().secondsLeft = 77;  // left from an earlier schedule: the dialog's count replaces it
     std::int64_t armedAt = 0, closedAt = 0, countdownAt = 0;
     platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
         Arm(view, IDC_AFTER, 0, 0, 0);
