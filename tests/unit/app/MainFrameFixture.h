@@ -45,6 +45,13 @@ protected:
         return *platform.WindowTitled(title);
     }
 
+    // The copy-data codes a window received, in order.
+    static std::vector<std::uintptr_t> Codes(const FakePlatform::FakeWindow& window) {
+        std::vector<std::uintptr_t> codes;
+        for (const auto& r : window.received) codes.push_back(r.code);
+        return codes;
+    }
+
     void ArmDelay(std::int32_t seconds) {
         frame->m_settings.shutdown.kind = kShutdownAfterDelay;
         frame->m_settings.shutdown.disarmed = false;
@@ -67,11 +74,7 @@ protected:
         frame->m_sntp.SetServerAddress("127.0.0.1");
     }
 
-    std::vector<std::uintptr_t> BarStatuses() const {
-        std::vector<std::uintptr_t> codes;
-        for (const auto& r : bar->received) codes.push_back(r.code);
-        return codes;
-    }
+    std::vector<std::uintptr_t> BarStatuses() const { return Codes(*bar); }
 
     // The reference server, its clock `offset` seconds ahead, answers the last request
     // after `roundTripMs` on a symmetric path.
