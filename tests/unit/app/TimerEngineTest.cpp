@@ -58,6 +58,7 @@ TEST_F(TickTest, ChimeSoundsOncePerSlotOnTheFirstTickWithinAMinuteOfIt) {
     } cases[] = {
         {1, false, {"10:29:59", "10:30:01", "10:30:01", "10:30:02"}, 1},  // second 0 never seen
         {1, true, {"10:59:59", "11:00:00", "11:00:00"}, 1},              // two ticks in one second
+        {1, true, {"11:00:00", "11:00:04", "10:59:58", "11:00:00"}, 1},  // clock stepped back a few seconds
         {1, true, {"11:59:30", "12:01:05"}, 0},                          // over a minute late: lost
         {0, true, {"12:59:59", "13:00:00"}, 0},                          // switched off
     };
