@@ -40,7 +40,6 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnows) {
 TEST(ServiceRequestParser, RefusesEverythingElseWithItsReason) {
     Bytes tooLong = Synchronise("a.example");
     tooLong.resize(kMaxServiceMessageBytes + 1, 'a');
-    Bytes longName = Synchronise(std::string(254, 'a'));
     struct Case {
         const char* what;
         Bytes message;
@@ -57,13 +56,9 @@ TEST(ServiceRequestParser, RefusesEverythingElseWithItsReason) {
         {"length says more", Message(std::string("HVTS\x01\x01\x0A\x00", 8), "127.0.0.1"), RequestFault::LengthMismatch},
         {"length says less", Message(std::string("HVTS\x01\x01\x08\x00", 8), "127.0.0.1"), RequestFault::LengthMismatch},
         {"length in the high byte", Message(std::string("HVTS\x01\x01\x00\x01", 8), "x"), RequestFault::LengthMismatch},
+        // The name itself is checked as every server name is (ServerName); here only that it is.
         {"no server", Synchronise(""), RequestFault::BadServerName},
-        {"a space", Synchronise("time .example"), RequestFault::BadServerName},
         {"a zero byte", Synchronise(std::string("time\0.example", 13)), RequestFault::BadServerName},
-        {"an empty label", Synchronise("time..example"), RequestFault::BadServerName},
-        {"a label of 64", Synchronise(std::string(64, 'a') + ".example"), RequestFault::BadServerName},
-        {"a name of 254", longName, RequestFault::BadServerName},
-        {"a port", Synchronise("127.0.0.1:123"), RequestFault::BadServerName},
         {"a payload on LastResult", Message(std::string("HVTS\x01\x02\x01\x00", 8), "x"), RequestFault::BadServerName},
     };
     for (const Case& c : cases) {
