@@ -59,7 +59,6 @@ TEST_F(WorldClockTest, EditingTheListIsRememberedPerUser) {
 
     platform.dialogScripts[IDD_ADD_CITY] = [](FakeDialogView& add) {
         add.SelectRow(IDC_ZONE_LIST, 1);
-        EXPECT_EQ(add.Text(IDC_CITY_NAME), "Osaka") << "the zone suggests its first city";
         add.Type(IDC_CITY_NAME, "  Kyoto\x01 ");
         add.PressEnter();
     };
