@@ -86,31 +86,35 @@ TEST(SettingsFile, ServerListsAreCheckedByTheirCounts) {
     EXPECT_EQ(DefaultServerIndex(DEFAULT_SERVER_LIST), 0);
 }
 
-// Every value differs from what a read starts from, so each key is seen read and written.
-TEST(SettingsFile, EveryKeyIsWrittenInItsOwnFormAndReadBack) {
+// Each flag is 0 in one file and 1 in the other, and every other value differs from what a
+// read starts from in at least one: each key is seen read and written in its own form.
+TEST(SettingsFile, EveryKeyIsReadAndWrittenBackInItsOwnForm) {
+    const std::string list = "\r\n[list]=" + kTwoServers + "\r\n";
+    const std::string armedAtTime = "[auto]=1\r\n[diff]=42" + list +
+                                    "[ring]=1\r\n[rifn]=D:\\Sounds\\gong.wav\r\n[bash]=0\r\n[alsh]=1\r\n[rpoh]=0\r\n"
+                                    "[shut]=5\r\n[shcd]=1522490\r\n";
+    const std::string atTimeNotArmed = "[auto]=0\r\n[diff]=-2" + list +
+                                      "[ring]=0\r\n[rifn]=E:\\b.wav\r\n[bash]=1\r\n[alsh]=0\r\n[rpoh]=1\r\n"
+                                      "[shut]=4\r\n[shcd]=66051\r\n";
+    for (const std::string& text : {armedAtTime, atTimeNotArmed}) EXPECT_EQ(FormatSettingsText(Parse(text)), text);
+
     // [shut] is auto-arm + 2 x kind; [shcd] packs 23:59:58 as (23 << 16) | (59 << 8) | 58.
-    const std::string text = "[auto]=1\r\n[diff]=42\r\n[list]=" + kTwoServers +
-                             "\r\n[ring]=1\r\n[rifn]=D:\\Sounds\\gong.wav\r\n[bash]=0\r\n[alsh]=0\r\n[rpoh]=0\r\n"
-                             "[shut]=5\r\n[shcd]=1522490\r\n";
-    const Settings s = Parse(text);
-    EXPECT_EQ(FormatSettingsText(s), text);
-    EXPECT_EQ(s.shutdown.kind, kShutdownAtTime);
-    EXPECT_TRUE(s.shutdown.atStartup);
-    EXPECT_FALSE(s.shutdown.disarmed);
-    EXPECT_EQ(std::tuple(s.shutdown.atHour, s.shutdown.atMinute, s.shutdown.atSecond), std::tuple(23, 59, 58));
+    const ShutdownSchedule atTime = Parse(armedAtTime).shutdown;
+    EXPECT_EQ(atTime.kind, kShutdownAtTime);
+    EXPECT_TRUE(atTime.atStartup);
+    EXPECT_FALSE(atTime.disarmed);
+    EXPECT_EQ(std::tuple(atTime.atHour, atTime.atMinute, atTime.atSecond), std::tuple(23, 59, 58));
+    EXPECT_TRUE(Parse(atTimeNotArmed).shutdown.disarmed);
 }
 
-TEST(SettingsFile, SavedDelayIsArmedAtStartupOnlyWhenAskedTo) {
-    // It comes back as a 60-second delay; the stored time becomes the at-time.
-    const Settings delay = Parse("[shut]=3\r\n[shcd]=66051\r\n");
-    EXPECT_EQ(delay.shutdown.kind, kShutdownAfterDelay);
-    EXPECT_FALSE(delay.shutdown.disarmed);
-    EXPECT_EQ(delay.shutdown.secondsLeft, 60);
-    EXPECT_EQ(delay.shutdown.afterHour + delay.shutdown.afterMinute + delay.shutdown.afterSecond, 0);
-    EXPECT_EQ(std::tuple(delay.shutdown.atHour, delay.shutdown.atMinute, delay.shutdown.atSecond), std::tuple(1, 2, 3));
-    const Settings notAuto = Parse("[shut]=2\r\n[shcd]=66051\r\n");
-    EXPECT_EQ(notAuto.shutdown.kind, kShutdownAfterDelay);
-    EXPECT_TRUE(notAuto.shutdown.disarmed);
+TEST(SettingsFile, SavedDelayArmedAtStartupComesBackAsAMinute) {
+    // The stored time becomes the at-time.
+    const ShutdownSchedule delay = Parse("[shut]=3\r\n[shcd]=66051\r\n").shutdown;
+    EXPECT_EQ(delay.kind, kShutdownAfterDelay);
+    EXPECT_FALSE(delay.disarmed);
+    EXPECT_EQ(delay.secondsLeft, 60);
+    EXPECT_EQ(delay.afterHour + delay.afterMinute + delay.afterSecond, 0);
+    EXPECT_EQ(std::tuple(delay.atHour, delay.atMinute, delay.atSecond), std::tuple(1, 2, 3));
 }
 
 } // namespace
