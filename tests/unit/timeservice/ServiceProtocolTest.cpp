@@ -79,25 +79,17 @@ TEST(ServiceReplyParser, ReadsWhatTheServiceWrites) {
                                               "\x00\x00\x00\x00",
                                               26) +
                                       "127.0.0.1");
-    ServiceReply expected;
-    expected.status = ServiceStatus::Adjusted;
-    expected.delayMicros = 20'000;
-    expected.offsetMicros = -1'234'000;
-    expected.server = "127.0.0.1";
+    const ServiceReply expected{
+        .status = ServiceStatus::Adjusted, .delayMicros = 20'000, .offsetMicros = -1'234'000, .server = "127.0.0.1"};
     EXPECT_EQ(EncodeReply(expected), written);
     EXPECT_EQ(ParseReply(written), expected);
 
-    ServiceReply refusal;
-    refusal.status = ServiceStatus::TooSoon;
-    refusal.retryAfterSeconds = 42;
+    const ServiceReply refusal{.status = ServiceStatus::TooSoon, .retryAfterSeconds = 42, .server = ""};
     EXPECT_EQ(ParseReply(EncodeReply(refusal)), refusal);
 }
 
 TEST(ServiceReplyParser, RefusesWhatNoServiceWouldWrite) {
-    ServiceReply reply;
-    reply.status = ServiceStatus::Measured;
-    reply.server = "time.example";
-    const Bytes good = EncodeReply(reply);
+    const Bytes good = EncodeReply({.status = ServiceStatus::Measured, .server = "time.example"});
     auto broken = [&](std::size_t at, std::uint8_t value) {
         Bytes copy = good;
         copy[at] = value;
