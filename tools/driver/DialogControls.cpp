@@ -3,6 +3,7 @@
 #include "Arguments.h"
 #include "Output.h"
 #include "Polling.h"
+#include "UserInput.h"
 #include "WindowLookup.h"
 
 #include <windows.h>
@@ -22,17 +23,6 @@ namespace {
 constexpr int kClassNameSize = 256;
 constexpr std::size_t kRemoteTextChars = 4096;
 constexpr DWORD kRemoteAccess = PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE;
-
-struct NamedKey {
-    std::string_view name;
-    WORD virtualKey;
-};
-
-constexpr std::array kNamedKeys{
-    NamedKey{"up", VK_UP},         NamedKey{"down", VK_DOWN},   NamedKey{"left", VK_LEFT},
-    NamedKey{"right", VK_RIGHT},   NamedKey{"enter", VK_RETURN}, NamedKey{"escape", VK_ESCAPE},
-    NamedKey{"tab", VK_TAB},       NamedKey{"space", VK_SPACE}, NamedKey{"f4", VK_F4},
-};
 
 std::optional<HWND> Target(const std::string& title) {
     HWND window = FindWindowTitled(title);
@@ -135,25 +125,12 @@ std::optional<HWND> Control(const Arguments& args) {
 
 std::optional<std::vector<INPUT>> KeyInputs(const Arguments& args) {
     std::vector<INPUT> inputs;
-    const auto press = [&](WORD key, bool release) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(input);
-    };
+    const auto press = [&](WORD key, bool release) { inputs.push_back(KeyEvent(key, release)); };
     for (std::size_t i = 1; i < args.size(); ++i) {
         std::string name = args[i];
         const bool alt = name.rfind("alt+", 0) == 0;
         if (alt) name = name.substr(4);
-        std::optional<WORD> key;
-        for (const auto& named : kNamedKeys) {
-            if (named.name == name) key = named.virtualKey;
-        }
-        if (!key && name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
-            key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
-        }
+        const std::optional<WORD> key = VirtualKey(name);
         if (!key) {
             PrintError("unknown key: " + args[i]);
             return std::nullopt;

@@ -27,8 +27,9 @@ struct NamedKey {
 };
 
 constexpr std::array kNamedKeys{
-    NamedKey{"up", VK_UP},       NamedKey{"down", VK_DOWN},     NamedKey{"left", VK_LEFT},
-    NamedKey{"right", VK_RIGHT}, NamedKey{"enter", VK_RETURN}, NamedKey{"escape", VK_ESCAPE},
+    NamedKey{"up", VK_UP},         NamedKey{"down", VK_DOWN},   NamedKey{"left", VK_LEFT},
+    NamedKey{"right", VK_RIGHT},   NamedKey{"enter", VK_RETURN}, NamedKey{"escape", VK_ESCAPE},
+    NamedKey{"tab", VK_TAB},       NamedKey{"space", VK_SPACE}, NamedKey{"f4", VK_F4},
 };
 
 struct MouseButton {
@@ -41,26 +42,6 @@ constexpr std::array kMouseButtons{
     MouseButton{"left", MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
     MouseButton{"right", MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP},
 };
-
-std::optional<WORD> VirtualKey(std::string_view name) {
-    for (const auto& key : kNamedKeys) {
-        if (key.name == name) return key.virtualKey;
-    }
-    // Letters and digits are their own virtual-key codes (upper-case letters).
-    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
-        return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
-    }
-    return std::nullopt;
-}
-
-INPUT KeyEvent(WORD virtualKey, bool release) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
 
 INPUT MouseEvent(DWORD flags) {
     INPUT input{};
@@ -96,6 +77,26 @@ std::optional<POINT> Point(const std::string& x, const std::string& y) {
 }
 
 } // namespace
+
+std::optional<WORD> VirtualKey(std::string_view name) {
+    for (const auto& key : kNamedKeys) {
+        if (key.name == name) return key.virtualKey;
+    }
+    // Letters and digits are their own virtual-key codes (upper-case letters).
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
+        return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
+    }
+    return std::nullopt;
+}
+
+INPUT KeyEvent(WORD virtualKey, bool release) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
 
 int RunMenuWait(const Arguments& args) {
     auto seconds = Seconds(args[0]);

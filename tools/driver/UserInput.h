@@ -1,7 +1,18 @@
 #pragma once
 #include "Commands.h"
 
+#include <windows.h>
+
+#include <optional>
+#include <string_view>
+
 namespace driver {
+
+// The virtual key of a key name: up, down, left, right, enter, escape, tab, space, f4, or a
+// letter or digit.
+std::optional<WORD> VirtualKey(std::string_view name);
+// One key going down or up, as SendInput takes it.
+INPUT KeyEvent(WORD virtualKey, bool release);
 
 // Input as a user gives it, through the system's input queue rather than messages to a
 // window, so that it reaches whichever window has the focus or the capture.

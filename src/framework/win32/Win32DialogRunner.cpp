@@ -4,6 +4,7 @@
 #include "framework/win32/Win32DialogView.h"
 #include "framework/win32/Win32DrawingSurface.h"
 #include "framework/win32/Win32Hyperlink.h"
+#include "framework/win32/Win32PopupMenu.h"
 
 #include <commctrl.h>
 
@@ -296,15 +297,6 @@ INT_PTR OnStaticColour(DialogRun& run, WPARAM wParam, LPARAM lParam) {
     return OnControlColour(run, wParam, GetDlgCtrlID(control));
 }
 
-void AppendItem(HMENU menu, const MenuItem& item) {
-    if (item.commandId == 0) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        return;
-    }
-    const UINT flags = item.checked ? UINT{MF_STRING | MF_CHECKED} : UINT{MF_STRING};
-    AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.commandId), Widen(item.text).c_str());
-}
-
 INT_PTR OnContextMenu(HWND window, DialogRun& run, LPARAM lParam) {
     const std::vector<MenuItem> items = run.dialog.ContextMenu();
     if (items.empty()) return FALSE;
@@ -314,15 +306,7 @@ INT_PTR OnContextMenu(HWND window, DialogRun& run, LPARAM lParam) {
         GetWindowRect(window, &rect);
         at = {rect.left, rect.bottom};
     }
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr) return TRUE;
-    for (const MenuItem& item : items) AppendItem(menu, item);
-    // Without the foreground the menu would not close on a click elsewhere; the posted
-    // message is the task switch TrackPopupMenu's documentation asks for.
-    SetForegroundWindow(window);
-    const int chosen = static_cast<int>(TrackPopupMenu(menu, kMenuTrackFlags, at.x, at.y, 0, window, nullptr));
-    PostMessageW(window, WM_NULL, 0, 0);
-    DestroyMenu(menu);
+    const int chosen = ShowPopupMenu(window, items, at, kMenuTrackFlags);
     if (chosen != 0) run.dialog.OnCommand(*run.view, chosen, 0);
     return TRUE;
 }

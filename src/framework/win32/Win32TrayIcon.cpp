@@ -2,6 +2,7 @@
 
 #include "framework/WindowMessages.h"
 #include "framework/win32/Utf16.h"
+#include "framework/win32/Win32PopupMenu.h"
 
 #include <algorithm>
 
@@ -21,15 +22,6 @@ void CopyTip(std::string_view tip, wchar_t (&field)[N]) {
     const std::size_t length = std::min(wide.size(), kVersion1TipChars - 1);
     std::copy_n(wide.data(), length, field);
     field[length] = L'\0';
-}
-
-void AppendItem(HMENU menu, const MenuItem& item) {
-    if (item.commandId == 0) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        return;
-    }
-    const UINT flags = item.checked ? UINT{MF_STRING | MF_CHECKED} : UINT{MF_STRING};
-    AppendMenuW(menu, flags, static_cast<UINT_PTR>(item.commandId), Widen(item.text).c_str());
 }
 
 } // namespace
@@ -69,18 +61,9 @@ void Win32Platform::DeleteTrayIcon() {
 }
 
 void Win32Platform::TrackPopupMenu(const std::vector<MenuItem>& items) {
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr) return;
-    for (const MenuItem& item : items) AppendItem(menu, item);
     POINT cursor{};
     GetCursorPos(&cursor);
-    // Without the foreground the menu would not close when the user clicks elsewhere; the
-    // posted message forces the task switch without which the next menu opens and at once
-    // vanishes (both from TrackPopupMenu's documentation).
-    SetForegroundWindow(m_mainWindow);
-    ::TrackPopupMenu(menu, kMenuTrackFlags, cursor.x, cursor.y, 0, m_mainWindow, nullptr);
-    PostMessageW(m_mainWindow, WM_NULL, 0, 0);
-    DestroyMenu(menu);
+    ShowPopupMenu(m_mainWindow, items, cursor, kMenuTrackFlags);
 }
 
 } // namespace hv

@@ -4,6 +4,8 @@
 #include "framework/WindowMessages.h"
 #include "res/resource.h"
 
+#include <optional>
+
 namespace hv::testing {
 namespace {
 
@@ -19,12 +21,14 @@ const MenuItem* Item(const std::vector<MenuItem>& menu, int id) {
 TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
     StartQuiet();
     for (std::uintptr_t code = 31; code <= 37; ++code) EXPECT_TRUE(frame->OnCopyData(code)) << code;
+    EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_OPTIONS, IDD_CALENDAR, IDD_SHUTDOWN, IDD_LOGVIEW}));
     EXPECT_EQ(platform.commandLines, (std::vector<std::string>{"\"C:\\Horvane\\Quorel.exe\" QuorelShow",
                                                                "\"C:\\Horvane\\Globrin.exe\" ChronvelShow"}));
     EXPECT_EQ(platform.shellOpened, std::vector<std::string>{"C:\\Horvane\\Horvane.chm"});
     // Unknown codes get the default answer and do nothing.
     for (std::uintptr_t code : {0u, 3u, 13u, 20u, 30u, 38u, 0xFFFFFFFFu}) EXPECT_FALSE(frame->OnCopyData(code)) << code;
     EXPECT_EQ(platform.commandLines.size(), 2u);
+    EXPECT_EQ(platform.dialogsRun.size(), 4u);
 }
 
 TEST_F(MainFrameTest, SyncCodesWithoutSyncWindowDoNothing) {
@@ -39,65 +43,61 @@ TEST_F(MainFrameTest, SyncCodesWithoutSyncWindowDoNothing) {
     EXPECT_EQ(sync.received[0].text, "127.0.0.1");
 }
 
-TEST_F(MainFrameTest, TrayMenuItemsFollowTheState) {
+TEST_F(MainFrameTest, BellAndBarItemsFollowTheirState) {
     StartQuiet("[ring]=1\r\n");
     auto menu = frame->BuildTrayMenu();
     EXPECT_TRUE(Item(menu, kCmdBell)->checked);
     EXPECT_EQ(Item(menu, kCmdDateTimeBar)->text, "Show DateTime Bar");
-    EXPECT_FALSE(Item(menu, kCmdRunAtStartup)->checked);
 
     frame->OnBell();
     frame->OnDateTimeBar();
+    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     menu = frame->BuildTrayMenu();
     EXPECT_FALSE(Item(menu, kCmdBell)->checked);
     EXPECT_EQ(Item(menu, kCmdDateTimeBar)->text, "Hide DateTime Bar");
     EXPECT_FALSE(Item(menu, kCmdDateTimeBar)->checked);
+    auto& bar = Companion(kBarWindowTitle);
+    frame->OnDateTimeBar();
+    EXPECT_EQ(Codes(bar), std::vector<std::uintptr_t>{kCodeQuit});
 
+    // Always shown: the item is fixed and changes nothing.
     frame->m_settings.alwaysShowBar = true;
     menu = frame->BuildTrayMenu();
     EXPECT_EQ(Item(menu, kCmdDateTimeBar)->text, "DateTime Bar");
     EXPECT_TRUE(Item(menu, kCmdDateTimeBar)->checked);
-}
-
-TEST_F(MainFrameTest, BarToggleStartsAndStopsTheBar) {
-    StartQuiet();
-    frame->OnDateTimeBar();
-    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
-    auto& bar = Companion(kBarWindowTitle);
-    frame->OnDateTimeBar();
-    ASSERT_EQ(bar.received.size(), 1u);
-    EXPECT_EQ(bar.received[0].code, kCodeQuit);
-    EXPECT_FALSE(frame->m_settings.barVisible);
-    // Always shown: the item changes nothing.
-    frame->m_settings.alwaysShowBar = true;
     frame->OnDateTimeBar();
     EXPECT_EQ(platform.commandLines.size(), 1u);
-    EXPECT_FALSE(frame->m_settings.barVisible);
+    EXPECT_EQ(bar.received.size(), 1u);
 }
 
-TEST_F(MainFrameTest, RunAtStartupValue) {
+TEST_F(MainFrameTest, RunAtStartupItemTogglesTheQuotedRunValue) {
     StartQuiet();
     auto& run = platform.registry[kRunKey];
-    frame->OnRunAtStartup();
-    EXPECT_EQ(run["Horvane"], RegistryValue{"\"C:\\Horvane\\Horvane.exe\""});
-    EXPECT_TRUE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
-    frame->OnRunAtStartup();
-    EXPECT_EQ(run.count("Horvane"), 0u);
-    // The unquoted value of older versions is ours too.
-    run["Horvane"] = std::string("C:\\Horvane\\Horvane.exe");
-    EXPECT_TRUE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
-    frame->OnRunAtStartup();
-    EXPECT_EQ(run.count("Horvane"), 0u);
-    // A value too long for the 255-byte buffer counts as absent and is overwritten.
-    run["Horvane"] = std::string(255, 'x');
-    EXPECT_FALSE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
-    frame->OnRunAtStartup();
-    EXPECT_EQ(run["Horvane"], RegistryValue{"\"C:\\Horvane\\Horvane.exe\""});
+    const std::string quoted = "\"C:\\Horvane\\Horvane.exe\"";
+    const std::optional<std::string> absent;
+    struct Case {
+        std::optional<std::string> before;
+        bool checked;
+        std::optional<std::string> after;
+    } cases[] = {
+        {absent, false, quoted},
+        {quoted, true, absent},
+        {"C:\\Horvane\\Horvane.exe", true, absent},  // the unquoted value of older versions is ours too
+        {std::string(254, 'x'), true, absent},
+        {std::string(255, 'x'), false, quoted},  // too long for the 255-byte buffer: counts as absent
+    };
+    for (const Case& c : cases) {
+        run.erase("Horvane");
+        if (c.before) run["Horvane"] = *c.before;
+        EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked, c.checked) << c.before.value_or("none");
+        frame->OnRunAtStartup();
+        EXPECT_EQ(run.count("Horvane") ? std::get<std::string>(run["Horvane"]) : absent, c.after);
+    }
     // Without full access the item is left out and the command does nothing.
     platform.registryKeysDeniedWrite.insert(kRunKey);
     EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup), nullptr);
     frame->OnRunAtStartup();
-    EXPECT_EQ(run["Horvane"], RegistryValue{"\"C:\\Horvane\\Horvane.exe\""});
+    EXPECT_EQ(run["Horvane"], RegistryValue{quoted});
 }
 
 TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessage) {
@@ -129,10 +129,9 @@ TEST_F(MainFrameTest, PreferencesAppliedKeepTheAutomaticPhaseUnlessTheyChangeIt)
     chosen.serverList = "A(a.example)?B(b.example)?1";
     frame->ApplyPreferences(chosen);
     EXPECT_EQ(frame->m_settings.bellEnabled, 1);
-    EXPECT_EQ(frame->m_sntp.ServerAddress(), "b.example");
     EXPECT_EQ(sync.received.back().code, kCodeServerAddress);
     EXPECT_EQ(sync.received.back().text, "b.example");
-    platform.AdvanceMs(1200000);  // unchanged settings: the first period still ends at 30 minutes
+    platform.AdvanceMs(1200000);  // the step unchanged: the first period still ends at 30 minutes
     EXPECT_EQ(platform.sent.size(), 1u);
 
     // A changed step restarts the period from now.
@@ -143,25 +142,7 @@ TEST_F(MainFrameTest, PreferencesAppliedKeepTheAutomaticPhaseUnlessTheyChangeIt)
     EXPECT_EQ(platform.sent.size(), 1u);
 }
 
-TEST_F(MainFrameTest, ScheduleComesBackWithItsCountOnlyForADelay) {
-    StartQuiet();
-    frame->m_settings.shutdown.secondsLeft = 77;
-    ShutdownSchedule edited;
-    edited.kind = kShutdownAtTime;
-    edited.atHour = 22;
-    edited.atStartup = true;
-    edited.disarmed = false;
-    edited.secondsLeft = 5;
-    frame->TakeBackSchedule(edited);
-    edited.secondsLeft = 77;
-    EXPECT_EQ(frame->m_settings.shutdown, edited);
-    edited.kind = kShutdownAfterDelay;
-    edited.secondsLeft = 5;
-    frame->TakeBackSchedule(edited);
-    EXPECT_EQ(frame->m_settings.shutdown.secondsLeft, 5);
-}
-
-TEST_F(MainFrameTest, AboutOpensTheAboutBoxAndExitCloses) {
+TEST_F(MainFrameTest, CommandsWithoutACompanionCode) {
     StartQuiet();
     frame->OnCommand(kCmdChangeTimeZone);
     EXPECT_EQ(platform.commandLines.back(), "\"rundll32.exe\" shell32.dll,Control_RunDLL timedate.cpl,,1");
@@ -169,7 +150,6 @@ TEST_F(MainFrameTest, AboutOpensTheAboutBoxAndExitCloses) {
     EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_ABOUTBOX});
     frame->OnCommand(kCmdExit);
     EXPECT_FALSE(platform.mainWindowExists);
-    EXPECT_FALSE(platform.trayIconPresent);
 }
 
 } // namespace

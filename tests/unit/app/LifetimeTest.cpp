@@ -5,38 +5,34 @@
 namespace hv::testing {
 namespace {
 
-TEST(ApplicationStart, WithoutSocketLayerTellsTheUserAndEnds) {
-    FakePlatform platform;
-    platform.socketLayerAvailable = false;
-    CHorvaneApp app(platform);
-    EXPECT_FALSE(app.InitInstance());
-    ASSERT_EQ(platform.messageBoxes.size(), 1u);
-    EXPECT_EQ(platform.messageBoxes[0], "Error to init socket!\r\nPlease make sure your computer has installed winsock!");
-    EXPECT_FALSE(platform.mainWindowExists);
-}
-
-TEST(ApplicationStart, SecondInstanceEndsSilentlyWithoutTouchingSettings) {
-    FakePlatform platform;
-    platform.otherInstanceRunning = true;
-    CHorvaneApp app(platform);
-    EXPECT_EQ(app.Run(), 0);
-    EXPECT_TRUE(platform.messageBoxes.empty());
-    EXPECT_FALSE(platform.mainWindowExists);
-    EXPECT_TRUE(platform.files.empty());
-    EXPECT_FALSE(platform.socketLayerStarted);
+// Without the socket layer the user is told; a second instance ends silently. Neither
+// opens a window or touches the settings.
+TEST(ApplicationStart, EndsEarlyWithoutSocketsOrAsASecondInstance) {
+    for (const bool secondInstance : {false, true}) {
+        FakePlatform platform;
+        platform.socketLayerAvailable = secondInstance;
+        platform.otherInstanceRunning = secondInstance;
+        CHorvaneApp app(platform);
+        EXPECT_EQ(app.Run(), 0);
+        EXPECT_EQ(platform.messageBoxes,
+                  secondInstance ? std::vector<std::string>{}
+                                 : std::vector<std::string>{
+                                       "Error to init socket!\r\nPlease make sure your computer has installed winsock!"});
+        EXPECT_FALSE(platform.mainWindowExists);
+        EXPECT_TRUE(platform.files.empty());
+        EXPECT_FALSE(platform.socketLayerStarted);
+    }
 }
 
 TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
     FakePlatform platform;
-    platform.moduleFileName = "C:\\Program Files\\A folder name long enough to pass one hundred characters "
-                              "in all\\Horvane\\Horvane.exe";
     const std::string dir = "C:\\Program Files\\A folder name long enough to pass one hundred characters in all\\Horvane\\";
+    platform.moduleFileName = dir + "Horvane.exe";
     {
         CHorvaneApp app(platform);
         ASSERT_TRUE(app.InitInstance());
         EXPECT_EQ(platform.files.at(dir + "config.txt"), "");
         EXPECT_EQ(platform.mainWindowTitle, "panel");
-        EXPECT_TRUE(platform.trayIconPresent);
         EXPECT_EQ(platform.trayTip, "Horvane");
         app.MainFrame()->OnClose();
         app.ExitInstance(0);
@@ -52,7 +48,6 @@ TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
 TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=1\r\n[list]=" + std::string(kServerList) + "\r\n");
     EXPECT_EQ(platform.timers.at(IDT_TICK).periodMs, 1000u);
-    EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 1800000u);
     EXPECT_EQ(frame->m_sntp.ServerAddress(), "127.0.0.1");
     EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     // No run at start-up: the first comes one full period later.
@@ -62,50 +57,33 @@ TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     EXPECT_EQ(platform.sent.size(), 1u);
 }
 
-TEST_F(MainFrameTest, StartupWithoutAutomaticRunsChoosesNoServer) {
+TEST_F(MainFrameTest, NoAutomaticRunsAndNoServerWithoutTheFlagANonNegativeStepAndAValidDefault) {
+    for (const char* config : {"[auto]=0\r\n", "[auto]=1\r\n[diff]=-1\r\n", "[auto]=1\r\n[diff]=3\r\n[list]=A(a)?B(b)?5\r\n"}) {
+        Start(config + std::string("[alsh]=0\r\n[bash]=0\r\n"));
+        EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC)) << config;
+        EXPECT_EQ(frame->m_sntp.ServerAddress(), "") << config;
+        frame.reset();
+    }
+}
+
+TEST_F(MainFrameTest, ABarShowingLastTimeIsStartedAgainAndStaysRecordedAsShowing) {
     Start("[auto]=0\r\n[alsh]=0\r\n[bash]=1\r\n");
-    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
-    EXPECT_EQ(frame->m_sntp.ServerAddress(), "");
-    // The bar was showing last time: it is started again and stays recorded as showing.
-    EXPECT_EQ(platform.commandLines.size(), 1u);
+    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     frame.reset();
     EXPECT_NE(Config().find("[bash]=1\r\n"), std::string::npos);
 }
 
-TEST_F(MainFrameTest, AutomaticTimerNeedsANonNegativeStepAndAServer) {
-    Start("[auto]=1\r\n[diff]=-1\r\n[alsh]=0\r\n[bash]=0\r\n");
-    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
-    frame.reset();
-    Start("[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n[list]=A(a)?B(b)?5\r\n");
-    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
-    frame.reset();
-    Start("[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n");
-    EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 4500000u);
-}
-
-TEST_F(MainFrameTest, CloseTellsBarAndSyncWindowToQuitAndSaves) {
-    StartQuiet("[ring]=1\r\n");
-    auto& bar = Companion(kBarWindowTitle);
-    auto& sync = Companion(kSyncWindowTitle);
-    auto& worldClock = Companion("Globrin");
-    frame->OnBell();
+TEST_F(MainFrameTest, CloseTellsBarAndSyncWindowToQuit) {
+    StartQuiet();
+    const auto& bar = Companion(kBarWindowTitle);
+    const auto& sync = Companion(kSyncWindowTitle);
+    const auto& worldClock = Companion("Globrin");
     frame->OnClose();
     EXPECT_FALSE(platform.trayIconPresent);
     EXPECT_FALSE(platform.mainWindowExists);
-    ASSERT_EQ(bar.received.size(), 1u);
-    EXPECT_EQ(bar.received[0].code, kCodeQuit);
-    ASSERT_EQ(sync.received.size(), 1u);
-    EXPECT_EQ(sync.received[0].code, kCodeQuit);
+    EXPECT_EQ(Codes(bar), std::vector<std::uintptr_t>{kCodeQuit});
+    EXPECT_EQ(Codes(sync), std::vector<std::uintptr_t>{kCodeQuit});
     EXPECT_TRUE(worldClock.received.empty());
-    frame.reset();
-    EXPECT_NE(Config().find("[ring]=0\r\n"), std::string::npos);
-}
-
-TEST_F(MainFrameTest, SessionEndSavesTheSettings) {
-    StartQuiet();
-    frame->OnBell();
-    frame->OnEndSession();
-    EXPECT_NE(Config().find("[ring]=1\r\n"), std::string::npos);
 }
 
 TEST_F(MainFrameTest, AFileThatCouldNotBeReadAtStartIsNeverWrittenOver) {
@@ -134,13 +112,14 @@ TEST_F(MainFrameTest, ALargeFileIsReadByItsFirstLines) {
     EXPECT_EQ(frame->m_settings.serverList, kServerList);
 }
 
-TEST_F(MainFrameTest, AFolderThatRefusesNewFilesGetsTheFileRewrittenInPlace) {
+TEST_F(MainFrameTest, SessionEndSavesAndAFolderThatRefusesNewFilesGetsTheFileRewrittenInPlace) {
     platform.foldersRefusingNewFiles.insert(kProgramDir);
     StartQuiet();
     frame->OnBell();
-    frame.reset();
+    frame->OnEndSession();
     EXPECT_NE(Config().find("[ring]=1\r\n"), std::string::npos);
     EXPECT_EQ(platform.traces, std::vector<std::string>{"Horvane: config.txt is rewritten in place, its folder takes no new file"});
+    frame.reset();
     // Without a file to rewrite nothing can be saved there.
     platform.files.clear();
     platform.traces.clear();

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace hv::testing {
 
@@ -44,15 +45,46 @@ protected:
         return *platform.WindowTitled(title);
     }
 
-    // The reference server's answer to the last request: its clock `offset` seconds ahead,
-    // holding the request for `hold` seconds.
-    Datagram ServerReply(double offset, double hold = 0.0) {
-        const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
-        const NtpPacketBytes bytes = test::ReplyTo(platform.sent.back().bytes, now + offset, now + offset + hold);
-        return Datagram{{bytes.begin(), bytes.end()}, {kServerAddress, kNtpPort}};
+    // The copy-data codes a window received, in order.
+    static std::vector<std::uintptr_t> Codes(const FakePlatform::FakeWindow& window) {
+        std::vector<std::uintptr_t> codes;
+        for (const auto& r : window.received) codes.push_back(r.code);
+        return codes;
+    }
+
+    void ArmDelay(std::int32_t seconds) {
+        frame->m_settings.shutdown.kind = kShutdownAfterDelay;
+        frame->m_settings.shutdown.disarmed = false;
+        frame->m_settings.shutdown.secondsLeft = seconds;
     }
 
     std::string Config() { return platform.files[kConfigPath]; }
+};
+
+// Quiet, with the sync window and the bar open and 127.0.0.1 as the server.
+class SyncRunFixture : public MainFrameTest {
+protected:
+    FakePlatform::FakeWindow* sync = nullptr;
+    FakePlatform::FakeWindow* bar = nullptr;
+
+    void SetUp() override {
+        StartQuiet();
+        sync = &Companion(kSyncWindowTitle);
+        bar = &Companion(kBarWindowTitle);
+        frame->m_sntp.SetServerAddress("127.0.0.1");
+    }
+
+    std::vector<std::uintptr_t> BarStatuses() const { return Codes(*bar); }
+
+    // The reference server, its clock `offset` seconds ahead, answers the last request
+    // after `roundTripMs` on a symmetric path.
+    void AnswerAfter(int roundTripMs, double offset) {
+        platform.AdvanceMs(roundTripMs / 2);
+        const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
+        const NtpPacketBytes bytes = test::ReplyTo(platform.sent.back().bytes, now + offset, now + offset);
+        platform.AdvanceMs(roundTripMs - roundTripMs / 2);
+        platform.Deliver(Datagram{{bytes.begin(), bytes.end()}, {kServerAddress, kNtpPort}});
+    }
 };
 
 } // namespace hv::testing

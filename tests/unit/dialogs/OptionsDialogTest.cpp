@@ -34,18 +34,6 @@ TEST_F(OptionsDialogTest, ChimeControlsChooseTheFileAndPlayIt) {
     EXPECT_EQ(dialog->Chosen().bellFile, "D:\\gong.wav");
 }
 
-TEST_F(OptionsDialogTest, WithNowhereToStoreTheBarHearsOfAColourButNotOfTimeOnly) {
-    auto& bar = platform.Window(platform.AddWindow("VistrelShow"))->received;
-    platform.registryKeysDeniedWrite = {kMachineBar, "HKCU\\Software\\Horvane\\Bar"};
-    platform.colourToPick = RgbColour(0x12, 0x34, 0x56);
-    FakeDialogView& options = Open();
-    options.Click(IDC_TIME_ONLY);
-    options.Click(IDC_TEXT_COLOUR);
-    ASSERT_EQ(bar.size(), 1u);
-    EXPECT_EQ(bar[0].code, 21u);
-    EXPECT_TRUE(platform.registry.empty());
-}
-
 // --- run from the main window ------------------------------------------------------------------
 
 TEST_F(MainFrameTest, PreferencesOkWithNothingChangedKeepsTheAutomaticPhase) {

@@ -98,15 +98,18 @@ TEST_F(OptionsDialogTest, FindBestOnAnEmptyListEndsAfterOneStep) {
     EXPECT_EQ(dialog->Chosen().serverList, "3");
 }
 
-TEST(AddServerDialog, RefusesWhatTheListCannotStoreAndNamesTheUntitled) {
+// An untitled server is named "Undefined" (EditingTheListKeepsTheDefaultByItsNumber).
+TEST(AddServerDialog, RefusesWhatTheListCannotStore) {
+    const std::string badInput = "Please Check Your input!", refused = "Please Check your input,Error to add new server!";
     const struct {
-        const char *title, *address, *onCheck;  // onCheck: nullptr when the check goes ahead
-        bool accepted;
+        const char *title, *address;
+        bool checked;  // Check Server sent a request
+        std::vector<std::string> boxes;  // none: added
     } cases[] = {
-        {"Lab", "a(b", "Please Check Your input!", false},
-        {"Lab", "", "Please Check Your input!", false},
-        {"Lab?", "b.test", nullptr, false},
-        {"", "b.test", nullptr, true},
+        {"Lab", "a(b", false, {badInput, refused}},
+        {"Lab", "", false, {badInput, refused}},
+        {"Lab?", "b.test", true, {refused}},
+        {"", "b.test", true, {}},
     };
     for (const auto& c : cases) {
         FakePlatform platform;
@@ -117,13 +120,10 @@ TEST(AddServerDialog, RefusesWhatTheListCannotStoreAndNamesTheUntitled) {
         form.Type(IDC_SERVER_TITLE, c.title);
         form.Type(IDC_SERVER_ADDRESS, c.address);
         form.Click(IDC_CHECK_SERVER);
-        EXPECT_EQ(platform.sent.size(), c.onCheck ? 0u : 1u) << c.title << c.address;
+        EXPECT_EQ(platform.sent.size(), c.checked ? 1u : 0u) << c.title << c.address;
         form.PressEnter();
-        std::vector<std::string> expected;
-        if (c.onCheck) expected.push_back(c.onCheck);
-        if (!c.accepted) expected.push_back("Please Check your input,Error to add new server!");
-        EXPECT_EQ(platform.messageBoxes, expected) << c.title << c.address;
-        EXPECT_EQ(form.IsOpen(), !c.accepted) << c.title << c.address;
+        EXPECT_EQ(platform.messageBoxes, c.boxes) << c.title << c.address;
+        EXPECT_EQ(form.IsOpen(), !c.boxes.empty()) << c.title << c.address;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <tuple>
 
 namespace hv {
 namespace {
@@ -27,47 +28,31 @@ TEST(NtpTime, TimestampsSplitIntoWireSecondsAndFraction) {
     EXPECT_NEAR(NtpSecondsFromUnixMicros(-1), 2208988799.999999, 1e-6);
 }
 
-TEST(NtpPacketCodec, EveryFieldRoundTrips) {
-    NtpPacket packet;
-    packet.leapIndicator = 2;
-    packet.versionNumber = 3;
-    packet.mode = 5;
-    packet.stratum = 254;
-    packet.poll = 17;
-    packet.precision = -20;
-    packet.rootDelay = 3.0f;
-    packet.rootDispersion = 65535.0f;
-    packet.referenceId = {'G', 'P', 'S', 0};
-    packet.referenceTimestamp = 3'900'000'000.25;
-    packet.originateTimestamp = 3'900'000'001.5;
-    packet.receiveTimestamp = 3'900'000'002.75;
-    packet.transmitTimestamp = 3'900'000'003.125;
-
-    const NtpPacketBytes bytes = EncodePacket(packet);
-    EXPECT_EQ(bytes[0], (2 << 6) | (3 << 3) | 5);
-    EXPECT_EQ(bytes[3], 0xEC);
-    const NtpPacket back = DecodePacket(bytes);
-    EXPECT_EQ(back.leapIndicator, packet.leapIndicator);
-    EXPECT_EQ(back.versionNumber, packet.versionNumber);
-    EXPECT_EQ(back.mode, packet.mode);
-    EXPECT_EQ(back.stratum, packet.stratum);
-    EXPECT_EQ(back.poll, packet.poll);
-    EXPECT_EQ(back.precision, packet.precision);
-    EXPECT_EQ(back.rootDelay, packet.rootDelay);
-    EXPECT_EQ(back.rootDispersion, packet.rootDispersion);
-    EXPECT_EQ(back.referenceId, packet.referenceId);
-    EXPECT_EQ(back.referenceTimestamp, packet.referenceTimestamp);
-    EXPECT_EQ(back.originateTimestamp, packet.originateTimestamp);
-    EXPECT_EQ(back.receiveTimestamp, packet.receiveTimestamp);
-    EXPECT_EQ(back.transmitTimestamp, packet.transmitTimestamp);
+// A packet spelled out as the wire format lays it out, read and written back byte for byte.
+TEST(NtpPacketCodec, EveryFieldSitsWhereTheWireFormatPutsIt) {
+    const NtpPacketBytes wire{
+        0x9D, 254, 17, 0xEC,                          // leap 2, version 3, mode 5; stratum, poll, precision -20
+        0, 3, 0, 0, 0xFF, 0xFF, 0, 0, 'G', 'P', 'S', 0,  // root delay 3 s, dispersion 65535 s, reference id
+        0xE8, 0x75, 0x47, 0x00, 0x40, 0, 0, 0,        // reference 3'900'000'000.25
+        0xE8, 0x75, 0x47, 0x01, 0x80, 0, 0, 0,        // originate 3'900'000'001.5
+        0xE8, 0x75, 0x47, 0x02, 0xC0, 0, 0, 0,        // receive 3'900'000'002.75
+        0xE8, 0x75, 0x47, 0x03, 0x20, 0, 0, 0,        // transmit 3'900'000'003.125
+    };
+    const NtpPacket p = DecodePacket(wire);
+    EXPECT_EQ(std::tuple(p.leapIndicator, p.versionNumber, p.mode, p.stratum, p.poll, int{p.precision}),
+              std::tuple(2, 3, 5, 254, 17, -20));
+    EXPECT_EQ(std::tuple(p.rootDelay, p.rootDispersion), std::tuple(3.0f, 65535.0f));
+    EXPECT_EQ(p.referenceId, (std::array<std::uint8_t, 4>{'G', 'P', 'S', 0}));
+    EXPECT_EQ(std::tuple(p.referenceTimestamp, p.originateTimestamp, p.receiveTimestamp, p.transmitTimestamp),
+              std::tuple(3'900'000'000.25, 3'900'000'001.5, 3'900'000'002.75, 3'900'000'003.125));
+    EXPECT_EQ(EncodePacket(p), wire);
 }
 
 TEST(NtpPacketCodec, RootFieldsKeepWholeSecondsButReadExactly) {
     NtpPacketBytes bytes{};
     bytes[5] = 0x02;
     bytes[6] = 0x80;  // root delay 2.5 s
-    const NtpPacket packet = DecodePacket(bytes);
-    EXPECT_EQ(packet.rootDelay, 2.0f);
+    EXPECT_EQ(DecodePacket(bytes).rootDelay, 2.0f);
     EXPECT_DOUBLE_EQ(RootFieldSeconds(std::span(bytes).subspan<4, 4>()), 2.5);
     // Values the field cannot hold are clamped, never left to an undefined conversion.
     NtpPacket wild;

@@ -7,6 +7,7 @@ namespace hv {
 namespace {
 
 TEST(ServerName, NormalFormIsLowerCaseWithoutTheRootDot) {
+    const std::string label(63, 'a'), name253 = label + "." + label + "." + label + "." + std::string(61, 'a');
     struct Case {
         std::string text;
         std::optional<std::string> name;
@@ -15,7 +16,8 @@ TEST(ServerName, NormalFormIsLowerCaseWithoutTheRootDot) {
         {"PTBTIME1.PTB.DE.", "ptbtime1.ptb.de"},
         {"216.239.35.0", "216.239.35.0"},
         {"localhost", "localhost"},
-        {std::string(63, 'a') + ".example", std::string(63, 'a') + ".example"},
+        {name253, name253},
+        {name253 + "a", std::nullopt},
         {"", std::nullopt},
         {".", std::nullopt},
         {"..", std::nullopt},
@@ -25,6 +27,7 @@ TEST(ServerName, NormalFormIsLowerCaseWithoutTheRootDot) {
         {"time_server.example", std::nullopt},
         {"tíme.example", std::nullopt},
         {"[::1]", std::nullopt},
+        {"127.0.0.1:123", std::nullopt},
         {"time.example\r\n", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(NormaliseServerName(c.text), c.name) << c.text;

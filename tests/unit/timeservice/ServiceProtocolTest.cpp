@@ -40,7 +40,6 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnows) {
 TEST(ServiceRequestParser, RefusesEverythingElseWithItsReason) {
     Bytes tooLong = Synchronise("a.example");
     tooLong.resize(kMaxServiceMessageBytes + 1, 'a');
-    Bytes longName = Synchronise(std::string(254, 'a'));
     struct Case {
         const char* what;
         Bytes message;
@@ -57,13 +56,9 @@ TEST(ServiceRequestParser, RefusesEverythingElseWithItsReason) {
         {"length says more", Message(std::string("HVTS\x01\x01\x0A\x00", 8), "127.0.0.1"), RequestFault::LengthMismatch},
         {"length says less", Message(std::string("HVTS\x01\x01\x08\x00", 8), "127.0.0.1"), RequestFault::LengthMismatch},
         {"length in the high byte", Message(std::string("HVTS\x01\x01\x00\x01", 8), "x"), RequestFault::LengthMismatch},
+        // The name itself is checked as every server name is (ServerName); here only that it is.
         {"no server", Synchronise(""), RequestFault::BadServerName},
-        {"a space", Synchronise("time .example"), RequestFault::BadServerName},
         {"a zero byte", Synchronise(std::string("time\0.example", 13)), RequestFault::BadServerName},
-        {"an empty label", Synchronise("time..example"), RequestFault::BadServerName},
-        {"a label of 64", Synchronise(std::string(64, 'a') + ".example"), RequestFault::BadServerName},
-        {"a name of 254", longName, RequestFault::BadServerName},
-        {"a port", Synchronise("127.0.0.1:123"), RequestFault::BadServerName},
         {"a payload on LastResult", Message(std::string("HVTS\x01\x02\x01\x00", 8), "x"), RequestFault::BadServerName},
     };
     for (const Case& c : cases) {
@@ -84,25 +79,17 @@ TEST(ServiceReplyParser, ReadsWhatTheServiceWrites) {
                                               "\x00\x00\x00\x00",
                                               26) +
                                       "127.0.0.1");
-    ServiceReply expected;
-    expected.status = ServiceStatus::Adjusted;
-    expected.delayMicros = 20'000;
-    expected.offsetMicros = -1'234'000;
-    expected.server = "127.0.0.1";
+    const ServiceReply expected{
+        .status = ServiceStatus::Adjusted, .delayMicros = 20'000, .offsetMicros = -1'234'000, .server = "127.0.0.1"};
     EXPECT_EQ(EncodeReply(expected), written);
     EXPECT_EQ(ParseReply(written), expected);
 
-    ServiceReply refusal;
-    refusal.status = ServiceStatus::TooSoon;
-    refusal.retryAfterSeconds = 42;
+    const ServiceReply refusal{.status = ServiceStatus::TooSoon, .retryAfterSeconds = 42, .server = ""};
     EXPECT_EQ(ParseReply(EncodeReply(refusal)), refusal);
 }
 
 TEST(ServiceReplyParser, RefusesWhatNoServiceWouldWrite) {
-    ServiceReply reply;
-    reply.status = ServiceStatus::Measured;
-    reply.server = "time.example";
-    const Bytes good = EncodeReply(reply);
+    const Bytes good = EncodeReply({.status = ServiceStatus::Measured, .server = "time.example"});
     auto broken = [&](std::size_t at, std::uint8_t value) {
         Bytes copy = good;
         copy[at] = value;
