@@ -20,6 +20,7 @@ AUTO_ARM, STATUS, ACTIVATE, CLOSE = 1037, 1038, 1039, 1
 COUNTDOWN_LABEL = 1028
 POWER_OFF_TIMEOUT = 60.0  # the count alone takes 22 s
 SESSION_END_TIMEOUT = 10.0
+WS_CAPTION, WS_BORDER, WS_EX_TOOLWINDOW = 0x00C00000, 0x00800000, 0x80
 
 
 def shown(driver, control_id: int):
@@ -68,12 +69,13 @@ def test_schedules_armed_from_outside_count_down_in_a_window_that_is_seen_and_ar
     assert poll(lambda: "0(Hour):0(Min)" in shown(driver, STATUS).text, 3)
     window_picture(wine, driver, DIALOG_TITLE, "shutdown-schedule-armed.png")
 
-    # The dialog hands the schedule over when it runs out; the main window opens the count,
-    # topmost and centred on the work area.
+    # The dialog hands the schedule over when it runs out; the main window opens the count:
+    # a borderless tool window, topmost and centred on the work area.
     wait_closed(driver, DIALOG_TITLE)
     wait_open(driver, COUNTDOWN_TITLE)
     facts = window(driver, COUNTDOWN_TITLE)
     assert facts["topmost"] == "1" and facts["visible"] == "1"
+    assert int(facts["style"], 16) & WS_CAPTION == WS_BORDER and int(facts["exstyle"], 16) & WS_EX_TOOLWINDOW
     left, top, right, bottom = rect_of(facts["rect"])
     w_left, w_top, w_right, w_bottom = rect_of(facts["workarea"])
     assert abs((left + right) - (w_left + w_right)) <= 2 and abs((top + bottom) - (w_top + w_bottom)) <= 2
