@@ -166,7 +166,7 @@ def horvane(wine, driver, program_dir, tmp_path):
         started.append(program)
         if wait:
             rc, _ = driver("wait", MAIN_TITLE, START_TIMEOUT)
-            assert rc == 0, f"no window titled {MAIN_TITLE!r} within {START_TIMEOUT} s"
+            assert rc == 0, f"no window titled {MAIN_TITLE!r} within {START_TIMEOUT} s {driver.last_error!r}"
         return program
 
     yield start
