@@ -40,68 +40,26 @@ SNTP_SERVER_SCRIPT = REPO_ROOT / "tools" / "sntp_reference_server.py"
 SNTP_SERVER_READY_TIMEOUT = 10.0
 
 
-def pytest_addoption(parser):
-    parser.addoption("--bare-x", action="store_true",
-                     help="run every test without Wine's virtual desktop, straight on the X display")
-
-
-def pytest_configure(config):
-    config.addinivalue_line(
-        "markers", "bare_x: run the test without Wine's virtual desktop; tray icons then "
-                   "appear in a small window of Wine's own at the top left")
-
-
-def find_executable(name: str) -> Path | None:
-    """The built executable of that name anywhere under the build directory."""
-    if not BUILD_DIR.is_dir():
-        return None
-    found = sorted(p for p in BUILD_DIR.rglob(name) if "CMakeFiles" not in p.parts)
-    return found[0] if found else None
-
-
 def require_executable(name: str) -> Path:
-    path = find_executable(name)
-    if path is None:
+    """The built executable of that name anywhere under the build directory."""
+    found = sorted(p for p in BUILD_DIR.rglob(name) if "CMakeFiles" not in p.parts)
+    if not found:
         pytest.fail(f"{name} is not built under {BUILD_DIR}; "
                     "run: cmake --preset windows && cmake --build --preset windows")
-    return path
+    return found[0]
 
 
 # -- session: display and prefix ---------------------------------------------------------
 
 @pytest.fixture(scope="session")
-def wine(request):
+def wine():
     keep = os.environ.get("HORVANE_E2E_KEEP_PREFIX") == "1"
     host = WineHost(E2E_DIR / "wineprefix", fresh=not keep)
     host.start()
-    # By default every program runs inside a virtual desktop: like Windows it has a taskbar
-    # with a notification area, and Wine's fallback tray on a bare X display makes every
-    # removal of a tray icon take two seconds.
-    host.use_virtual_desktop(not request.config.getoption("--bare-x"))
     try:
         yield host
     finally:
         host.stop()
-
-
-@pytest.fixture(autouse=True)
-def virtual_desktop(request):
-    """Honours the bare_x marker for one test. Autouse, so it is set up before and torn
-    down after every process the test starts; yields whether the virtual desktop is on.
-    Tests that use no Wine session do not start one through it."""
-    session_bare = request.config.getoption("--bare-x")
-    if session_bare or request.node.get_closest_marker("bare_x") is None:
-        yield not session_bare
-        return
-    if "wine" not in request.fixturenames:
-        yield True
-        return
-    wine = request.getfixturevalue("wine")
-    wine.use_virtual_desktop(False)
-    try:
-        yield False
-    finally:
-        wine.use_virtual_desktop(True)
 
 
 # -- the driver --------------------------------------------------------------------------
@@ -121,16 +79,8 @@ class Driver:
         """Runs a subcommand that must succeed and returns its key=value lines."""
         rc, out = self(*args, timeout=timeout)
         assert rc == 0, f"driver {' '.join(map(str, args))} failed with {rc}: {out!r} {self.last_error!r}"
-        return parse_facts(out)
-
-
-def parse_facts(text: str) -> dict[str, str]:
-    facts = {}
-    for line in text.splitlines():
-        key, sep, value = line.partition("=")
-        if sep:
-            facts[key.strip()] = value.strip()
-    return facts
+        return {key.strip(): value.strip() for key, sep, value in (line.partition("=") for line in out.splitlines())
+                if sep}
 
 
 @pytest.fixture(scope="session")
@@ -149,15 +99,18 @@ def program_dir(tmp_path) -> Path:
     return directory
 
 
-def install_companions(directory: Path) -> list[str]:
-    """Copies the built companion programs next to the program; returns those copied."""
-    copied = []
+def install_companions(directory: Path) -> None:
+    """Copies the built companion programs next to the program."""
     for name in COMPANIONS:
-        source = find_executable(name)
-        if source is not None:
-            shutil.copy2(source, directory / name)
-            copied.append(name)
-    return copied
+        shutil.copy2(require_executable(name), directory / name)
+
+
+def install_stand_ins(directory: Path, *names: str) -> list[Path]:
+    """Copies the stand-in under each name; returns the files in which each records the
+    command line it was started with."""
+    for name in names:
+        shutil.copy2(require_executable("CompanionStandIn.exe"), directory / name)
+    return [directory / f"{name}.started" for name in names]
 
 
 @dataclass
@@ -213,7 +166,7 @@ def horvane(wine, driver, program_dir, tmp_path):
         started.append(program)
         if wait:
             rc, _ = driver("wait", MAIN_TITLE, START_TIMEOUT)
-            assert rc == 0, f"no window titled {MAIN_TITLE!r} within {START_TIMEOUT} s"
+            assert rc == 0, f"no window titled {MAIN_TITLE!r} within {START_TIMEOUT} s {driver.last_error!r}"
         return program
 
     yield start
@@ -279,24 +232,26 @@ class Companion:
     def received_codes(self) -> list[int]:
         return [r.code for r in self.received]
 
+    @property
+    def sent(self) -> list[Sent]:
+        return [r for r in self.records() if isinstance(r, Sent)]
+
     def ready(self) -> bool:
         return self.log.exists() and self.log.read_text().startswith("ready")
 
 
 @pytest.fixture
 def companion(wine, driver, tmp_path):
-    """companion(title, *send_after, seconds=60, hung=False): a context in which the driver
-    plays a companion window with that title. `send_after` holds (ms, code) or (ms, code,
+    """companion(title, *send_after, hung=False): a context in which the driver plays a
+    companion window with that title for a minute. `send_after` holds (ms, code) or (ms, code,
     text) tuples: copy-data messages it sends to the main window after that delay. A hung
     companion's window reads no message at all."""
     counter = iter(range(1000))
 
     @contextmanager
-    def play(title: str, *send_after: tuple, seconds: float = 60, hung: bool = False):
+    def play(title: str, *send_after: tuple, hung: bool = False):
         log = tmp_path / f"companion-{next(counter)}-{title}.log"
-        args = ["companion", title, windows_path(log), "--seconds", str(seconds)]
-        if hung:
-            args.append("--hung")
+        args = ["companion", title, windows_path(log)] + (["--hung"] if hung else [])
         for send in send_after:
             args += ["--send-after", *map(str, send)]
         process = wine.spawn(driver.exe, *args)
@@ -312,20 +267,6 @@ def companion(wine, driver, tmp_path):
             process.wait()
 
     return play
-
-
-# -- pictures ----------------------------------------------------------------------------
-
-@pytest.fixture
-def screenshot(wine):
-    """screenshot(name_or_path): saves the virtual display as a PNG, by default under
-    build/e2e/screenshots/."""
-    def take(target: str | Path) -> Path:
-        path = Path(target)
-        if not path.is_absolute():
-            path = SCREENSHOT_DIR / path
-        return wine.screenshot(path)
-    return take
 
 
 # -- the reference time server -----------------------------------------------------------

@@ -5,9 +5,13 @@ from __future__ import annotations
 from dataclasses import dataclass
 
 from conftest import MAIN_TITLE, SCREENSHOT_DIR
-from tray_support import crop
+from winehost import crop
 
 WM_COMMAND = 0x0111
+# The commands of the tray menu.
+CMD_SYNCHRONIZE, CMD_PREFERENCES, CMD_TIMEZONE, CMD_WORLD_CLOCK, CMD_CALENDAR = 32771, 32773, 32774, 32775, 32776
+CMD_HELP, CMD_SHUTDOWN, CMD_VIEW_LOG, CMD_RUN_AT_STARTUP, CMD_EXIT = 32777, 32778, 32779, 32780, 32789
+CMD_DATETIME_BAR, CMD_BELL, CMD_ABOUT = 32790, 32793, 57664
 DIALOG_OPEN_TIMEOUT = 10.0
 STATIC_ID = 0xFFFF  # IDC_STATIC as GetDlgCtrlID reads it back
 
@@ -44,14 +48,6 @@ def controls(driver, title: str) -> dict[int, Control]:
         if control.id not in (STATIC_ID, -1):
             found[control.id] = control
     return found
-
-
-def texts(driver, title: str) -> list[str]:
-    """Every control's text, the unnamed labels too, in the order of the template."""
-    rc, out = driver("controls", title)
-    assert rc == 0, out
-    return [bytes.fromhex(_fields(line)["texthex"]).decode("utf-8")
-            for line in out.splitlines() if line.startswith("control ")]
 
 
 def window(driver, title: str) -> dict[str, str]:
@@ -93,7 +89,21 @@ def rect_of(text: str) -> tuple[int, int, int, int]:
     return left, top, right, bottom
 
 
-def window_picture(wine, driver, title: str, name: str):
-    """A screenshot cut to the window, saved as `name` under the screenshot directory."""
+def window_rect(driver, title: str) -> tuple[int, int, int, int]:
+    return rect_of(window(driver, title)["rect"])
+
+
+def assert_on_screen(driver, title: str) -> None:
+    """The whole window lies in the work area."""
+    facts = window(driver, title)
+    left, top, right, bottom = rect_of(facts["rect"])
+    w_left, w_top, w_right, w_bottom = rect_of(facts["workarea"])
+    assert w_left <= left and right <= w_right and w_top <= top and bottom <= w_bottom, facts
+
+
+def window_picture(wine, driver, title: str, name: str, margin: int = 0, scale: int = 1):
+    """A screenshot cut to the window (and `margin` pixels around it), saved as `name` under
+    the screenshot directory."""
+    left, top, right, bottom = window_rect(driver, title)
     shot = wine.screenshot(SCREENSHOT_DIR / "screen.png")
-    return crop(shot, SCREENSHOT_DIR / name, *rect_of(window(driver, title)["rect"]))
+    return crop(shot, SCREENSHOT_DIR / name, left - margin, top - margin, right + margin, bottom + margin, scale)

@@ -15,18 +15,11 @@ from zoneinfo import ZoneInfo
 import pytest
 
 from conftest import BUILD_DIR, MAIN_TITLE, SCREENSHOT_DIR, install_companions, poll
-from dialogs import controls, list_rows, post_command, wait_closed, wait_open, window
-from tray_support import crop
+from dialogs import (CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_SYNCHRONIZE, CMD_WORLD_CLOCK, controls, list_rows,
+                     post_command, rect_of, wait_closed, wait_open, window, window_picture, window_rect)
+from test_sync_protocol import CONFIG, RESULT_TEXT, SENT_TEXT, SERVER, STOP_TEXT
+from winehost import colours
 
-SERVER = "127.0.0.1"
-CONFIG = (b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
-          b"[list]=Local reference, Loopback, Here(" + SERVER.encode() + b")?0\r\n")
-
-CMD_SYNCHRONIZE = 32771
-CMD_WORLD_CLOCK = 32775
-CMD_HELP = 32777
-CMD_EXIT = 32789
-CMD_DATETIME_BAR = 32790
 WM_SYSCOMMAND = 0x0112
 SC_MINIMIZE = 0xF020
 
@@ -42,19 +35,14 @@ SYNC_SERVER, SYNC_START, SYNC_STOP, SYNC_TRANSCRIPT = 2001, 2003, 2004, 2005
 # Vistrel's
 BAR_STATUS, BAR_TIME = 3001, 3002
 # Globrin's
-CITY_LIST = 4001
+CITY_LIST, ADD_CITY = 4001, 4002
 
-STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
-SENT = STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n"
-RESULT = (STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec\.\r\n"
-          + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
-STOPPED = STAMP + r"Stop Sycn Process\.\r\n"
 MARK_OK, MARK_RUNNING = "\u25CF", "\u25CB"
 
 BAR_KEY = r"HKCU\Software\Horvane\Bar"
 USER_KEY = r"HKCU\Software\Horvane"
 RUN_TIMEOUT = 15.0
-SCREENSHOT_MARGIN = 8
+PICTURE_MARGIN = 8
 
 
 @pytest.fixture
@@ -65,65 +53,68 @@ def user_settings(wine):
     wine.run("reg", "delete", USER_KEY, "/f")
 
 
-def rect_of(driver, title: str) -> tuple[int, int, int, int]:
-    return tuple(map(int, window(driver, title)["rect"].split(",")))
+def control_text(driver, title: str, control_id: int) -> str:
+    return controls(driver, title)[control_id].text
 
 
-def save_window_picture(wine, driver, title: str, name: str, scale: int = 1) -> Path:
-    left, top, right, bottom = rect_of(driver, title)
-    shot = wine.screenshot(SCREENSHOT_DIR / "screen.png")
-    return crop(shot, SCREENSHOT_DIR / name, left - SCREENSHOT_MARGIN, top - SCREENSHOT_MARGIN,
-                right + SCREENSHOT_MARGIN, bottom + SCREENSHOT_MARGIN, scale)
-
-
-def pixel(wine, x: int, y: int) -> tuple[int, int, int]:
-    shot = wine.screenshot(SCREENSHOT_DIR / "pixel.png")
-    out = subprocess.run(["convert", str(shot), "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
-                          f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],
-                         check=True, capture_output=True, text=True, timeout=30).stdout
-    return tuple(int(v) for v in out.split(","))
-
-
-def buttons(driver) -> tuple[bool, bool]:
-    shown = controls(driver, SYNC_TITLE)
-    return shown[SYNC_START].enabled, shown[SYNC_STOP].enabled
+def stop_enabled(driver) -> bool:
+    return controls(driver, SYNC_TITLE)[SYNC_STOP].enabled
 
 
 def transcript(driver) -> str:
-    return controls(driver, SYNC_TITLE)[SYNC_TRANSCRIPT].text
+    return control_text(driver, SYNC_TITLE, SYNC_TRANSCRIPT)
 
 
-def test_sync_window_synchronises_stops_and_is_one(horvane, driver, wine, program_dir, sntp_server):
+def test_sync_window_and_bar_follow_the_runs_and_horvane(horvane, driver, wine, program_dir, sntp_server,
+                                                       user_settings):
     install_companions(program_dir)
+    # Stored with red in the third byte: on screen (0x33, 0x66, 0x99).
+    wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00336699", "/f")
+    wine.run("reg", "add", BAR_KEY, "/v", "Textcolor", "/t", "REG_DWORD", "/d", "0x00FFFFFF", "/f")
     server = sntp_server("--offset", "0", "--delay", "0.010")
     horvane(CONFIG)
+    post_command(driver, CMD_DATETIME_BAR)
+    wait_open(driver, BAR_TITLE)
+    facts = window(driver, BAR_TITLE)
+    left, top, right, bottom = rect_of(facts["rect"])
+    assert facts["topmost"] == "1"
+    assert (right, bottom) == rect_of(facts["workarea"])[2:], "first shown in the bottom right corner"
+    window_picture(wine, driver, BAR_TITLE, "vistrel.png", PICTURE_MARGIN, scale=2)
+
     post_command(driver, CMD_SYNCHRONIZE)
     wait_open(driver, SYNC_TITLE)
-    assert poll(lambda: controls(driver, SYNC_TITLE)[SYNC_SERVER].text == SERVER, 5), "asks for the server"
-    assert buttons(driver) == (True, False)
-    assert controls(driver, SYNC_TITLE)[SYNC_START].focused
-
+    assert poll(lambda: control_text(driver, SYNC_TITLE, SYNC_SERVER) == SERVER, 5), "asks for the server"
     # From the keyboard, as the window offers it.
     driver.facts("keys", SYNC_TITLE, "alt+s")
-    assert poll(lambda: re.fullmatch(SENT + RESULT, transcript(driver)), RUN_TIMEOUT), transcript(driver)
-    assert buttons(driver) == (True, False)
-    save_window_picture(wine, driver, SYNC_TITLE, "quorel.png")
+    assert poll(lambda: re.fullmatch(SENT_TEXT.pattern + RESULT_TEXT.pattern, transcript(driver)), RUN_TIMEOUT), \
+        transcript(driver)
+    window_picture(wine, driver, SYNC_TITLE, "quorel.png", PICTURE_MARGIN)
     assert server.stop().count("reply") == 1
 
-    sntp_server("--silent")
+    # A run that gets no answer, stopped: the bar shows it on until the next good run.
+    server = sntp_server("--silent")
     before = transcript(driver)
     driver.facts("click-control", SYNC_TITLE, SYNC_START)
-    assert poll(lambda: buttons(driver) == (False, True), 5), "Stop while the run is on"
+    assert poll(lambda: stop_enabled(driver), 5), "Stop while the run is on"
     driver.facts("keys", SYNC_TITLE, "alt+t")
-    assert poll(lambda: buttons(driver) == (True, False), 5)
-    assert re.fullmatch(SENT + STOPPED, transcript(driver)[len(before):]), transcript(driver)
+    assert poll(lambda: not stop_enabled(driver), 5)
+    assert re.fullmatch(SENT_TEXT.pattern + STOP_TEXT.pattern, transcript(driver)[len(before):]), transcript(driver)
+    assert control_text(driver, BAR_TITLE, BAR_STATUS) == MARK_RUNNING
+    server.stop()
+    sntp_server("--offset", "0", "--delay", "0.010")
+    before = transcript(driver)
+    driver.facts("click-control", SYNC_TITLE, SYNC_START)
+    assert poll(lambda: re.fullmatch(SENT_TEXT.pattern + RESULT_TEXT.pattern, transcript(driver)[len(before):]),
+                RUN_TIMEOUT), transcript(driver)
+    assert poll(lambda: control_text(driver, BAR_TITLE, BAR_STATUS) == MARK_OK, 3)
 
     # Messages from any process are read with care.
-    after_stop = transcript(driver)
-    driver.facts("copydata-badlen", SYNC_TITLE, 13)
-    driver.facts("copydata-null", SYNC_TITLE)
+    shown = transcript(driver)
+    for title, code in ((SYNC_TITLE, 13), (BAR_TITLE, 21)):
+        driver.facts("copydata-badlen", title, code)
+        driver.facts("copydata-null", title)
     assert driver.facts("copydata", SYNC_TITLE, 13, "x" * 20000)["result"] == "0", "far too long"
-    assert transcript(driver) == after_stop
+    assert transcript(driver) == shown
 
     # A second start brings the first window forward instead of opening another.
     driver.facts("post", SYNC_TITLE, WM_SYSCOMMAND, SC_MINIMIZE, 0)
@@ -132,111 +123,43 @@ def test_sync_window_synchronises_stops_and_is_one(horvane, driver, wine, progra
     assert driver.facts("count", SYNC_TITLE)["count"] == "1"
     assert poll(lambda: window(driver, SYNC_TITLE)["foreground"] == "1", 5)
 
-    driver.facts("command", MAIN_TITLE, CMD_EXIT)
-    wait_closed(driver, SYNC_TITLE)
-
-
-def test_bar_follows_horvane_and_its_settings(horvane, driver, wine, program_dir, sntp_server,
-                                               user_settings):
-    install_companions(program_dir)
-    # Stored with red in the third byte: on screen (0x33, 0x66, 0x99).
-    wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00336699", "/f")
-    wine.run("reg", "add", BAR_KEY, "/v", "Textcolor", "/t", "REG_DWORD", "/d", "0x00FFFFFF", "/f")
-    sntp_server("--offset", "0", "--delay", "3")
-    horvane(CONFIG)
-    post_command(driver, CMD_DATETIME_BAR)
-    wait_open(driver, BAR_TITLE)
-
-    facts = window(driver, BAR_TITLE)
-    left, top, right, bottom = rect_of(driver, BAR_TITLE)
-    work = tuple(map(int, facts["workarea"].split(",")))
-    assert facts["topmost"] == "1"
-    assert (right, bottom) == work[2:], "first shown in the bottom right corner of the work area"
-    shown = datetime.strptime(controls(driver, BAR_TITLE)[BAR_TIME].text, "%H:%M:%S  %a %m/%d/%Y")
-    assert abs(shown - datetime.now()) < timedelta(seconds=3)
-    assert pixel(wine, right - 3, (top + bottom) // 2) == (0x33, 0x66, 0x99)
-    save_window_picture(wine, driver, BAR_TITLE, "vistrel.png", scale=2)
-
-    # Status around a run: asked for through the real manual synchronisation window.
-    post_command(driver, CMD_SYNCHRONIZE)
-    wait_open(driver, SYNC_TITLE)
-    assert poll(lambda: buttons(driver)[0], 5)
-    driver.facts("click-control", SYNC_TITLE, SYNC_START)
-    assert poll(lambda: controls(driver, BAR_TITLE)[BAR_STATUS].text == MARK_RUNNING, 3)
-    assert poll(lambda: controls(driver, BAR_TITLE)[BAR_STATUS].text == MARK_OK, RUN_TIMEOUT)
-    driver.facts("close", SYNC_TITLE)
-
     # New settings take effect when Horvane's options say so.
     wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00CC2200", "/f")
-    wine.run("reg", "add", BAR_KEY, "/v", "Timeonly", "/t", "REG_DWORD", "/d", "1", "/f")
     assert driver.facts("copydata", BAR_TITLE, 21)["result"] == "1"
-    assert re.fullmatch(r"\d\d:\d\d:\d\d", controls(driver, BAR_TITLE)[BAR_TIME].text)
-    assert pixel(wine, right - 3, (top + bottom) // 2) == (0xCC, 0x22, 0x00)
-    driver.facts("copydata-badlen", BAR_TITLE, 21)
-    driver.facts("copydata-null", BAR_TITLE)
+    x, y = right - 3, (top + bottom) // 2
+    assert colours(wine.screenshot(SCREENSHOT_DIR / "pixel.png"), (x, y, x + 1, y + 1)) == {(0xCC, 0x22, 0x00)}
 
     # Its menu asks Horvane for a command, whose dialog opens; the bar keeps ticking meanwhile.
     driver.facts("click", (left + right) // 2, (top + bottom) // 2, "right")
     driver.facts("menu-keys", 10, "d")
     wait_open(driver, SHUTDOWN_TITLE)
-    ticking = controls(driver, BAR_TITLE)[BAR_TIME].text
-    assert poll(lambda: controls(driver, BAR_TITLE)[BAR_TIME].text != ticking, 3), "the bar froze"
+    ticking = control_text(driver, BAR_TITLE, BAR_TIME)
+    assert poll(lambda: control_text(driver, BAR_TITLE, BAR_TIME) != ticking, 3), "the bar froze"
     driver.facts("keys", SHUTDOWN_TITLE, "escape")
     wait_closed(driver, SHUTDOWN_TITLE)
 
     # Dragged elsewhere, it opens there the next time.
     driver.facts("drag", left + 10, (top + bottom) // 2, 110, 100)
-    moved = poll(lambda: rect_of(driver, BAR_TITLE)[:2] == (100, 100 - (top + bottom) // 2 + top), 5)
-    assert moved, rect_of(driver, BAR_TITLE)
-    place = rect_of(driver, BAR_TITLE)[:2]
+    place = (100, 100 - (top + bottom) // 2 + top)
+    assert poll(lambda: window_rect(driver, BAR_TITLE)[:2] == place, 5), window_rect(driver, BAR_TITLE)
     post_command(driver, CMD_DATETIME_BAR)
     wait_closed(driver, BAR_TITLE)
     post_command(driver, CMD_DATETIME_BAR)
     wait_open(driver, BAR_TITLE)
-    assert rect_of(driver, BAR_TITLE)[:2] == place
+    assert window_rect(driver, BAR_TITLE)[:2] == place
 
+    # Both quit at Horvane's exit.
     driver.facts("command", MAIN_TITLE, CMD_EXIT)
+    wait_closed(driver, SYNC_TITLE)
     wait_closed(driver, BAR_TITLE)
-
-
-def test_world_clock_shows_its_cities_under_the_systems_rules(horvane, driver, wine, program_dir,
-                                                              user_settings):
-    install_companions(program_dir)
-    horvane(CONFIG)
-    post_command(driver, CMD_WORLD_CLOCK)
-    wait_open(driver, WORLD_CLOCK_TITLE)
-    zones = {"London": "Europe/London", "New York": "America/New_York", "Berlin": "Europe/Berlin",
-             "Tokyo": "Asia/Tokyo", "Sydney": "Australia/Sydney"}
-    rows = list_rows(driver, WORLD_CLOCK_TITLE, CITY_LIST)
-    assert [row["cells"][0] for row in rows] == list(zones)
-    for row in rows:
-        city, time_text, date_text, offset_text = row["cells"]
-        there = datetime.now(ZoneInfo(zones[city]))
-        shown = datetime.strptime(f"{date_text[4:]} {time_text}", "%m/%d/%Y %H:%M:%S")
-        assert abs(shown - there.replace(tzinfo=None)) < timedelta(seconds=3), city
-        minutes = int(there.utcoffset().total_seconds()) // 60
-        expected = "UTC" if minutes == 0 else f"UTC{'+' if minutes > 0 else '-'}{abs(minutes) // 60:02}:{abs(minutes) % 60:02}"
-        assert offset_text == expected + (" daylight" if there.dst() else ""), city
-    save_window_picture(wine, driver, WORLD_CLOCK_TITLE, "globrin.png")
-
-    # A city added through the real dialog is remembered for the next start.
-    driver.facts("click-control", WORLD_CLOCK_TITLE, 4002)
-    wait_open(driver, ADD_CITY_TITLE)
-    driver.facts("keys", ADD_CITY_TITLE, "alt+t", "down", "enter")
-    wait_closed(driver, ADD_CITY_TITLE)
-    added = list_rows(driver, WORLD_CLOCK_TITLE, CITY_LIST)[-1]["cells"][0]
-    driver.facts("keys", WORLD_CLOCK_TITLE, "escape")
-    wait_closed(driver, WORLD_CLOCK_TITLE)
-    post_command(driver, CMD_WORLD_CLOCK)
-    wait_open(driver, WORLD_CLOCK_TITLE)
-    assert [row["cells"][0] for row in list_rows(driver, WORLD_CLOCK_TITLE, CITY_LIST)] == [*zones, added]
-    driver.facts("close", WORLD_CLOCK_TITLE)
 
 
 # -- the portable release ---------------------------------------------------------------------
 
 RELEASE_FILES = {"Horvane.exe", "Quorel.exe", "Vistrel.exe", "Globrin.exe", "Horvane.chm", "bell.wav",
                  "LICENSE.txt", "README.txt"}
+CITY_ZONES = {"London": "Europe/London", "New York": "America/New_York", "Berlin": "Europe/Berlin",
+              "Tokyo": "Asia/Tokyo", "Sydney": "Australia/Sydney"}
 
 
 def build_release(target: Path) -> Path:
@@ -244,6 +167,22 @@ def build_release(target: Path) -> Path:
     subprocess.run(["cpack", "--config", str(BUILD_DIR / "CPackConfig.cmake"), "-B", str(target)],
                    check=True, capture_output=True, timeout=120)
     return next(target.glob("Horvane-*-win64.zip"))
+
+
+def cities(driver) -> list[str]:
+    return [row["cells"][0] for row in list_rows(driver, WORLD_CLOCK_TITLE, CITY_LIST)]
+
+
+def assert_city_times(driver) -> None:
+    """Each city's time, date and offset as the host's zone rules give them."""
+    for row in list_rows(driver, WORLD_CLOCK_TITLE, CITY_LIST):
+        city, time_text, date_text, offset_text = row["cells"]
+        there = datetime.now(ZoneInfo(CITY_ZONES[city]))
+        shown = datetime.strptime(f"{date_text[4:]} {time_text}", "%m/%d/%Y %H:%M:%S")
+        assert abs(shown - there.replace(tzinfo=None)) < timedelta(seconds=3), city
+        minutes = int(there.utcoffset().total_seconds()) // 60
+        expected = "UTC" if minutes == 0 else f"UTC{'+' if minutes > 0 else '-'}{abs(minutes) // 60:02}:{abs(minutes) % 60:02}"
+        assert offset_text == expected + (" daylight" if there.dst() else ""), city
 
 
 def test_release_zip_runs_from_a_folder_with_blanks(horvane, driver, wine, tmp_path, user_settings):
@@ -259,10 +198,28 @@ def test_release_zip_runs_from_a_folder_with_blanks(horvane, driver, wine, tmp_p
     with wave.open(str(program / "bell.wav")) as bell:
         assert bell.getnchannels() == 1 and 0.5 < bell.getnframes() / bell.getframerate() < 3
     assert (program / "LICENSE.txt").read_text().startswith("MIT License")
-
     running = horvane(b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n", directory=program)
-    for command, title in ((CMD_SYNCHRONIZE, SYNC_TITLE), (CMD_WORLD_CLOCK, WORLD_CLOCK_TITLE),
-                           (CMD_DATETIME_BAR, BAR_TITLE), (CMD_HELP, HELP_TITLE)):
+
+    # The world clock shows its cities under the system's rules; a city added through its
+    # dialog is remembered for the next start.
+    post_command(driver, CMD_WORLD_CLOCK)
+    wait_open(driver, WORLD_CLOCK_TITLE, 20)
+    assert cities(driver) == list(CITY_ZONES)
+    assert_city_times(driver)
+    window_picture(wine, driver, WORLD_CLOCK_TITLE, "globrin.png", PICTURE_MARGIN)
+    driver.facts("click-control", WORLD_CLOCK_TITLE, ADD_CITY)
+    wait_open(driver, ADD_CITY_TITLE)
+    driver.facts("keys", ADD_CITY_TITLE, "alt+t", "down", "enter")
+    wait_closed(driver, ADD_CITY_TITLE)
+    added = cities(driver)[-1]
+    driver.facts("keys", WORLD_CLOCK_TITLE, "escape")
+    wait_closed(driver, WORLD_CLOCK_TITLE)
+    post_command(driver, CMD_WORLD_CLOCK)
+    wait_open(driver, WORLD_CLOCK_TITLE)
+    assert cities(driver) == [*CITY_ZONES, added]
+
+    # Every other item that starts a companion or the help works from the folder.
+    for command, title in ((CMD_SYNCHRONIZE, SYNC_TITLE), (CMD_DATETIME_BAR, BAR_TITLE), (CMD_HELP, HELP_TITLE)):
         post_command(driver, command)
         wait_open(driver, title, 20)
     for title in (HELP_TITLE, WORLD_CLOCK_TITLE):

@@ -4,6 +4,7 @@ Start-menu entries and the start with Windows in place; the silent uninstaller r
 from pathlib import Path
 
 from conftest import require_executable
+from test_companions import RELEASE_FILES
 from winehost import poll
 
 SETUP = "Horvane-setup.exe"
@@ -11,9 +12,6 @@ FOLDER = r"C:\Program Files\Horvane"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\HorvaneTime"
 UNINSTALL_WAIT = 30.0
-# The portable release's files, which the installer lays down too.
-RELEASE = {"Horvane.exe", "Quorel.exe", "Vistrel.exe", "Globrin.exe", "Horvane.chm", "bell.wav",
-           "LICENSE.txt", "README.txt"}
 
 
 def test_silent_install_and_uninstall(wine):
@@ -22,7 +20,8 @@ def test_silent_install_and_uninstall(wine):
 
     assert wine.run(require_executable(SETUP), "/S", timeout=120).returncode == 0
     installed = {p.name for p in program_files.iterdir()}
-    assert installed == RELEASE | {"HorvaneTime.exe", "Uninstall.exe", "config.txt"}, installed
+    # The portable release's files, and what only an installation needs.
+    assert installed == RELEASE_FILES | {"HorvaneTime.exe", "Uninstall.exe", "config.txt"}, installed
     assert {p.name for p in start_menu.iterdir()} == {"Horvane.lnk", "Horvane Help.lnk", "Uninstall Horvane.lnk"}
     run = wine.run("reg", "query", RUN_KEY, "/v", "Horvane").stdout
     assert f'"{FOLDER}\\Horvane.exe"' in run, run

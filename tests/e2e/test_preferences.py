@@ -1,20 +1,20 @@
-"""Preferences under Wine, opened by the command and by a companion's copy-data code, read
+"""Preferences under Wine, opened by a companion's copy-data code and by the command, read
 and worked from outside, measuring reference SNTP servers on 127.0.0.1 (prompt), 127.0.0.2
 (slow) and 127.0.0.3 (silent)."""
 
 from __future__ import annotations
 
 import re
-import subprocess
 
 import pytest
 
-from conftest import MAIN_TITLE, Received
-from dialogs import controls, list_rows, post_command, wait_closed, wait_open, window
-from winehost import poll
+from conftest import SCREENSHOT_DIR, Received
+from dialogs import CMD_PREFERENCES, controls, list_rows, post_command, wait_closed, wait_open, window_picture
+from test_lifetime import close_and_wait, settings_values
+from winehost import colours, poll
 
 OPTIONS, ADD_SERVER, CHOOSER = "Options...", "Adding New Time Server...", "Color"
-PREFERENCES_COMMAND, PREFERENCES_CODE, BAR_SETTINGS_CHANGED = 32773, 31, 21
+PREFERENCES_CODE, BAR_SETTINGS_CHANGED = 31, 21
 ALWAYS_SHOW_BAR, BG_COLOUR, TEXT_COLOUR, AUTO_SYNC, INTERVAL, INTERVAL_LABEL = 1001, 1002, 1003, 1004, 1005, 1006
 ADD, LIST, DELETE, TEST, FIND_BEST, SET_DEFAULT, DEFAULT_LABEL = 1007, 1010, 1011, 1013, 1014, 1015, 1016
 HALF_HOUR, HOURLY, BELL_FILE, BELL, TIME_ONLY, OK, CANCEL = 1018, 1019, 1020, 1040, 1041, 1, 2
@@ -33,24 +33,6 @@ REG_DWORD = re.compile(r"^\s+(\S+)\s+REG_DWORD\s+0x([0-9a-fA-F]+)\s*$")
 
 def click(driver, title: str, control_id: int) -> None:
     driver.facts("click-control", title, control_id)
-
-
-def rect_of(driver, title: str, control_id: int) -> tuple[int, int, int, int]:
-    return controls(driver, title)[control_id].rect
-
-
-def window_screenshot(driver, screenshot, title: str, name: str) -> None:
-    """The window alone, cut from a picture of the display, for docs/screenshots/."""
-    left, top, right, bottom = map(int, window(driver, title)["rect"].split(","))
-    path = screenshot(name)
-    subprocess.run(["convert", str(path), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
-                    str(path)], check=True, timeout=30)
-
-
-def pixel(path, x: int, y: int) -> str:
-    out = subprocess.run(["convert", str(path), "-crop", f"1x1+{x}+{y}", "-depth", "8", "txt:-"],
-                         check=True, capture_output=True, text=True, timeout=30).stdout
-    return re.search(r"#[0-9A-F]{6}", out)[0]
 
 
 def rows(driver) -> list[dict]:
@@ -79,73 +61,6 @@ def choose_colour(driver, swatch: int, rgb: tuple[str, str, str]) -> None:
     wait_closed(driver, CHOOSER)
 
 
-def close_and_read_config(driver, program) -> dict[str, str]:
-    driver.facts("close", MAIN_TITLE)
-    assert program.wait_exit() == 0
-    lines = program.config_path.read_bytes().decode("latin-1").split("\r\n")
-    return {line[:7]: line[7:] for line in lines if line}
-
-
-def test_servers_are_measured_edited_and_stored(horvane, driver, sntp_server, screenshot):
-    sntp_server("--host", "127.0.0.1")
-    sntp_server("--host", "127.0.0.2", "--delay", str(SLOW_DELAY))
-    sntp_server("--host", "127.0.0.3", "--silent")
-    program = horvane(CONFIG)
-    post_command(driver, PREFERENCES_COMMAND)
-    wait_open(driver, OPTIONS)
-    shown = controls(driver, OPTIONS)
-    assert [shown[i].text for i in (ADD, DELETE, SET_DEFAULT, TEST, FIND_BEST, INTERVAL_LABEL, DEFAULT_LABEL)] == [
-        "Add Server ", "Del Selected", "Set Default", "Test Server", "Find Best  ", "Interval:01(Hour)-15(Min)",
-        "Current Default Server:127.0.0.2"]
-    assert [shown[i].checked for i in (ALWAYS_SHOW_BAR, AUTO_SYNC, BELL, HALF_HOUR, HOURLY)] == [0, 1, 0, 0, 1]
-    assert [shown[i].enabled for i in (INTERVAL, HALF_HOUR, HOURLY)] == [True, False, False]
-    assert shown[BELL_FILE].text == program.windows_dir + "bell.wav"
-    assert [row["cells"] for row in rows(driver)] == [
-        ["Prompt", "127.0.0.1", ""], ["Slow", "127.0.0.2", ""], ["Silent", "127.0.0.3", ""]]
-
-    # A click on the list's empty part gives it the focus; Down then selects row by row.
-    left, _, right, bottom = rect_of(driver, OPTIONS, LIST)
-    driver.facts("click", (left + right) // 2, bottom - 8, "left")
-    driver.facts("keys", OPTIONS, "down", "down")
-    assert poll(lambda: selected(driver) == [1], 5), selected(driver)
-    click(driver, OPTIONS, TEST)
-    assert poll(lambda: DELAY_CELL.fullmatch(delays(driver)[1]), 5), delays(driver)
-    assert float(DELAY_CELL.fullmatch(delays(driver)[1])[1]) >= SLOW_DELAY - 0.01
-
-    # Find Best: the buttons stay locked while the silent server has its ten seconds.
-    click(driver, OPTIONS, FIND_BEST)
-    assert poll(lambda: selected(driver) == [2], 10), delays(driver)
-    assert not any(locked_enabled(driver))
-    assert poll(lambda: all(locked_enabled(driver)), FIND_BEST_WAIT)
-    found = delays(driver)
-    assert DELAY_CELL.fullmatch(found[0]) and DELAY_CELL.fullmatch(found[1]) and found[2] == "Error", found
-    assert selected(driver) == [0]
-    assert controls(driver, OPTIONS)[DEFAULT_LABEL].text == "Current Default Server:127.0.0.1"
-    window_screenshot(driver, screenshot, OPTIONS, "options.png")
-
-    click(driver, OPTIONS, ADD)
-    wait_open(driver, ADD_SERVER)
-    driver.facts("set-text", ADD_SERVER, TITLE, "Loopback again")
-    driver.facts("set-text", ADD_SERVER, ADDRESS, "127.0.0.1")
-    click(driver, ADD_SERVER, CHECK)
-    report = lambda: controls(driver, ADD_SERVER)[REPORT].text  # noqa: E731
-    assert poll(lambda: re.fullmatch(r"Netdelay is \d+\.\d{3} sec", report()), 5), report()
-    window_screenshot(driver, screenshot, ADD_SERVER, "add-server.png")
-    click(driver, ADD_SERVER, OK)
-    wait_closed(driver, ADD_SERVER)
-    assert rows(driver)[3]["cells"] == ["Loopback again", "127.0.0.1", ""]
-
-    for control_id in (AUTO_SYNC, BELL, HALF_HOUR):
-        click(driver, OPTIONS, control_id)
-    assert poll(lambda: controls(driver, OPTIONS)[HALF_HOUR].checked, 5)
-    assert not controls(driver, OPTIONS)[INTERVAL].enabled
-    click(driver, OPTIONS, OK)
-    wait_closed(driver, OPTIONS)
-    values = close_and_read_config(driver, program)
-    assert values["[list]="] == SERVERS[:-1] + "Loopback again(127.0.0.1)?0"
-    assert (values["[auto]="], values["[diff]="], values["[ring]="], values["[rpoh]="]) == ("0", "3", "1", "0")
-
-
 @pytest.fixture
 def no_bar_values(wine):
     """The bar's registry keys are absent during the test and removed after it."""
@@ -162,12 +77,17 @@ def bar_values(wine) -> dict[str, dict[str, int]]:
             for key in BAR_KEYS}
 
 
-def test_bar_values_reach_the_registry_and_cancel_applies_nothing(horvane, driver, companion, wine, screenshot,
+def test_preferences_store_bar_values_and_measured_edited_servers(horvane, driver, companion, wine, sntp_server,
                                                                   no_bar_values):
+    sntp_server("--host", "127.0.0.1")
+    sntp_server("--host", "127.0.0.2", "--delay", str(SLOW_DELAY))
+    sntp_server("--host", "127.0.0.3", "--silent")
     program = horvane(CONFIG)
+
+    # Asked for by a companion: the bar's values reach the registry at once and the bar hears
+    # of each change; Cancel applies nothing else.
     with companion("VistrelShow") as bar, companion("asks for preferences", (300, PREFERENCES_CODE)):
         wait_open(driver, OPTIONS)
-        assert not controls(driver, OPTIONS)[TIME_ONLY].checked
         click(driver, OPTIONS, TIME_ONLY)
         choose_colour(driver, BG_COLOUR, ("18", "52", "86"))
         choose_colour(driver, TEXT_COLOUR, ("255", "255", "0"))
@@ -176,20 +96,68 @@ def test_bar_values_reach_the_registry_and_cancel_applies_nothing(horvane, drive
         # Stored with red in the high byte.
         assert bar_values(wine) == {"HKLM": {"Timeonly": 1, "Bkcolor": 0x123456, "Textcolor": 0xFFFF00},
                                     "HKCU": {}}
-        picture = screenshot("swatches.png")
-        for swatch, colour in ((BG_COLOUR, "#123456"), (TEXT_COLOUR, "#FFFF00")):
-            left, top, right, bottom = rect_of(driver, OPTIONS, swatch)
-            assert pixel(picture, (left + right) // 2, (top + bottom) // 2) == colour
-
+        picture = wine.screenshot(SCREENSHOT_DIR / "swatches.png")
+        shown = controls(driver, OPTIONS)
+        for swatch, colour in ((BG_COLOUR, (0x12, 0x34, 0x56)), (TEXT_COLOUR, (0xFF, 0xFF, 0x00))):
+            left, top, right, bottom = shown[swatch].rect
+            x, y = (left + right) // 2, (top + bottom) // 2
+            assert colours(picture, (x, y, x + 1, y + 1)) == {colour}
         for control_id in (BELL, AUTO_SYNC, CANCEL):
             click(driver, OPTIONS, control_id)
         wait_closed(driver, OPTIONS)
 
-    # Opened again, it reads the bar's values back.
-    post_command(driver, PREFERENCES_COMMAND)
+    # Opened by the command: the settings as before the Cancel, the bar's values read back.
+    post_command(driver, CMD_PREFERENCES)
     wait_open(driver, OPTIONS)
-    assert controls(driver, OPTIONS)[TIME_ONLY].checked
-    driver.facts("keys", OPTIONS, "escape")
+    shown = controls(driver, OPTIONS)
+    assert [shown[i].text for i in (INTERVAL_LABEL, DEFAULT_LABEL)] == [
+        "Interval:01(Hour)-15(Min)", "Current Default Server:127.0.0.2"]
+    assert [shown[i].checked for i in (ALWAYS_SHOW_BAR, AUTO_SYNC, BELL, HALF_HOUR, HOURLY, TIME_ONLY)] == [
+        0, 1, 0, 0, 1, 1]
+    assert [shown[i].enabled for i in (INTERVAL, HALF_HOUR, HOURLY)] == [True, False, False]
+    assert shown[BELL_FILE].text == program.windows_dir + "bell.wav"
+    assert [row["cells"] for row in rows(driver)] == [
+        ["Prompt", "127.0.0.1", ""], ["Slow", "127.0.0.2", ""], ["Silent", "127.0.0.3", ""]]
+
+    # A click on the list's empty part gives it the focus; Down then selects row by row.
+    left, _, right, bottom = shown[LIST].rect
+    driver.facts("click", (left + right) // 2, bottom - 8, "left")
+    driver.facts("keys", OPTIONS, "down", "down")
+    assert poll(lambda: selected(driver) == [1], 5), selected(driver)
+    click(driver, OPTIONS, TEST)
+    assert poll(lambda: DELAY_CELL.fullmatch(delays(driver)[1]), 5), delays(driver)
+    assert float(DELAY_CELL.fullmatch(delays(driver)[1])[1]) >= SLOW_DELAY - 0.01
+
+    # Find Best: the buttons stay locked while the silent server has its ten seconds.
+    click(driver, OPTIONS, FIND_BEST)
+    assert poll(lambda: selected(driver) == [2], 10), delays(driver)
+    assert not any(locked_enabled(driver))
+    assert poll(lambda: all(locked_enabled(driver)), FIND_BEST_WAIT)
+    found = delays(driver)
+    assert DELAY_CELL.fullmatch(found[0]) and DELAY_CELL.fullmatch(found[1]) and found[2] == "Error", found
+    assert selected(driver) == [0]
+    assert controls(driver, OPTIONS)[DEFAULT_LABEL].text == "Current Default Server:127.0.0.1"
+    window_picture(wine, driver, OPTIONS, "options.png")
+
+    click(driver, OPTIONS, ADD)
+    wait_open(driver, ADD_SERVER)
+    driver.facts("set-text", ADD_SERVER, TITLE, "Loopback again")
+    driver.facts("set-text", ADD_SERVER, ADDRESS, "127.0.0.1")
+    click(driver, ADD_SERVER, CHECK)
+    report = lambda: controls(driver, ADD_SERVER)[REPORT].text  # noqa: E731
+    assert poll(lambda: re.fullmatch(r"Netdelay is \d+\.\d{3} sec", report()), 5), report()
+    window_picture(wine, driver, ADD_SERVER, "add-server.png")
+    click(driver, ADD_SERVER, OK)
+    wait_closed(driver, ADD_SERVER)
+    assert rows(driver)[3]["cells"] == ["Loopback again", "127.0.0.1", ""]
+
+    for control_id in (AUTO_SYNC, BELL, HALF_HOUR):
+        click(driver, OPTIONS, control_id)
+    assert poll(lambda: controls(driver, OPTIONS)[HALF_HOUR].checked, 5)
+    assert not controls(driver, OPTIONS)[INTERVAL].enabled
+    click(driver, OPTIONS, OK)
     wait_closed(driver, OPTIONS)
-    values = close_and_read_config(driver, program)
-    assert (values["[auto]="], values["[ring]="], values["[list]="]) == ("1", "0", SERVERS)
+    close_and_wait(driver, program)
+    values = settings_values(program.config_path.read_bytes())
+    assert values["[list]="] == SERVERS[:-1] + "Loopback again(127.0.0.1)?0"
+    assert (values["[auto]="], values["[diff]="], values["[ring]="], values["[rpoh]="]) == ("0", "3", "1", "0")

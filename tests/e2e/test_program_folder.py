@@ -5,15 +5,20 @@ from __future__ import annotations
 
 import shutil
 
-from conftest import MAIN_TITLE, PROGRAM, require_executable
+from conftest import MAIN_TITLE, PROGRAM, install_stand_ins, require_executable
+from dialogs import CMD_BELL, CMD_RUN_AT_STARTUP
 from test_lifetime import close_and_wait, settings_values
 from test_tray import no_run_value  # noqa: F401  (a fixture)
 from tray_support import run_value
 from winehost import poll, windows_path
 
 FOLDER = ("Program Files", "Horvane Ünïcödé")
-CMD_RUN_AT_STARTUP = 32780
-CMD_BELL = 32793
+CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP = 32, 33, 36
+# The codes whose command opens a modal dialog (31, 34, 35, 37) hold the sender until it
+# closes, so each is tested with its dialog; these are the rest of 31 to 37, and some that
+# are not the main window's.
+UNLISTED_CODES = (0, 3, 13, 20, 38)
+STAND_INS = {"Vistrel.exe": "VistrelShow", "Quorel.exe": "QuorelShow", "Globrin.exe": "ChronvelShow"}
 STAND_IN_TIMEOUT = 10.0
 # A sound file that an older version stored in the ANSI code page (Windows-1252, ö = 0xF6);
 # it comes back in UTF-8.
@@ -25,13 +30,19 @@ def test_program_in_a_folder_with_blanks_and_accents(horvane, driver, wine, tmp_
     folder = tmp_path.joinpath(*FOLDER)
     folder.mkdir(parents=True)
     shutil.copy2(require_executable(PROGRAM), folder / PROGRAM)
-    shutil.copy2(require_executable("CompanionStandIn.exe"), folder / "Vistrel.exe")
+    started = install_stand_ins(folder, *STAND_INS)
     windows_folder = windows_path(folder) + "\\"
 
+    # The bar at the start, the other companions by their copy-data codes: each started from
+    # the folder with its path quoted.
     program = horvane(b"[auto]=0\r\n[alsh]=1\r\n" + ANSI_SOUND_LINE, directory=folder)
-    started = folder / "Vistrel.exe.started"
-    assert poll(started.exists, STAND_IN_TIMEOUT), "the bar was not started from the folder"
-    assert started.read_text(encoding="utf-8").splitlines() == [f'"{windows_folder}Vistrel.exe" VistrelShow']
+    for code in (CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP):
+        assert driver.facts("copydata", MAIN_TITLE, code)["result"] == "1", code
+    for code in UNLISTED_CODES:
+        assert driver.facts("copydata", MAIN_TITLE, code)["result"] == "0", code
+    assert poll(lambda: all(record.exists() for record in started), STAND_IN_TIMEOUT), "a companion was not started"
+    assert [record.read_text(encoding="utf-8").splitlines() for record in started] == [
+        [f'"{windows_folder}{name}" {argument}'] for name, argument in STAND_INS.items()]
 
     driver.facts("command", MAIN_TITLE, CMD_RUN_AT_STARTUP)
     assert run_value(wine, tmp_path) == f'"{windows_folder}Horvane.exe"'
@@ -47,5 +58,5 @@ def test_program_in_a_folder_with_blanks_and_accents(horvane, driver, wine, tmp_
     # Read back as UTF-8, not taken for the ANSI code page: the next end writes it unchanged.
     close_and_wait(driver, horvane(directory=folder))
     assert program.config_path.read_bytes() == written
-    assert sorted(p.name for p in folder.iterdir()) == sorted(
-        ["config.txt", PROGRAM, "Vistrel.exe", "Vistrel.exe.started"]), "a file was left behind"
+    assert {p.name for p in folder.iterdir()} == {"config.txt", PROGRAM, *STAND_INS, *(r.name for r in started)}, \
+        "a file was left behind"

@@ -7,20 +7,17 @@ import shutil
 import time
 from pathlib import Path
 
-from conftest import MAIN_TITLE, PROGRAM, SCREENSHOT_DIR, Driver
-from dialogs import controls, post_command, wait_closed, wait_open, window
-from test_lifetime import settings_values
-from tray_support import crop
+from conftest import CONFIG_NAME, MAIN_TITLE, PROGRAM, Driver
+from dialogs import CMD_SHUTDOWN, controls, post_command, rect_of, wait_closed, wait_open, window, window_picture
+from test_lifetime import NO_BAR_CONFIG, close_and_wait, settings_values
 from winehost import WineHost, poll
 
-SHUTDOWN_COMMAND = 32778
 SHUTDOWN_CODE = 35
 DIALOG_TITLE = "ShutDown..."
 COUNTDOWN_TITLE = "ShutDown Countdown"
 AFTER, AT, AFTER_HOUR, AT_HOUR = 1029, 1030, 1031, 1034
 AUTO_ARM, STATUS, ACTIVATE, CLOSE = 1037, 1038, 1039, 1
 COUNTDOWN_LABEL = 1028
-NO_BAR_CONFIG = b"[alsh]=0\r\n[bash]=0\r\n"
 POWER_OFF_TIMEOUT = 60.0  # the count alone takes 22 s
 SESSION_END_TIMEOUT = 10.0
 WS_CAPTION, WS_BORDER, WS_EX_TOOLWINDOW = 0x00C00000, 0x00800000, 0x80
@@ -45,55 +42,46 @@ def label_count(driver) -> int:
     return int(text.split("within ")[1].split(" ")[0])
 
 
-def picture_of(wine, driver, title: str, name: str, scratch: Path) -> None:
-    """A screenshot of the window alone, for the documentation."""
-    left, top, right, bottom = map(int, window(driver, title)["rect"].split(","))
-    crop(wine.screenshot(scratch / "screen.png"), SCREENSHOT_DIR / name, left, top, right, bottom)
-
-
-def session_programs(prefix: Path) -> list[str]:
-    """The command lines of the processes of the Wine session of `prefix`."""
-    found = []
+def desktop_runs(prefix: Path) -> bool:
+    """Whether the Wine session of `prefix` still runs its desktop, explorer.exe."""
     for entry in Path("/proc").iterdir():
         try:
-            environ = (entry / "environ").read_bytes().split(b"\0")
-            command = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
+            if (f"WINEPREFIX={prefix}".encode() in (entry / "environ").read_bytes().split(b"\0")
+                    and b"explorer.exe" in (entry / "cmdline").read_bytes().lower()):
+                return True
         except OSError:
             continue
-        if f"WINEPREFIX={prefix}".encode() in environ:
-            found.append(command.strip())
-    return found
+    return False
 
 
-def test_delay_schedule_counts_down_in_a_window_that_is_seen(horvane, driver, wine, tmp_path):
+def test_schedules_armed_from_outside_count_down_in_a_window_that_is_seen_and_are_saved(horvane, driver, wine,
+                                                                                       tmp_path):
     program = horvane(NO_BAR_CONFIG)
-    post_command(driver, SHUTDOWN_COMMAND)
+    post_command(driver, CMD_SHUTDOWN)
     wait_open(driver, DIALOG_TITLE)
-    found = controls(driver, DIALOG_TITLE)
-    assert [found[i].text for i in (AFTER, AT, STATUS)] == ["After ", "At", "No ShutDown Schedule Actived."]
-    assert [found[i].text for i in range(AFTER_HOUR, AT_HOUR + 3)] == ["0"] * 6
-    assert found[ACTIVATE].text == "Active Selected ShutDown Schedule" and not found[AUTO_ARM].enabled
+    assert shown(driver, STATUS).text == "No ShutDown Schedule Actived."
     # Sent, so handled before the count: the command while the dialog is open opens nothing.
-    driver.facts("command", MAIN_TITLE, SHUTDOWN_COMMAND)
+    driver.facts("command", MAIN_TITLE, CMD_SHUTDOWN)
     assert driver.facts("count", DIALOG_TITLE)["count"] == "1"
-    picture_of(wine, driver, DIALOG_TITLE, "shutdown-schedule.png", tmp_path)
+    window_picture(wine, driver, DIALOG_TITLE, "shutdown-schedule.png")
 
     arm(driver, AFTER, 0, 0, 5)
     assert poll(lambda: "0(Hour):0(Min)" in shown(driver, STATUS).text, 3)
-    picture_of(wine, driver, DIALOG_TITLE, "shutdown-schedule-armed.png", tmp_path)
+    window_picture(wine, driver, DIALOG_TITLE, "shutdown-schedule-armed.png")
 
-    # The dialog hands the schedule over when it runs out; the main window opens the count.
+    # The dialog hands the schedule over when it runs out; the main window opens the count:
+    # a borderless tool window, topmost and centred on the work area.
     wait_closed(driver, DIALOG_TITLE)
     wait_open(driver, COUNTDOWN_TITLE)
     facts = window(driver, COUNTDOWN_TITLE)
     assert facts["topmost"] == "1" and facts["visible"] == "1"
     assert int(facts["style"], 16) & WS_CAPTION == WS_BORDER and int(facts["exstyle"], 16) & WS_EX_TOOLWINDOW
-    left, top, right, bottom = map(int, facts["rect"].split(","))
-    w_left, w_top, w_right, w_bottom = map(int, facts["workarea"].split(","))
+    left, top, right, bottom = rect_of(facts["rect"])
+    w_left, w_top, w_right, w_bottom = rect_of(facts["workarea"])
     assert abs((left + right) - (w_left + w_right)) <= 2 and abs((top + bottom) - (w_top + w_bottom)) <= 2
     first = label_count(driver)
     assert poll(lambda: label_count(driver) < first, 3), "the countdown does not count"
-    picture_of(wine, driver, COUNTDOWN_TITLE, "shutdown-countdown.png", tmp_path)
+    window_picture(wine, driver, COUNTDOWN_TITLE, "shutdown-countdown.png")
 
     driver.facts("keys", COUNTDOWN_TITLE, "alt+f4")
     time.sleep(1.5)
@@ -102,11 +90,8 @@ def test_delay_schedule_counts_down_in_a_window_that_is_seen(horvane, driver, wi
     wait_closed(driver, COUNTDOWN_TITLE)
     assert program.running()
 
-
-def test_at_schedule_from_a_companion_is_saved_with_auto_arm(horvane, driver, wine, tmp_path):
-    program = horvane(NO_BAR_CONFIG)
-    # The request runs the dialog inside its copy-data message, so a driver in the background
-    # sends it: it returns when the dialog closes.
+    # Asked for by a companion: the request runs the dialog inside its copy-data message, so
+    # a driver in the background sends it: it returns when the dialog closes.
     answer = tmp_path / "request.out"
     request = wine.spawn(driver.exe, "copydata", MAIN_TITLE, str(SHUTDOWN_CODE), output=answer)
     wait_open(driver, DIALOG_TITLE)
@@ -118,8 +103,7 @@ def test_at_schedule_from_a_companion_is_saved_with_auto_arm(horvane, driver, wi
     wait_closed(driver, DIALOG_TITLE)
     assert request.wait(timeout=10) == 0 and "result=1" in answer.read_text()
 
-    driver.facts("close", MAIN_TITLE)
-    assert program.wait_exit() == 0
+    close_and_wait(driver, program)
     values = settings_values(program.config_path.read_bytes())
     # Auto-arm plus twice the mode; the time packed as hours, minutes and seconds bytes.
     assert (values["[shut]="], values["[shcd]="]) == ("5", str((hour << 16) | (7 << 8) | 9))
@@ -135,19 +119,18 @@ def test_the_count_running_out_ends_the_session_with_the_settings_saved(wine, dr
     session.start()
     try:
         in_session = Driver(session, driver.exe)
-        (program_dir / "config.txt").write_bytes(NO_BAR_CONFIG)
+        (program_dir / CONFIG_NAME).write_bytes(NO_BAR_CONFIG)
         program = session.spawn(program_dir / PROGRAM, output=tmp_path / "program.out")
         wait_open(in_session, MAIN_TITLE)
-        post_command(in_session, SHUTDOWN_COMMAND)
+        post_command(in_session, CMD_SHUTDOWN)
         wait_open(in_session, DIALOG_TITLE)
         arm(in_session, AFTER, 0, 0, 2)
         in_session.facts("click-control", DIALOG_TITLE, AUTO_ARM)
         wait_open(in_session, COUNTDOWN_TITLE)
         program.wait(timeout=POWER_OFF_TIMEOUT)
         # The desktop went with it: the session ended, the program did not merely stop.
-        assert poll(lambda: not any("explorer.exe" in p.lower() for p in session_programs(prefix)),
-                    SESSION_END_TIMEOUT), session_programs(prefix)
+        assert poll(lambda: not desktop_runs(prefix), SESSION_END_TIMEOUT), "the session did not end"
     finally:
         session.stop()
-    values = settings_values((program_dir / "config.txt").read_bytes())
+    values = settings_values((program_dir / CONFIG_NAME).read_bytes())
     assert (values["[shut]="], values["[shcd]="]) == ("3", "2")

@@ -7,7 +7,7 @@ import shutil
 
 import pytest
 
-from conftest import require_executable
+from conftest import CONFIG_NAME, require_executable
 from test_sync_protocol import CONFIG, RESULT_TEXT, SENT_TEXT, STAMP, SERVER, texts
 from winehost import poll
 
@@ -34,26 +34,19 @@ def assert_offset_near(text, offset):
     assert abs(measured - offset) <= delay / 2 + 0.001, text
 
 
-class TimeService:
-    """HorvaneTime.exe in the test's program directory and its subcommands."""
-
-    def __init__(self, wine, exe):
-        self.wine = wine
-        self.exe = exe
-
-    def __call__(self, *args: str) -> tuple[int, str]:
-        result = self.wine.run(self.exe, *args, timeout=60)
-        return result.returncode, result.stdout
-
-
 @pytest.fixture
 def time_service(wine, program_dir):
-    """Installs the service from the program directory, whose config.txt names the
-    reference server, so install approves it; uninstalls it afterwards."""
+    """time_service(*subcommand) -> (exit code, output) of HorvaneTime.exe, installed from the
+    program directory, whose config.txt names the reference server, so install approves it;
+    uninstalled afterwards."""
     exe = program_dir / SERVICE_EXE
     shutil.copy2(require_executable(SERVICE_EXE), exe)
-    (program_dir / "config.txt").write_bytes(CONFIG)
-    service = TimeService(wine, exe)
+    (program_dir / CONFIG_NAME).write_bytes(CONFIG)
+
+    def service(*args: str) -> tuple[int, str]:
+        result = wine.run(exe, *args, timeout=60)
+        return result.returncode, result.stdout
+
     rc, out = service("install")
     assert rc == 0, out
     assert f"approved {SERVER}" in out, out
@@ -70,7 +63,7 @@ def sync_once(companion):
     return sync
 
 
-def test_runs_go_through_the_service_until_it_stops(horvane, companion, sntp_server, time_service, driver):
+def test_runs_go_through_the_service_until_it_stops(horvane, companion, sntp_server, time_service, driver, wine):
     rc, status = time_service("status")
     assert rc == 0 and "running (process " in status and r"as NT AUTHORITY\LocalService" in status, status
     server = sntp_server("--offset", str(OFFSET), "--delay", "0.010")
@@ -97,7 +90,7 @@ def test_runs_go_through_the_service_until_it_stops(horvane, companion, sntp_ser
     assert last.startswith(REPLY_HEADER) and last[16:18] == ADJUSTED, last
 
     # Stopped, the service leaves the run to the program itself.
-    time_service.wine.run("sc", "stop", "HorvaneTime")
+    wine.run("sc", "stop", "HorvaneTime")
     assert poll(lambda: "installed, not running" in time_service("status")[1], RUN_WAIT)
     sntp_server("--offset", str(OFFSET), "--delay", "0.010")
     sync = sync_once(companion)

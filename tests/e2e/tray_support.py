@@ -1,129 +1,60 @@
-"""What the tray tests need beyond the common fixtures: a program started with Wine's own
-traces, the popup menu read back from those traces, the Run registry value, and the
-notification area of the virtual desktop's taskbar in a screenshot.
+"""What the tray tests need beyond the common fixtures: the popup menu read back from Wine's
+traces, the Run registry value, and the notification area of the virtual desktop's taskbar.
 
 Wine keeps a menu inside the process that owns it, so no other process can read the items
-of the program's popup menu. Wine's "menu" trace channel prints every item as it is
-appended and again as it is drawn in the open menu window; reading those lines checks the
-menu without any help from the program.
+of the program's popup menu. Wine's "menu" trace channel prints every item as it is drawn
+in the open menu window, with its type and state; reading those lines checks the menu on
+screen without any help from the program.
 """
 
 from __future__ import annotations
 
 import re
-import subprocess
-from dataclasses import dataclass, field
 from pathlib import Path
 
-from conftest import RunningProgram
 from winehost import VIRTUAL_DESKTOP_SIZE, WineHost, windows_path
 
-# Wine's menu traces, and its tray traces that log each Shell_NotifyIcon call.
 TRACE_CHANNELS = "+menu"
+SEPARATOR = ("-", 0, "")
+# The one state that follows the mouse, not the menu.
+HIGHLIGHT = "hi"
 
-# Item flags as AppendMenu hands them on to InsertMenu.
-MF_GRAYED = 0x1
-MF_DISABLED = 0x2
-MF_CHECKED = 0x8
-MF_SEPARATOR = 0x800
-MF_BYPOSITION = 0x400
-PLAIN_ITEM_FLAGS = MF_BYPOSITION | MF_CHECKED | MF_SEPARATOR
-
-SEPARATOR = ("-", 0, False)
-
-_HEX = r"[0-9A-Fa-f]+"
-_TRACK = re.compile(rf"^({_HEX}):trace:menu:NtUserTrackPopupMenuEx hmenu (0x{_HEX}) "
-                    rf"flags {_HEX} \([^)]*\) hwnd (0x{_HEX})")
-_CREATE = re.compile(rf"^({_HEX}):trace:menu:create_menu return (0x{_HEX})\s*$")
-_INSERT = re.compile(rf"^({_HEX}):trace:menu:InsertMenuW hMenu ({_HEX}), pos -?\d+, "
-                     rf"flags ({_HEX}), id ({_HEX}), str (?:L\"((?:[^\"\\]|\\.)*)\"|.*)$")
-_DRAW_MENU = re.compile(rf"^({_HEX}):trace:menu:draw_popup_menu wnd=0x{_HEX} dc=\S+ "
-                        rf"menu=(0x{_HEX})\s*$")
-_DRAW_ITEM = re.compile(rf"^({_HEX}):trace:menu:draw_menu_item \{{ ID=0x({_HEX}),(.*)\}}\s*$")
-_DRAWN_TEXT = re.compile(r'Text=L"((?:[^"\\]|\\.)*)"')
+_TRACK = re.compile(r"^([0-9a-f]+):trace:menu:NtUserTrackPopupMenuEx ", re.I)
+_DRAWING = re.compile(r"^[0-9a-f]+:trace:menu:draw_(?:popup_menu|menu_item) ", re.I)
+_ITEM = re.compile(r"\{ ID=0x([0-9a-f]+)(.*)\}\s*$", re.I)
+_FLAGS = re.compile(r"(?:fType|State)=([^,\s]+)")
+_TEXT = re.compile(r'Text=L"((?:[^"\\]|\\.)*)"')
 
 
-def _unescape(text: str) -> str:
-    return re.sub(r"\\(.)", r"\1", text)
+def _entry(item: re.Match) -> tuple[str, int, str]:
+    # Wine writes the names of the type and state flags one after the other ("greycheck");
+    # none but the highlight's holds "hi".
+    flags = "".join(_FLAGS.findall(item[2])).replace(HIGHLIGHT, "")
+    if flags.startswith("sep"):
+        return SEPARATOR
+    text = _TEXT.search(item[2])
+    return re.sub(r"\\(.)", r"\1", text[1]) if text else "", int(item[1], 16), flags
 
 
-@dataclass(frozen=True)
-class MenuItem:
-    id: int
-    text: str | None
-    flags: int
-
-    @property
-    def entry(self) -> tuple[str, int, bool]:
-        """(text, id, checked); a separator reads as SEPARATOR."""
-        if self.flags & MF_SEPARATOR:
-            return SEPARATOR
-        return (self.text or "", self.id, bool(self.flags & MF_CHECKED))
-
-
-@dataclass
-class TrackedMenu:
-    """A popup menu that was tracked: its items as appended, and as drawn on screen."""
-    thread: str
-    handle: int
-    owner: int
-    items: list[MenuItem]
-    drawn: list[tuple[int, str | None]] = field(default_factory=list)
-
-    @property
-    def entries(self) -> list[tuple[str, int, bool]]:
-        return [item.entry for item in self.items]
-
-    @property
-    def unusual_items(self) -> list[MenuItem]:
-        """Items that are not plain text or separators, or are greyed or disabled."""
-        return [item for item in self.items if item.flags & ~PLAIN_ITEM_FLAGS]
-
-    @property
-    def fully_drawn(self) -> bool:
-        return len(self.drawn) == len(self.items)
-
-
-def tracked_menus(trace: str) -> list[TrackedMenu]:
-    """Every popup menu the trace shows being tracked, oldest first."""
-    building: dict[tuple[str, int], list[MenuItem]] = {}
-    tracked: list[TrackedMenu] = []
-    drawing: TrackedMenu | None = None
-    for line in trace.splitlines():
-        if match := _CREATE.match(line):
-            building[(match[1], int(match[2], 16))] = []
-        elif match := _INSERT.match(line):
-            text = _unescape(match[5]) if match[5] is not None else None
-            item = MenuItem(int(match[4], 16), text, int(match[3], 16))
-            building.setdefault((match[1], int(match[2], 16)), []).append(item)
-        elif match := _TRACK.match(line):
-            handle = int(match[2], 16)
-            items = list(building.get((match[1], handle), []))
-            tracked.append(TrackedMenu(match[1], handle, int(match[3], 16), items))
-        elif match := _DRAW_MENU.match(line):
-            # The first drawing after tracking began shows the menu as it opened.
-            menu = tracked[-1] if tracked else None
-            is_first = menu is not None and not menu.drawn
-            same = menu is not None and (match[1], int(match[2], 16)) == (menu.thread, menu.handle)
-            drawing = menu if is_first and same else None
-        elif drawing is not None and (match := _DRAW_ITEM.match(line)):
-            if match[1] == drawing.thread:
-                text = _DRAWN_TEXT.search(match[3])
-                drawing.drawn.append((int(match[2], 16), _unescape(text[1]) if text else None))
-                if drawing.fully_drawn:
-                    drawing = None
-    return tracked
-
-
-def menus_of(program: RunningProgram) -> list[TrackedMenu]:
-    """The menus the program tracked so far, read from Wine's trace in its output."""
-    return tracked_menus(program.output_text())
-
-
-def opened_menu(program: RunningProgram, index: int) -> TrackedMenu | None:
-    """The menu tracked `index`-th (from 0), once Wine has drawn all its items."""
-    menus = menus_of(program)
-    return menus[index] if len(menus) > index and menus[index].fully_drawn else None
+def drawn_menus(trace: str) -> list[list[tuple[str, int, str]] | None]:
+    """Every popup menu the trace shows being tracked, oldest first, as it was first drawn:
+    (text, id, flags) per item, the flags being the type and state as Wine names them
+    ("check", "grey", "greycheck", ...), a separator reading as SEPARATOR; None until drawn
+    in full."""
+    menus: list[list[tuple[str, int, str]] | None] = []
+    thread, items = None, []
+    for line in trace.split("\n")[:-1]:  # whole lines only: Wine may be writing the last
+        if match := _TRACK.match(line):
+            menus.append(None)
+            thread, items = match[1], []
+        elif thread is None or not line.startswith(thread + ":"):
+            continue
+        elif _DRAWING.match(line):
+            if item := _ITEM.search(line):
+                items.append(_entry(item))
+        elif items:  # the next line of that thread after the first drawing
+            menus[-1], thread = items, None
+    return menus
 
 
 # -- the Run key --------------------------------------------------------------------------
@@ -154,26 +85,8 @@ _DESKTOP_WIDTH, _DESKTOP_HEIGHT = VIRTUAL_DESKTOP_SIZE
 TASKBAR_TOP = _DESKTOP_HEIGHT - TASKBAR_HEIGHT
 
 
-def icon_slot(index: int) -> dict[str, int]:
-    """The crop rectangle of the icon image in notification-area slot `index`."""
+def icon_rect(index: int) -> tuple[int, int, int, int]:
+    """The icon image in notification-area slot `index`: left, top, right, bottom."""
     border = (ICON_SLOT - ICON_SIZE) // 2
-    return dict(width=ICON_SIZE, height=ICON_SIZE,
-                left=_DESKTOP_WIDTH - ICON_SLOT * (index + 1) + border,
-                top=TASKBAR_TOP + border)
-
-
-def icon_centre(index: int) -> tuple[int, int]:
-    slot = icon_slot(index)
-    return slot["left"] + slot["width"] // 2, slot["top"] + slot["height"] // 2
-
-
-def crop(source: Path, target: Path, left: int, top: int, right: int, bottom: int,
-         scale: int = 1) -> Path:
-    """Cuts a rectangle out of a screenshot; `scale` enlarges it without smoothing."""
-    target.parent.mkdir(parents=True, exist_ok=True)
-    command = ["convert", str(source), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
-               "+repage"]
-    if scale != 1:
-        command += ["-filter", "point", "-resize", f"{scale * 100}%"]
-    subprocess.run(command + ["-strip", str(target)], check=True, timeout=30)
-    return target
+    left, top = _DESKTOP_WIDTH - ICON_SLOT * (index + 1) + border, TASKBAR_TOP + border
+    return left, top, left + ICON_SIZE, top + ICON_SIZE

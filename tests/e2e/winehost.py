@@ -8,6 +8,7 @@ the X server it launched and the wineserver of its own prefix.
 from __future__ import annotations
 
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -49,7 +50,6 @@ class WineHost:
         self.prefix = Path(prefix)
         self.fresh = fresh
         self.display: str | None = os.environ.get("DISPLAY") or None
-        self.owns_display = False
         self._xvfb: subprocess.Popen | None = None
         self._wine = shutil.which("wine") or "wine"
         self._wineserver = shutil.which("wineserver") or "wineserver"
@@ -74,8 +74,12 @@ class WineHost:
             # through one is unknown to the other; a restarted server starts just one.
             self._kill_wineserver()
             subprocess.run([self._wineserver, "-p"], env=self.env, check=True)
+        # Every program opens its windows inside one virtual desktop: like Windows it has a
+        # taskbar with a notification area, while on a bare X display Wine shows tray icons in
+        # a small window of its own, where every removal of an icon takes two seconds.
         width, height = VIRTUAL_DESKTOP_SIZE
         self.reg_add(DESKTOPS_KEY, VIRTUAL_DESKTOP_NAME, f"{width}x{height}")
+        self.reg_add(EXPLORER_KEY, "Desktop", VIRTUAL_DESKTOP_NAME)
 
     def stop(self) -> None:
         self._kill_wineserver()
@@ -102,13 +106,11 @@ class WineHost:
             self._xvfb.kill()
             raise RuntimeError("Xvfb did not start")
         self.display = f":{number}"
-        self.owns_display = True
 
     def _kill_wineserver(self) -> None:
-        subprocess.run([self._wineserver, "-k"], env=self.env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run([self._wineserver, "-w"], env=self.env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for option in ("-k", "-w"):
+            subprocess.run([self._wineserver, option], env=self.env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # -- running programs -------------------------------------------------------------
 
@@ -156,24 +158,28 @@ class WineHost:
 
     # -- the display ------------------------------------------------------------------
 
-    def use_virtual_desktop(self, enabled: bool) -> None:
-        """Programs started from now on open their windows inside one Wine virtual desktop,
-        whose taskbar shows a notification area. Without it, Wine on a bare X server shows
-        tray icons in a small window of its own at the top left."""
-        if enabled:
-            self.reg_add(EXPLORER_KEY, "Desktop", VIRTUAL_DESKTOP_NAME)
-        else:
-            self.reg_delete(EXPLORER_KEY, "Desktop")
-
     def screenshot(self, path: Path) -> Path:
         path.parent.mkdir(parents=True, exist_ok=True)
         subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
                        check=True, timeout=30)
         return path
 
-    def distinct_colours(self, path: Path, width: int, height: int, left: int, top: int) -> int:
-        """Number of different colours in a rectangle of a screenshot; 1 means empty."""
-        result = subprocess.run(
-            ["convert", str(path), "-crop", f"{width}x{height}+{left}+{top}", "+repage",
-             "-format", "%k", "info:"], check=True, capture_output=True, text=True, timeout=30)
-        return int(result.stdout.strip() or 0)
+
+def _cut(picture: Path, left: int, top: int, right: int, bottom: int) -> list[str]:
+    return ["convert", str(picture), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage"]
+
+
+def crop(source: Path, target: Path, left: int, top: int, right: int, bottom: int,
+         scale: int = 1) -> Path:
+    """Cuts a rectangle out of a screenshot; `scale` enlarges it without smoothing."""
+    target.parent.mkdir(parents=True, exist_ok=True)
+    resize = ["-filter", "point", "-resize", f"{scale * 100}%"] if scale != 1 else []
+    subprocess.run(_cut(source, left, top, right, bottom) + resize + ["-strip", str(target)], check=True, timeout=30)
+    return target
+
+
+def colours(picture: Path, rect: tuple[int, int, int, int]) -> set[tuple[int, int, int]]:
+    """Every colour in a rectangle (left, top, right, bottom) of a screenshot."""
+    histogram = subprocess.run(_cut(picture, *rect) + ["-format", "%c", "histogram:info:-"],
+                               check=True, capture_output=True, text=True, timeout=30).stdout
+    return {tuple(map(int, found)) for found in re.findall(r"\(\s*(\d+),\s*(\d+),\s*(\d+)", histogram)}
