@@ -55,8 +55,9 @@ def require_executable(name: str) -> Path:
 def wine():
     keep = os.environ.get("HORVANE_E2E_KEEP_PREFIX") == "1"
     host = WineHost(E2E_DIR / "wineprefix", fresh=not keep)
-    host.start()
     try:
+        # Inside: a start that fails half-way leaves no X server or wineserver behind.
+        host.start()
         yield host
     finally:
         host.stop()
