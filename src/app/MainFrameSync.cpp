@@ -2,6 +2,7 @@
 #include "app/MainFrame.h"
 #include "app/TimerIds.h"
 #include "settings/ServerList.h"
+#include "framework/TimeUnits.h"
 
 #include <cstdio>
 
@@ -10,7 +11,6 @@ namespace hv {
 namespace {
 constexpr const char* kTextSocketError = "Error to create socket!";
 constexpr const char* kLineEnd = "\r\n";
-constexpr double kMicrosPerSecond = 1e6;
 
 std::string FormatSeconds(const char* format, double a, double b = 0.0) {
     char text[160];
@@ -18,7 +18,7 @@ std::string FormatSeconds(const char* format, double a, double b = 0.0) {
     return text;
 }
 
-double SecondsOf(std::int64_t micros) { return static_cast<double>(micros) / kMicrosPerSecond; }
+double SecondsOf(std::int64_t micros) { return SecondsFromMicros(micros); }
 } // namespace
 
 bool CMainFrame::SelectDefaultServer() {
