@@ -11,7 +11,7 @@ SRC = Path(__file__).resolve().parents[2] / "src"
 RESOURCE_HEADERS = (SRC / "res" / "resource.h", SRC / "framework" / "DialogView.h")  # with kIdOk, kIdCancel
 COMMAND_HEADER = SRC / "app" / "CommandIds.h"
 # Where the copy-data codes are defined: when they move, only this changes.
-PROTOCOL_HEADERS = (SRC / "app" / "CompanionProtocol.h", SRC / "settings" / "BarSettings.h")
+PROTOCOL_HEADERS = (SRC / "protocol" / "CompanionProtocol.h",)
 COMPANIONS_DIR = SRC.parent / "companions"
 
 # "#define IDC_NAME 1001" and "constexpr int kName = 1;" or "= kOtherName;".

@@ -17,8 +17,8 @@ CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP = CODE["kCodeSynchronizeTime"], CO
 # the sender until it closes, so each is tested with its dialog; these are the rest of the
 # command codes, and some that are not the main window's: a status, the companions' own codes,
 # and the neighbours of the command codes.
-UNLISTED_CODES = (CODE["kStatusOk"], CODE["kCodeQuit"], CODE["kCodeSyncResult"], CODE["kFirstCommandCode"] - 1,
-                  CODE["kLastCommandCode"] + 1)
+UNLISTED_CODES = (CODE["kStatusOk"], CODE["kCodeQuit"], CODE["kCodeSyncResult"], CODE["kCodePreferences"] - 1,
+                  CODE["kCodeViewLog"] + 1)
 STAND_INS = {"Vistrel.exe": "VistrelShow", "Quorel.exe": "QuorelShow", "Globrin.exe": "ChronvelShow"}
 STAND_IN_TIMEOUT = 10.0
 # A sound file that an older version stored in the ANSI code page (Windows-1252, ö = 0xF6);
