@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <random>
 
-namespace hv::test {
+namespace hv::testing {
 namespace {
 
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
@@ -105,4 +105,4 @@ TEST_F(AdjustClock, SetsNothingForNegligibleOrImplausibleResultsOrWhenRefused) {
 }
 
 } // namespace
-} // namespace hv::test
+} // namespace hv::testing

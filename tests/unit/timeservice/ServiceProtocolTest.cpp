@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -48,6 +48,9 @@ TEST(ServiceRequestParser, RefusesEverythingElseWithItsReason) {
         {"empty", {}, RequestFault::TooShort},
         {"half a header", Message("HVTS\x01"), RequestFault::TooShort},
         {"over the cap", tooLong, RequestFault::TooLong},
+        // 512 bytes are read: it is the 504-byte name that is refused.
+        {"at the cap", Message(std::string("HVTS\x01\x01\xF8\x01", 8), std::string(504, 'a')),
+         RequestFault::BadServerName},
         {"another magic", Message(std::string("HVTX\x01\x02\x00\x00", 8)), RequestFault::BadMagic},
         {"version 2", Message(std::string("HVTS\x02\x02\x00\x00", 8)), RequestFault::UnknownVersion},
         {"version 0", Message(std::string("HVTS\x00\x02\x00\x00", 8)), RequestFault::UnknownVersion},
@@ -86,6 +89,10 @@ TEST(ServiceReplyParser, ReadsWhatTheServiceWrites) {
 
     const ServiceReply refusal{.status = ServiceStatus::TooSoon, .retryAfterSeconds = 42, .server = ""};
     EXPECT_EQ(ParseReply(EncodeReply(refusal)), refusal);
+
+    // Status 11, the last there is: no result yet, and no server.
+    const Bytes noResult = Message(std::string("HVTS\x01\x81\x1A\x00", 8), std::string("\x0B") + std::string(25, '\0'));
+    EXPECT_EQ(ParseReply(noResult), (ServiceReply{.status = ServiceStatus::NoResult, .server = ""}));
 }
 
 TEST(ServiceReplyParser, RefusesWhatNoServiceWouldWrite) {
@@ -112,4 +119,4 @@ TEST(ServiceReplyParser, RefusesWhatNoServiceWouldWrite) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing
