@@ -15,8 +15,6 @@ constexpr const char* kTraceTrayIconNotAdded = "Horvane: the notification-area i
 constexpr const char* kTextCannotStart = "Cannot start ";
 constexpr const char* kTextFileMissing = "\r\nThe file does not exist.";
 constexpr const char* kTextWindowsError = "\r\nWindows reports error ";
-constexpr const char* kTraceNotTakenBefore = "Horvane: the window \"";
-constexpr const char* kTraceNotTakenCode = "\" did not take copy-data code ";
 constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
 constexpr const char* kTraceSettingsUnreadable =
     "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is";

@@ -30,6 +30,7 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnows) {
         {Message(std::string("HVTS\x01\x02\x00\x00", 8)), {RequestType::LastResult, ""}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE("for " + c.expected.server);
         const ParsedRequest parsed = ParseRequest(c.message);
         ASSERT_TRUE(parsed.request) << RequestFaultText(parsed.fault);
         EXPECT_EQ(*parsed.request, c.expected);
@@ -115,7 +116,7 @@ TEST(ServiceReplyParser, RefusesWhatNoServiceWouldWrite) {
         truncated,                            // the fixed part cut short
         Bytes(good.begin(), good.end() - 1),  // shorter than its header says
     };
-    for (const Bytes& message : cases) EXPECT_FALSE(ParseReply(message));
+    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_FALSE(ParseReply(cases[i])) << "case " << i;
 }
 
 } // namespace
