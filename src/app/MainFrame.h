@@ -116,6 +116,7 @@ private:
     // The steps of a run that both ways of measuring share.
     void OnRequestSent();
     void OnRequestFailed();
+    void ReportSlowReply(const CivilTime& at);
     void WriteMeasurement(const CivilTime& at, double delay, double offset);
     void WriteAdjustment(double offset);
     // The time service's side of a run.

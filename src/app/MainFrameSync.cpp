@@ -87,6 +87,8 @@ void CMainFrame::HandleSyncResult(const CivilTime& tickTime) {
     m_platform.KillTimer(IDT_SYNC_TIMEOUT);
     if (m_serviceRun.Answered()) {
         FinishServiceRun(tickTime, m_serviceRun.TakeAnswer());
+    } else if (m_sntp.TooSlow()) {
+        ReportSlowReply(tickTime);
     } else {
         WriteMeasurement(tickTime, m_sntp.Delay(), m_sntp.Offset());
         m_lastSyncOk = true;  // a reply came, whether or not the clock gets set
@@ -109,6 +111,14 @@ void CMainFrame::FinishServiceRun(const CivilTime& tickTime, const std::optional
     if (m_lastSyncOk) return;
     const std::string why = ServiceRefusalText(answer, m_sntp.ServerAddress());
     ReportServiceTrouble(measured ? LocalNow() : tickTime, why);
+}
+
+// A reply that took too long ends the run like no reply: nothing measured, nothing set.
+void CMainFrame::ReportSlowReply(const CivilTime& at) {
+    m_lastSyncOk = false;
+    const std::string text = m_sntp.ServerAddress() + kLogDelayTooLong + kLogAddressEnd;
+    LogServerEntry(ActivityLog::Kind::Error, at, "", std::string(kLogDelayTooLong) + kLogAddressEnd);
+    m_syncReplyText = FormatCivilTime(kCompanionStampFormat, at) + text;
 }
 
 void CMainFrame::WriteMeasurement(const CivilTime& at, double delay, double offset) {

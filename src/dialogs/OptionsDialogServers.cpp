@@ -126,7 +126,9 @@ void OptionsDialog::OnReplyPoll(DialogView& view) {
     if (m_sntp.AwaitingReply()) return;
     view.KillTimer(kReplyPollTimer);
     view.KillTimer(kReplyTimeoutTimer);
-    view.SetListCell(IDC_SERVER_LIST, m_testRow, kDelayColumn, FormatDelay(kFormatDelayCell, m_sntp.Delay()));
+    // A reply too slow to be trusted is no candidate for the best server either.
+    view.SetListCell(IDC_SERVER_LIST, m_testRow, kDelayColumn,
+                     m_sntp.TooSlow() ? std::string(kDelayError) : FormatDelay(kFormatDelayCell, m_sntp.Delay()));
     EndMeasurement(view);
 }
 

@@ -34,7 +34,7 @@ public:
 
     bool SendTo(const Ipv4Endpoint& to, std::span<const std::uint8_t> bytes) override {
         if (m_owner.failSends) return false;
-        m_owner.sent.push_back({m_id, to, {bytes.begin(), bytes.end()}});
+        m_owner.sent.push_back({m_id, to, {bytes.begin(), bytes.end()}, m_owner.m_nowMicros});
         return true;
     }
 

@@ -32,6 +32,7 @@ public:
         int socketId;
         Ipv4Endpoint to;
         std::vector<std::uint8_t> bytes;
+        std::int64_t sentAtMicros = 0;  // the system clock when it left
     };
     struct TimerState {
         unsigned periodMs;
