@@ -29,6 +29,12 @@ PIPE = r"\\.\pipe\ProtectedPrefix\LocalService\HorvaneTime"
 SAMPLE_SECONDS = 10
 
 
+def built(name):
+    """The built executable of that name anywhere under the build directory."""
+    found = sorted(p for p in BUILD.rglob(name) if "CMakeFiles" not in p.parts)
+    return found[0] if found else BUILD / name
+
+
 def wine_env():
     return dict(os.environ, WINEPREFIX=str(WORK / "wineprefix"), WINEDEBUG="-all",
                 WINEDLLOVERRIDES="mscoree,mshtml=")
@@ -67,8 +73,8 @@ def main():
     parser.add_argument("--clients", type=int, default=20)
     parser.add_argument("--seconds", type=int, default=300)
     args = parser.parse_args()
-    service_exe = BUILD / "program" / "HorvaneTime.exe"
-    load_exe = BUILD / "bench" / "pipeload" / "PipeLoad.exe"
+    service_exe = built("HorvaneTime.exe")
+    load_exe = built("PipeLoad.exe")
     for exe in (service_exe, load_exe):
         if not exe.exists():
             sys.exit(f"missing {exe}: build the windows preset first")
