@@ -63,7 +63,7 @@ def rss_kib(pid):
     return 0
 
 
-def run(env, *args, timeout=120):
+def run(env, *args, timeout=240):
     return subprocess.run(["wine", *map(str, args)], env=env, timeout=timeout, stdin=subprocess.DEVNULL,
                           capture_output=True, text=True, errors="replace")
 
@@ -79,13 +79,22 @@ def main():
         if not exe.exists():
             sys.exit(f"missing {exe}: build the windows preset first")
     env = wine_env()
+    xvfb = None
+    if not os.environ.get("DISPLAY"):
+        # Wine's start-up of a fresh prefix wants a display.
+        xvfb = subprocess.Popen(["Xvfb", ":79", "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        env["DISPLAY"] = ":79"
+        time.sleep(1)
     program = WORK / "program"
     shutil.rmtree(program, ignore_errors=True)
     program.mkdir(parents=True)
     shutil.copy(service_exe, program)
     if not (WORK / "wineprefix").exists():
         subprocess.run(["wineboot", "-i"], env=env, check=True, capture_output=True)
-    # The service lives only while the wineserver does.
+    # A new prefix's first boot can leave two service control managers running: a restarted
+    # server starts one. The service lives only while the wineserver does: keep it.
+    subprocess.run(["wineserver", "-k"], env=env)
     subprocess.run(["wineserver", "-p"], env=env)
     sntp = subprocess.Popen([sys.executable, str(ROOT / "tools" / "sntp_reference_server.py"), "--delay", "0.010"],
                             stdout=subprocess.DEVNULL)
@@ -120,6 +129,8 @@ def main():
         sntp.terminate()
         run(env, program / "HorvaneTime.exe", "uninstall")
         subprocess.run(["wineserver", "-k"], env=env)
+        if xvfb:
+            xvfb.terminate()
 
 
 if __name__ == "__main__":

@@ -1,4 +1,5 @@
 #include "app/TimeServiceRun.h"
+#include "framework/TimeUnits.h"
 
 #include "sync/SntpClient.h"
 
@@ -33,7 +34,6 @@ constexpr const char* kFormatLoopbackName =
     "The time service refused %s: the name leads to this machine, where any program can answer in its place.";
 constexpr const char* kTextMalformed = "The time service refused the request as malformed.";
 constexpr const char* kTextNoAnswer = "The time service ended the request without a valid answer.";
-constexpr double kMicrosPerSecond = 1e6;
 
 template <typename... Values>
 std::string Format(const char* format, Values... values) {
@@ -106,7 +106,7 @@ std::string ServiceRefusalText(const std::optional<ServiceReply>& answer, const 
     case ServiceStatus::Busy: return kTextBusy;
     case ServiceStatus::TooSoon: return Format(kFormatTooSoon, answer->retryAfterSeconds);
     case ServiceStatus::OverLimit:
-        return Format(kFormatOverLimit, static_cast<double>(answer->offsetMicros) / kMicrosPerSecond,
+        return Format(kFormatOverLimit, SecondsFromMicros(answer->offsetMicros),
                       answer->limitSeconds);
     case ServiceStatus::ClockRefused: return kTextClockRefused;
     case ServiceStatus::SendFailed: return Format(kFormatSendFailed, server.c_str());

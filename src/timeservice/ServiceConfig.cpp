@@ -1,6 +1,6 @@
 #include "timeservice/ServiceConfig.h"
 
-#include "framework/Platform.h"
+#include "framework/RegistryRole.h"
 
 #include <algorithm>
 #include <charconv>
@@ -38,8 +38,8 @@ StoredSeconds Clamped(unsigned long long seconds, std::string_view name) {
     return result;
 }
 
-void Take(Platform& platform, const RegistryPlace& place, std::uint32_t& seconds, std::string& problems) {
-    const StoredSeconds stored = ReadStoredSeconds(platform.ReadRegistryValue(place), place.name);
+void Take(RegistryRole& registry, const RegistryPlace& place, std::uint32_t& seconds, std::string& problems) {
+    const StoredSeconds stored = ReadStoredSeconds(registry.ReadRegistryValue(place), place.name);
     if (stored.seconds) seconds = *stored.seconds;
     if (stored.problem.empty()) return;
     if (!problems.empty()) problems += ' ';
@@ -47,14 +47,6 @@ void Take(Platform& platform, const RegistryPlace& place, std::uint32_t& seconds
 }
 
 } // namespace
-
-std::optional<std::uint32_t> ParseSettingSeconds(std::string_view text) {
-    unsigned long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-    if (value < kShortestSettingSeconds || value > kLongestSettingSeconds) return std::nullopt;
-    return static_cast<std::uint32_t>(value);
-}
 
 StoredSeconds ReadStoredSeconds(const std::optional<RegistryValue>& stored, std::string_view name) {
     if (!stored) return {};
@@ -73,38 +65,38 @@ StoredSeconds ReadStoredSeconds(const std::optional<RegistryValue>& stored, std:
     return Clamped(value, name);
 }
 
-ServiceConfig LoadServiceConfig(Platform& platform) {
+ServiceConfig LoadServiceConfig(RegistryRole& registry) {
     ServiceConfig config;
-    if (const auto stored = platform.ReadRegistryValue(kApprovedPlace)) {
+    if (const auto stored = registry.ReadRegistryValue(kApprovedPlace)) {
         if (const auto* text = std::get_if<std::string>(&*stored)) config.approved = ApprovedServers::FromStored(*text);
     }
-    Take(platform, kLimitPlace, config.maxCorrectionSeconds, config.problems);
-    Take(platform, kConfirmPlace, config.confirmAboveSeconds, config.problems);
+    Take(registry, kLimitPlace, config.maxCorrectionSeconds, config.problems);
+    Take(registry, kConfirmPlace, config.confirmAboveSeconds, config.problems);
     return config;
 }
 
-bool HasStoredMaxCorrection(Platform& platform) { return platform.ReadRegistryValue(kLimitPlace).has_value(); }
+bool HasStoredMaxCorrection(RegistryRole& registry) { return registry.ReadRegistryValue(kLimitPlace).has_value(); }
 
-bool DefaultsApprovedBefore(Platform& platform) {
+bool DefaultsApprovedBefore(RegistryRole& registry) {
     // An install from before the mark was written left the list itself.
-    return platform.ReadRegistryValue(kDefaultsPlace).has_value() ||
-           platform.ReadRegistryValue(kApprovedPlace).has_value();
+    return registry.ReadRegistryValue(kDefaultsPlace).has_value() ||
+           registry.ReadRegistryValue(kApprovedPlace).has_value();
 }
 
-bool MarkDefaultsApproved(Platform& platform) {
-    return platform.WriteRegistryValue(kDefaultsPlace, std::uint32_t{kMarked});
+SystemResult MarkDefaultsApproved(RegistryRole& registry) {
+    return registry.WriteRegistryValue(kDefaultsPlace, std::uint32_t{kMarked});
 }
 
-bool SaveApprovedServers(Platform& platform, const ApprovedServers& approved) {
-    return platform.WriteRegistryValue(kApprovedPlace, approved.Stored());
+SystemResult SaveApprovedServers(RegistryRole& registry, const ApprovedServers& approved) {
+    return registry.WriteRegistryValue(kApprovedPlace, approved.Stored());
 }
 
-bool SaveMaxCorrection(Platform& platform, std::uint32_t seconds) {
-    return platform.WriteRegistryValue(kLimitPlace, seconds);
+SystemResult SaveMaxCorrection(RegistryRole& registry, std::uint32_t seconds) {
+    return registry.WriteRegistryValue(kLimitPlace, seconds);
 }
 
-bool SaveConfirmAbove(Platform& platform, std::uint32_t seconds) {
-    return platform.WriteRegistryValue(kConfirmPlace, seconds);
+SystemResult SaveConfirmAbove(RegistryRole& registry, std::uint32_t seconds) {
+    return registry.WriteRegistryValue(kConfirmPlace, seconds);
 }
 
 } // namespace hv

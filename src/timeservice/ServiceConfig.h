@@ -1,5 +1,7 @@
 #pragma once
 #include "framework/Registry.h"
+#include "framework/SystemResult.h"
+#include "timeservice/CorrectionLimit.h"
 #include "timeservice/ApprovedServers.h"
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 
 namespace hv {
 
-class Platform;
+class RegistryRole;
 
 // Where the time service keeps what administrators decide: under HKEY_LOCAL_MACHINE, whose
 // default access lets users read this key and only administrators and SYSTEM change it.
@@ -25,9 +27,10 @@ constexpr const char* kDefaultsApprovedValue = "DefaultsApproved";
 constexpr std::uint32_t kDefaultMaxCorrectionSeconds = 15 * 60 * 60;
 // A step larger than this is made only when a second approved server agrees.
 constexpr std::uint32_t kDefaultConfirmAboveSeconds = 60;
-// The range both settings take, in seconds: a stored value outside it is clamped.
+// The range both settings take, in seconds (what "limit" accepts): a stored value outside it
+// is clamped.
 constexpr std::uint32_t kShortestSettingSeconds = 1;
-constexpr std::uint32_t kLongestSettingSeconds = 366u * 24 * 60 * 60;
+constexpr std::uint32_t kLongestSettingSeconds = kLongestLimitSeconds;
 
 struct ServiceConfig {
     ApprovedServers approved;
@@ -46,19 +49,18 @@ struct StoredSeconds {
     std::string problem;
 };
 StoredSeconds ReadStoredSeconds(const std::optional<RegistryValue>& stored, std::string_view name);
-// A whole decimal number of seconds in the settings' range, as the subcommands take it.
-std::optional<std::uint32_t> ParseSettingSeconds(std::string_view text);
 
 // Read afresh for every request, so an approval takes effect at once. Without a key or a
 // value: no server approved, the default numbers.
-ServiceConfig LoadServiceConfig(Platform& platform);
-bool SaveApprovedServers(Platform& platform, const ApprovedServers& approved);
-bool SaveMaxCorrection(Platform& platform, std::uint32_t seconds);
-bool SaveConfirmAbove(Platform& platform, std::uint32_t seconds);
+ServiceConfig LoadServiceConfig(RegistryRole& registry);
+// The system's error when it refuses the change.
+SystemResult SaveApprovedServers(RegistryRole& registry, const ApprovedServers& approved);
+SystemResult SaveMaxCorrection(RegistryRole& registry, std::uint32_t seconds);
+SystemResult SaveConfirmAbove(RegistryRole& registry, std::uint32_t seconds);
 // Whether the limit has been set at all (install keeps one an administrator chose).
-bool HasStoredMaxCorrection(Platform& platform);
+bool HasStoredMaxCorrection(RegistryRole& registry);
 // Whether an install has already put the built-in servers on the list.
-bool DefaultsApprovedBefore(Platform& platform);
-bool MarkDefaultsApproved(Platform& platform);
+bool DefaultsApprovedBefore(RegistryRole& registry);
+SystemResult MarkDefaultsApproved(RegistryRole& registry);
 
 } // namespace hv

@@ -7,7 +7,7 @@ import struct
 import time
 
 from conftest import require_executable
-from test_sync_protocol import CONFIG, SERVER, texts
+from sync_support import CONFIG, SERVER, texts
 from test_timeservice import sync_once, time_service  # noqa: F401 (a fixture)
 from winehost import poll
 

@@ -6,9 +6,11 @@
 #include "settings/SettingsFile.h"
 #include "sync/SntpClient.h"
 #include "timeservice/InstallApprovals.h"
+#include "timeservice/CorrectionLimit.h"
 #include "timeservice/ServiceConfig.h"
 #include "timeservice/ServiceIdentity.h"
 #include "timeservice/ServiceProtocol.h"
+#include "timeservice/ServiceStatusText.h"
 #include "timeservice/ServerName.h"
 #include "timeservice/win32/Win32EventJournal.h"
 #include "timeservice/win32/Win32ServiceManager.h"
@@ -51,7 +53,6 @@ constexpr DWORD kLaterRestartDelayMs = 600'000;
 constexpr DWORD kFailureResetSeconds = 24 * 60 * 60;
 constexpr ULONGLONG kStatusReplyWaitMs = 3000;
 constexpr DWORD kStatusPollMs = 20;
-constexpr double kMicrosPerSecond = 1e6;
 
 // Console output in the console's own characters; UTF-8 when redirected.
 void Print(std::string_view text) {
@@ -113,12 +114,6 @@ std::string ApprovedText(const ApprovedServers& approved) {
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
 
-std::string Seconds(std::int64_t micros) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(micros) / kMicrosPerSecond);
-    return text;
-}
-
 class Commands {
 public:
     Commands() : m_platform(GetModuleHandleW(nullptr)) {}
@@ -132,8 +127,8 @@ public:
     int Confirm(const std::string& seconds);
 
 private:
-    bool ApproveAtInstall(bool includeConfig);
-    bool RegisterEventSource(const std::wstring& exePath);
+    SystemResult ApproveAtInstall(bool includeConfig);
+    SystemResult RegisterEventSource(const std::wstring& exePath);
     int StartInstalled(SC_HANDLE service);
     void ConfigureService(SC_HANDLE service);
     void ConfigureRecovery(SC_HANDLE service);
@@ -172,7 +167,9 @@ int Commands::Install(bool includeConfig) {
             "whoever can replace HorvaneTime.exe runs code as the service.");
     }
     if (!RegisterEventSource(exePath)) Say("note: could not register the event log source; entries show without their text.");
-    if (!ApproveAtInstall(includeConfig)) return Refused("could not write the service's configuration", GetLastError());
+    if (const SystemResult approved = ApproveAtInstall(includeConfig); !approved) {
+        return Refused("could not write the service's configuration", approved.error);
+    }
     return StartInstalled(service.Get());
 }
 
@@ -221,7 +218,7 @@ void Commands::ConfigureService(SC_HANDLE service) {
     }
 }
 
-bool Commands::ApproveAtInstall(bool includeConfig) {
+SystemResult Commands::ApproveAtInstall(bool includeConfig) {
     const ServiceConfig config = LoadServiceConfig(m_platform);
     const bool firstInstall = !DefaultsApprovedBefore(m_platform);
     std::optional<std::string> configList;
@@ -238,18 +235,24 @@ bool Commands::ApproveAtInstall(bool includeConfig) {
         }
     }
     const InstallApprovals plan = PlanInstallApprovals(config.approved, firstInstall, DEFAULT_SERVER_LIST, configList);
-    if (!SaveApprovedServers(m_platform, plan.approved)) return false;
-    if (firstInstall && !MarkDefaultsApproved(m_platform)) return false;
-    if (!HasStoredMaxCorrection(m_platform) && !SaveMaxCorrection(m_platform, kDefaultMaxCorrectionSeconds)) return false;
+    if (const SystemResult saved = SaveApprovedServers(m_platform, plan.approved); !saved) return saved;
+    if (firstInstall) {
+        if (const SystemResult marked = MarkDefaultsApproved(m_platform); !marked) return marked;
+    }
+    if (!HasStoredMaxCorrection(m_platform)) {
+        if (const SystemResult saved = SaveMaxCorrection(m_platform, kDefaultMaxCorrectionSeconds); !saved) return saved;
+    }
     for (const std::string& server : plan.added) Say("approved " + server);
     if (!firstInstall) Say("kept the approved servers an administrator left: " + ApprovedText(plan.approved));
-    return true;
+    return kSystemOk;
 }
 
-bool Commands::RegisterEventSource(const std::wstring& exePath) {
+SystemResult Commands::RegisterEventSource(const std::wstring& exePath) {
     const std::string path = Narrow(exePath);
-    return m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "EventMessageFile"}, path) &&
-           m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "TypesSupported"},
+    const SystemResult file =
+        m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "EventMessageFile"}, path);
+    if (!file) return file;
+    return m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "TypesSupported"},
                                          std::uint32_t{kEventTypesSupported});
 }
 
@@ -317,16 +320,10 @@ int Commands::Status() {
     const auto state = QueryTimeService();
     if (!state) return Refused("the service control manager could not be asked", GetLastError());
     const ServiceConfig config = LoadServiceConfig(m_platform);
-    if (!state->installed) {
-        Say("not installed.");
-    } else {
-        Say(std::string(state->Running() ? "running" : "installed, not running") +
-            (state->Running() ? " (process " + std::to_string(state->processId) + ")" : std::string()) + " as " +
-            state->account + ", program " + state->imagePath);
-    }
-    Say("approved servers: " + ApprovedText(config.approved));
-    Say("largest correction in any 24 hours: " + std::to_string(config.maxCorrectionSeconds) + " seconds");
-    Say("steps over " + std::to_string(config.confirmAboveSeconds) + " seconds need a second server's agreement");
+    Say(ServiceStandingText({state->installed, state->Running(), state->processId, state->account, state->imagePath}));
+    Say(ApprovedServersText(config.approved));
+    Say(LargestCorrectionText(config.maxCorrectionSeconds));
+    Say(ConfirmAboveText(config.confirmAboveSeconds));
     if (!config.problems.empty()) Say("registry settings: " + config.problems);
     if (state->Running()) PrintLastResult();
     return state->Running() ? kCommandOk : kCommandFailed;
@@ -353,27 +350,7 @@ void Commands::PrintLastResult() {
         Say("its pipe gave no valid answer.");
         return;
     }
-    const std::string measured = " from " + reply->server + ": offset " + Seconds(reply->offsetMicros) +
-                                 " s, delay " + Seconds(reply->delayMicros) + " s";
-    switch (reply->status) {
-    case ServiceStatus::Adjusted: Say("last result: set the clock" + measured + "."); break;
-    case ServiceStatus::Measured: Say("last result: measured" + measured + "; nothing to change."); break;
-    case ServiceStatus::OverLimit: Say("last result: did not set the clock" + measured + ", beyond the limit."); break;
-    case ServiceStatus::ClockRefused: Say("last result: could not set the clock" + measured + "."); break;
-    case ServiceStatus::NoResponse: Say("last result: " + reply->server + " did not answer."); break;
-    case ServiceStatus::SendFailed: Say("last result: could not send a request to " + reply->server + "."); break;
-    case ServiceStatus::DelayTooLong: Say("last result: " + reply->server + kLogDelayTooLong + "."); break;
-    case ServiceStatus::DailyLimit:
-        Say("last result: did not set the clock" + measured + ", beyond the limit for 24 hours.");
-        break;
-    case ServiceStatus::NotConfirmed:
-        Say("last result: did not set the clock" + measured + ", not confirmed by a second server.");
-        break;
-    case ServiceStatus::LoopbackName:
-        Say("last result: refused " + reply->server + ", whose name leads to this machine.");
-        break;
-    default: Say("last result: none yet."); break;
-    }
+    Say(LastResultText(*reply));
 }
 
 int Commands::Approve(const std::string& server) {
@@ -389,7 +366,9 @@ int Commands::Approve(const std::string& server) {
         Say("\"" + server + "\" is not a host name or IPv4 address.");
         return kCommandUsage;
     }
-    if (!SaveApprovedServers(m_platform, config.approved)) return Refused("could not write the approved list", GetLastError());
+    if (const SystemResult saved = SaveApprovedServers(m_platform, config.approved); !saved) {
+        return Refused("could not write the approved list", saved.error);
+    }
     Say("approved " + *NormaliseServerName(server) + ".");
     return kCommandOk;
 }
@@ -401,33 +380,39 @@ int Commands::Revoke(const std::string& server) {
         Say(server + " was not approved; nothing changed.");
         return kCommandOk;
     }
-    if (!SaveApprovedServers(m_platform, config.approved)) return Refused("could not write the approved list", GetLastError());
+    if (const SystemResult saved = SaveApprovedServers(m_platform, config.approved); !saved) {
+        return Refused("could not write the approved list", saved.error);
+    }
     Say("revoked " + *NormaliseServerName(server) + ".");
     return kCommandOk;
 }
 
 int Commands::Limit(const std::string& seconds) {
     if (!RequireElevation("limit")) return kCommandNotElevated;
-    const auto value = ParseSettingSeconds(seconds);
+    const auto value = ParseCorrectionLimit(seconds);
     if (!value) {
         Say("the limit is a whole number of seconds from " + std::to_string(kShortestSettingSeconds) + " to " +
             std::to_string(kLongestSettingSeconds) + ".");
         return kCommandUsage;
     }
-    if (!SaveMaxCorrection(m_platform, *value)) return Refused("could not write the limit", GetLastError());
+    if (const SystemResult saved = SaveMaxCorrection(m_platform, *value); !saved) {
+        return Refused("could not write the limit", saved.error);
+    }
     Say("the service corrects the clock by at most " + std::to_string(*value) + " seconds in any 24 hours.");
     return kCommandOk;
 }
 
 int Commands::Confirm(const std::string& seconds) {
     if (!RequireElevation("confirm")) return kCommandNotElevated;
-    const auto value = ParseSettingSeconds(seconds);
+    const auto value = ParseCorrectionLimit(seconds);
     if (!value) {
         Say("the step is a whole number of seconds from " + std::to_string(kShortestSettingSeconds) + " to " +
             std::to_string(kLongestSettingSeconds) + ".");
         return kCommandUsage;
     }
-    if (!SaveConfirmAbove(m_platform, *value)) return Refused("could not write the step", GetLastError());
+    if (const SystemResult saved = SaveConfirmAbove(m_platform, *value); !saved) {
+        return Refused("could not write the step", saved.error);
+    }
     Say("steps of more than " + std::to_string(*value) + " seconds need a second approved server's agreement.");
     return kCommandOk;
 }
