@@ -19,6 +19,7 @@ import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -64,8 +65,13 @@ def rss_kib(pid):
 
 
 def run(env, *args, timeout=240):
-    return subprocess.run(["wine", *map(str, args)], env=env, timeout=timeout, stdin=subprocess.DEVNULL,
-                          capture_output=True, text=True, errors="replace")
+    # Output through a file, not a pipe: a process Wine starts on the way (the desktop, the
+    # service) inherits a pipe and keeps it open long after the program has ended.
+    with tempfile.TemporaryFile() as out:
+        subprocess.run(["wine", *map(str, args)], env=env, timeout=timeout, stdin=subprocess.DEVNULL,
+                       stdout=out, stderr=subprocess.DEVNULL)
+        out.seek(0)
+        return subprocess.CompletedProcess(args, 0, out.read().decode(errors="replace"), "")
 
 
 def main():
