@@ -164,6 +164,8 @@ def answer(sock, other_port_sock, request, sender, arrival_ns, settings):
         return
     description = "request from %s:%d version=%d mode=%d" % (
         sender[0], sender[1], (request[0] >> 3) & 7, request[0] & 7)
+    # What the client put in its transmit timestamp, for checks that it gives nothing away.
+    description += " transmit=%s" % request[40:48].hex()
     if silent:
         log(description + " -> silent")
         return

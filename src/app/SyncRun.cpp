@@ -146,6 +146,11 @@ void SyncRun::Finish(const CivilTime& tickTime) {
 }
 
 SyncRun::Outcome SyncRun::OwnOutcome(const CivilTime& tickTime) {
+    if (m_sntp.TooSlow()) {
+        // A reply that took too long ends the run like no reply: nothing measured, nothing set.
+        const std::string slow = m_sntp.ServerAddress() + kLogDelayTooLong + kLogAddressEnd;
+        return {.succeeded = false, .entries = {{ActivityLog::Kind::Error, tickTime, slow, slow}}};
+    }
     const std::string measured = FormatSeconds(kFormatDelayOffset, m_sntp.Delay(), m_sntp.Offset());
     // A reply came: the run succeeded, whether or not the clock gets set.
     Outcome outcome{.succeeded = true, .entries = {{ActivityLog::Kind::Ordinary, tickTime, measured, measured}}};

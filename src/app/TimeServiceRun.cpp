@@ -1,6 +1,8 @@
 #include "app/TimeServiceRun.h"
 #include "framework/TimeUnits.h"
 
+#include "sync/SntpClient.h"
+
 #include <cstdio>
 
 namespace hv {
@@ -22,6 +24,14 @@ constexpr const char* kTextClockRefused =
     "The time service could not set the clock (its entry in the Application event log says why).";
 constexpr const char* kFormatSendFailed =
     "The time service could not send a request to %s (unknown host or network error).";
+constexpr const char* kFormatDailyLimit =
+    "The time service did not set the clock: with the corrections of the last 24 hours, %.3f sec more would "
+    "pass its limit of %u sec.";
+constexpr const char* kFormatNotConfirmed =
+    "The time service did not set the clock: a step of %.3f sec is more than %u sec and no second approved "
+    "server confirmed it.";
+constexpr const char* kFormatLoopbackName =
+    "The time service refused %s: the name leads to this machine, where any program can answer in its place.";
 constexpr const char* kTextMalformed = "The time service refused the request as malformed.";
 constexpr const char* kTextNoAnswer = "The time service ended the request without a valid answer.";
 
@@ -100,6 +110,14 @@ std::string ServiceRefusalText(const std::optional<ServiceReply>& answer, const 
                       answer->limitSeconds);
     case ServiceStatus::ClockRefused: return kTextClockRefused;
     case ServiceStatus::SendFailed: return Format(kFormatSendFailed, server.c_str());
+    case ServiceStatus::DailyLimit:
+        return Format(kFormatDailyLimit, static_cast<double>(answer->offsetMicros) / kMicrosPerSecond,
+                      answer->limitSeconds);
+    case ServiceStatus::NotConfirmed:
+        return Format(kFormatNotConfirmed, static_cast<double>(answer->offsetMicros) / kMicrosPerSecond,
+                      answer->limitSeconds);
+    case ServiceStatus::DelayTooLong: return server + kLogDelayTooLong + ".";
+    case ServiceStatus::LoopbackName: return Format(kFormatLoopbackName, server.c_str());
     case ServiceStatus::Malformed: return kTextMalformed;
     case ServiceStatus::NoResponse:
     case ServiceStatus::NoResult: return kTextNoAnswer;

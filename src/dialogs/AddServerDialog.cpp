@@ -81,6 +81,10 @@ void AddServerDialog::OnReplyPoll(DialogView& view) {
 }
 
 void AddServerDialog::ReportDelay(DialogView& view) {
+    if (m_sntp.TooSlow()) {
+        view.SetText(IDC_CHECK_REPORT, m_address + kLogDelayTooLong + ".");
+        return;
+    }
     view.SetText(IDC_CHECK_REPORT, FormatDelay(kFormatNetDelay, m_sntp.Delay()));
 }
 

@@ -103,7 +103,12 @@ void OptionsDialog::OnReplyTimeout(DialogView& view) {
 void OptionsDialog::OnReplyPoll(DialogView& view) {
     if (m_sntp.AwaitingReply()) return;
     const std::optional<int> row = m_servers.MeasuredRow();
-    m_servers.Measured(m_sntp.Delay());
+    // A reply too slow to be trusted is no candidate for the best server either.
+    if (m_sntp.TooSlow()) {
+        m_servers.Failed();
+    } else {
+        m_servers.Measured(m_sntp.Delay());
+    }
     EndMeasurement(view, row);
 }
 

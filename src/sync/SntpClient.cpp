@@ -16,11 +16,10 @@ constexpr int kRequestVersion = 1;
 // Large enough for a reply with extension fields or a MAC, which are read and ignored;
 // a smaller buffer would make such a reply a receive error on Winsock.
 constexpr std::size_t kReceiveBufferBytes = 1024;
-// The clock reads microseconds, and 1 us is about 4295 units of 2^-32 s, so the low 12
-// bits of the fraction carry no reading. They are filled at random so that an off-path
-// sender cannot guess the originate timestamp a reply has to echo.
-constexpr int kRandomFractionBits = 12;
-constexpr std::uint32_t kRandomFractionMask = (1u << kRandomFractionBits) - 1u;
+// A server only copies the request's transmit timestamp into its reply, so it need not be
+// a time: all 64 bits random leave an off-path sender nothing to guess from the send
+// time, and the request tells nobody how our clock stands.
+constexpr std::size_t kSecondsOffset = kTransmitTimestampOffset;
 constexpr std::size_t kFractionOffset = kTransmitTimestampOffset + 4;
 
 // Below this (seconds) an offset is not worth a clock change, and a send time or delay
@@ -54,6 +53,7 @@ bool SntpClient::Create() {
 
 bool SntpClient::SendRequest() {
     m_lastRefusal = ReplyVerdict::Accepted;
+    m_tooSlow = false;
     if (m_serverAddress.empty()) return false;
     m_awaitingReply = true;
     const auto address = m_platform.ResolveIpv4(m_serverAddress);
@@ -81,9 +81,8 @@ NtpPacketBytes SntpClient::BuildRequest() {
     m_packet.mode = kModeClient;
     m_packet.transmitTimestamp = m_sendTime;
     NtpPacketBytes request = EncodePacket(m_packet);
-    const auto fraction = std::span(request).subspan<kFractionOffset, 4>();
-    PutU32BE(fraction, (GetU32BE(fraction) & ~kRandomFractionMask) |
-                           (m_platform.RandomBits() & kRandomFractionMask));
+    PutU32BE(std::span(request).subspan<kSecondsOffset, 4>(), m_platform.RandomBits());
+    PutU32BE(std::span(request).subspan<kFractionOffset, 4>(), m_platform.RandomBits());
     std::copy_n(request.begin() + kTransmitTimestampOffset, kNtpTimestampBytes,
                 m_expected.requestTransmit.begin());
     return request;
@@ -109,6 +108,7 @@ void SntpClient::OnReceive(int /*errorCode*/) {
 
 void SntpClient::TakeReply(const Datagram& reply, double arrival) {
     m_awaitingReply = false;
+    m_tooSlow = false;
     const double t4 = arrival;
     m_packet = DecodePacket(std::span(reply.bytes).first<kNtpPacketBytes>(), t4);
     m_socket.reset();
@@ -117,6 +117,9 @@ void SntpClient::TakeReply(const Datagram& reply, double arrival) {
     const double t3 = m_packet.transmitTimestamp;
     m_offset = (((t3 + t2) - t1) - t4) * 0.5;
     m_delay = (t4 - t1) - (t3 - t2);
+    // Half of the round trip is the offset's possible error, and a reply held up for
+    // seconds (by a congested path or by someone in the middle) could be anything.
+    m_tooSlow = m_delay > kMaxRoundTripSeconds;
 }
 
 bool SntpClient::AdjustClock() {
@@ -129,8 +132,8 @@ bool SntpClient::AdjustClock() {
 
 ClockAdjustment SntpClient::TryAdjustClock() {
     ClockAdjustment adjustment;
-    if (!(m_sendTime > kNegligibleSeconds && std::fabs(m_offset) > kNegligibleSeconds &&
-          m_delay > kNegligibleSeconds)) {
+    if (m_tooSlow || !(m_sendTime > kNegligibleSeconds && std::fabs(m_offset) > kNegligibleSeconds &&
+                       m_delay > kNegligibleSeconds)) {
         return adjustment;
     }
     adjustment.privilege = m_platform.EnablePrivilege(kSystemTimePrivilege);

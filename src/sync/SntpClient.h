@@ -11,6 +11,12 @@
 
 namespace hv {
 
+// The longest round trip whose measurement is used: beyond it the reply is taken (the
+// exchange is over) but its time is refused, by every owner alike.
+inline constexpr double kMaxRoundTripSeconds = 3.0;
+// The activity log's entry for such a reply, after the server's address.
+inline constexpr const char* kLogDelayTooLong = " replied too late: a round trip of more than 3 seconds is not trusted";
+
 // How a clock change from the last result went.
 struct ClockAdjustment {
     enum class Outcome { Negligible, PrivilegeRefused, SystemRefused, Set };
@@ -48,8 +54,8 @@ public:
 
     // Sends one request to the server address (dotted IPv4 or host name, resolved here,
     // synchronously). True means a request is outstanding; its send time is then the local
-    // clock read just before the send (the bits below the clock's resolution that the
-    // request carries are random, see BuildRequest).
+    // clock read just before the send, kept here: the request itself carries a random
+    // transmit timestamp (see BuildRequest).
     bool SendRequest();
 
     // From a sent request until its reply has been read.
@@ -62,13 +68,19 @@ public:
     double Delay() const { return m_delay; }
     double Offset() const { return m_offset; }
     double SendTime() const { return m_sendTime; }
+    // The last reply read came after more than kMaxRoundTripSeconds: Delay() says how
+    // long, Offset() is not to be used, and TryAdjustClock changes nothing.
+    bool TooSlow() const { return m_tooSlow; }
     const NtpPacket& Packet() const { return m_packet; }
-    void ClearResult() { m_delay = m_offset = 0.0; }
+    void ClearResult() {
+        m_delay = m_offset = 0.0;
+        m_tooSlow = false;
+    }
 
     void OnReceive(int errorCode) override;
 
-    // Sets the system clock to now + offset. False, silently, for a negligible offset or
-    // an implausible result; a refused privilege is shown in a message box.
+    // Sets the system clock to now + offset. False, silently, for a negligible offset, a
+    // reply that came too slowly or an implausible result; a refused privilege is shown in a message box.
     bool AdjustClock();
     // The same change, showing nothing: for a caller with no one to show a box to.
     ClockAdjustment TryAdjustClock();
@@ -83,12 +95,14 @@ public:
     ReplyVerdict LastRefusal() const { return m_lastRefusal; }
 
 private:
-    // Reads the clock into m_sendTime and builds the request carrying it.
+    // Reads the clock into m_sendTime and builds the request, with a random transmit
+    // timestamp that the reply must echo.
     NtpPacketBytes BuildRequest();
     void TakeReply(const Datagram& reply, double arrival);
 
     Platform& m_platform;
     bool m_awaitingReply = false;
+    bool m_tooSlow = false;
     double m_delay = 0.0;
     double m_offset = 0.0;
     std::string m_serverAddress;

@@ -35,7 +35,7 @@ bool ApprovedServers::Contains(std::string_view server) const {
 
 bool ApprovedServers::Add(std::string_view server) {
     const auto name = NormaliseServerName(server);
-    if (!name) return false;
+    if (!name || IsSingleLabel(*name)) return false;
     if (std::find(m_names.begin(), m_names.end(), *name) == m_names.end()) m_names.push_back(*name);
     return true;
 }

@@ -11,13 +11,14 @@ namespace hv {
 class ApprovedServers {
 public:
     ApprovedServers() = default;
-    // Reads the stored form; words that are no server name are left out.
+    // Reads the stored form; words that Add would refuse are left out.
     static ApprovedServers FromStored(std::string_view stored);
     std::string Stored() const;
 
     // Exact match after normalisation; a text that is no server name matches nothing.
     bool Contains(std::string_view server) const;
-    // False when the text is no server name; approving twice keeps one entry.
+    // False when the text is no server name or a single label (IsSingleLabel); approving
+    // twice keeps one entry.
     bool Add(std::string_view server);
     // False when the server was not on the list.
     bool Remove(std::string_view server);

@@ -31,4 +31,9 @@ std::optional<std::string> NormaliseServerName(std::string_view text) {
     return name;
 }
 
+bool IsSingleLabel(std::string_view name) {
+    if (!name.empty() && name.back() == '.') name.remove_suffix(1);
+    return name.find('.') == std::string_view::npos;
+}
+
 } // namespace hv

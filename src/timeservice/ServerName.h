@@ -16,4 +16,9 @@ constexpr std::size_t kMaxServerNameBytes = 253;
 // reach an unapproved server through a name that resolves like an approved one.
 std::optional<std::string> NormaliseServerName(std::string_view text);
 
+// A name of one label ("timehost") is looked up, where DNS does not know it, by broadcast
+// protocols (LLMNR, NetBIOS) that any machine on the network may answer: no such name is
+// approved.
+bool IsSingleLabel(std::string_view name);
+
 } // namespace hv

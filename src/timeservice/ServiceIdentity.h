@@ -8,7 +8,10 @@ namespace hv {
 // The time service's names, the same in the service, its subcommands and the tray program.
 constexpr const char* kTimeServiceName = "HorvaneTime";
 constexpr const char* kTimeServiceDisplayName = "Horvane Time Service";
-constexpr const char* kTimeServicePipe = "\\\\.\\pipe\\HorvaneTime";
+// Under ProtectedPrefix\LocalService, where the system lets only processes of the
+// LocalService account create a pipe: a user's program cannot take the name before the
+// service (which starts delayed, after log-on) creates it.
+constexpr const char* kTimeServicePipe = "\\\\.\\pipe\\ProtectedPrefix\\LocalService\\HorvaneTime";
 // The account the service runs as, and its SID: it holds the right to change the system
 // time and little else.
 constexpr const char* kTimeServiceAccount = "NT AUTHORITY\\LocalService";

@@ -15,7 +15,7 @@ constexpr std::uint8_t kReplyType = 0x81;
 // status, fault, delay, offset, limit, retry-after; the server's name follows.
 constexpr std::size_t kReplyFixedBytes = 1 + 1 + 8 + 8 + 4 + 4;
 constexpr auto kFirstStatus = static_cast<std::uint8_t>(ServiceStatus::Adjusted);
-constexpr auto kLastStatus = static_cast<std::uint8_t>(ServiceStatus::NoResult);
+constexpr auto kLastStatus = static_cast<std::uint8_t>(ServiceStatus::LoopbackName);
 constexpr auto kLastFault = static_cast<std::uint8_t>(RequestFault::BadServerName);
 
 class Writer {
@@ -128,7 +128,8 @@ std::vector<std::uint8_t> EncodeRequest(const ServiceRequest& request) {
 
 bool HasMeasurement(ServiceStatus status) {
     return status == ServiceStatus::Adjusted || status == ServiceStatus::Measured ||
-           status == ServiceStatus::OverLimit || status == ServiceStatus::ClockRefused;
+           status == ServiceStatus::OverLimit || status == ServiceStatus::ClockRefused ||
+           status == ServiceStatus::DailyLimit || status == ServiceStatus::NotConfirmed;
 }
 
 std::vector<std::uint8_t> EncodeReply(const ServiceReply& reply) {

@@ -66,6 +66,10 @@ enum class ServiceStatus : std::uint8_t {
     TooSoon,       // exchanges come too close together
     Malformed,     // the request was refused unread
     NoResult,      // asked for the last result before there was one
+    DelayTooLong,  // the reply's round trip was too long for its time to be trusted
+    DailyLimit,    // measured; with the corrections of the last 24 hours it passes the limit
+    NotConfirmed,  // measured a large step that no second approved server confirmed
+    LoopbackName,  // the name resolved to a loopback address; only a literal one is queried
 };
 
 struct ServiceReply {
@@ -73,7 +77,7 @@ struct ServiceReply {
     RequestFault fault = RequestFault::None;  // for Malformed
     std::int64_t delayMicros = 0;             // for the measured statuses
     std::int64_t offsetMicros = 0;            // positive when the clock was behind
-    std::uint32_t limitSeconds = 0;           // for OverLimit
+    std::uint32_t limitSeconds = 0;           // for OverLimit, DailyLimit and NotConfirmed
     std::uint32_t retryAfterSeconds = 0;      // for TooSoon
     std::string server;                       // the server measured or refused, normalised
     bool operator==(const ServiceReply&) const = default;

@@ -1,6 +1,7 @@
 #include "timeservice/ServiceStatusText.h"
 
 #include "framework/TimeUnits.h"
+#include "sync/SntpClient.h"
 
 #include <cstdio>
 
@@ -27,7 +28,11 @@ std::string ApprovedServersText(const ApprovedServers& approved) {
 }
 
 std::string LargestCorrectionText(std::uint32_t seconds) {
-    return "largest correction: " + std::to_string(seconds) + " seconds";
+    return "largest correction in any 24 hours: " + std::to_string(seconds) + " seconds";
+}
+
+std::string ConfirmAboveText(std::uint32_t seconds) {
+    return "steps over " + std::to_string(seconds) + " seconds need a second server's agreement";
 }
 
 std::string LastResultText(const ServiceReply& reply) {
@@ -40,6 +45,13 @@ std::string LastResultText(const ServiceReply& reply) {
     case ServiceStatus::ClockRefused: return "last result: could not set the clock" + measured + ".";
     case ServiceStatus::NoResponse: return "last result: " + reply.server + " did not answer.";
     case ServiceStatus::SendFailed: return "last result: could not send a request to " + reply.server + ".";
+    case ServiceStatus::DelayTooLong: return "last result: " + reply.server + kLogDelayTooLong + ".";
+    case ServiceStatus::DailyLimit:
+        return "last result: did not set the clock" + measured + ", beyond the limit for 24 hours.";
+    case ServiceStatus::NotConfirmed:
+        return "last result: did not set the clock" + measured + ", not confirmed by a second server.";
+    case ServiceStatus::LoopbackName:
+        return "last result: refused " + reply.server + ", whose name leads to this machine.";
     default: return "last result: none yet.";
     }
 }

@@ -21,6 +21,7 @@ struct ServiceStanding {
 std::string ServiceStandingText(const ServiceStanding& standing);
 std::string ApprovedServersText(const ApprovedServers& approved);
 std::string LargestCorrectionText(std::uint32_t seconds);
+std::string ConfirmAboveText(std::uint32_t seconds);
 // The service's answer to "last result".
 std::string LastResultText(const ServiceReply& reply);
 

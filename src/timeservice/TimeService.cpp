@@ -2,6 +2,7 @@
 
 #include "framework/Platform.h"
 #include "sync/ReplyValidation.h"
+#include "timeservice/LoopbackRule.h"
 #include "timeservice/ServiceConfig.h"
 #include "framework/TimeUnits.h"
 
@@ -38,7 +39,7 @@ bool BeyondLimit(std::int64_t offsetMicros, std::uint32_t limitSeconds) {
 } // namespace
 
 TimeService::TimeService(Platform& platform, ServiceJournal& journal)
-    : m_platform(platform), m_journal(journal), m_sntp(platform) {}
+    : m_platform(platform), m_journal(journal), m_sntp(platform), m_second(platform) {}
 
 std::optional<std::vector<std::uint8_t>> TimeService::OnRequest(CallerId caller, std::span<const std::uint8_t> message,
                                                                 std::int64_t nowMs) {
@@ -58,6 +59,7 @@ std::optional<std::vector<std::uint8_t>> TimeService::OnRequest(CallerId caller,
 
 std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std::string& server, std::int64_t nowMs) {
     const ServiceConfig config = LoadServiceConfig(m_platform);
+    ReportConfigProblems(config.problems);
     if (!config.approved.Contains(server)) return Refusal(ServiceStatus::NotApproved, server);
     if (m_exchange) return Refusal(ServiceStatus::Busy, server);
     if (!m_spacing.TryStart(nowMs)) {
@@ -65,25 +67,40 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
         tooSoon.retryAfterSeconds = m_spacing.SecondsUntilNext(nowMs);
         return tooSoon;
     }
-    m_sntp.SetServerAddress(server);
-    if (!m_sntp.Create() || !m_sntp.SendRequest()) {
+    bool loopback = false;
+    const auto address = ResolveForQuery(m_platform, server, loopback);
+    if (loopback) {
+        m_journal.Write(ServiceJournal::Kind::Warning,
+                        "Did not query " + server +
+                            ": the name resolves to a loopback address, where any local program can answer. "
+                            "Approve the address itself to use a server on this machine.");
+        return Remember(Refusal(ServiceStatus::LoopbackName, server));
+    }
+    // The request goes to the address judged above, not to a second look-up of the name.
+    if (address) m_sntp.SetServerAddress(DottedIpv4(*address));
+    if (!address || !m_sntp.Create() || !m_sntp.SendRequest()) {
         m_journal.Write(ServiceJournal::Kind::Warning,
                         "Could not send a request to " + server + ": unknown host or network error.");
         return Remember(Refusal(ServiceStatus::SendFailed, server));
     }
-    m_exchange = Exchange{caller, server, nowMs + kExchangeWaitMs, config.maxCorrectionSeconds};
+    m_exchange = Exchange{caller, server, nowMs + kExchangeWaitMs, config.maxCorrectionSeconds, *address,
+                          config.confirmAboveSeconds, config.approved, std::nullopt};
     return std::nullopt;
 }
 
 std::optional<TimeService::Answer> TimeService::Poll(std::int64_t nowMs) {
     if (!m_exchange) return std::nullopt;
-    if (m_sntp.AwaitingReply() && nowMs < m_exchange->deadlineMs) return std::nullopt;
-    const Exchange exchange = *m_exchange;
+    const bool awaiting = m_exchange->unconfirmed ? m_second.Awaiting() : m_sntp.AwaitingReply();
+    if (awaiting && nowMs < m_exchange->deadlineMs) return std::nullopt;
+    const std::optional<ServiceReply> reply =
+        m_exchange->unconfirmed ? ConcludeSecondOpinion(*m_exchange, nowMs) : Conclude(*m_exchange, nowMs);
+    if (!reply) return std::nullopt;
+    const CallerId caller = m_exchange->caller;
     m_exchange.reset();
-    return Answer{exchange.caller, EncodeReply(Remember(Conclude(exchange)))};
+    return Answer{caller, EncodeReply(Remember(*reply))};
 }
 
-ServiceReply TimeService::Conclude(const Exchange& exchange) {
+std::optional<ServiceReply> TimeService::Conclude(Exchange& exchange, std::int64_t nowMs) {
     if (m_sntp.AwaitingReply()) {
         m_sntp.Abandon();
         std::string text = exchange.server + " sent no valid reply within " +
@@ -95,7 +112,22 @@ ServiceReply TimeService::Conclude(const Exchange& exchange) {
         return Refusal(ServiceStatus::NoResponse, exchange.server);
     }
     ServiceReply reply = Measurement(exchange);
+    if (const auto refusal = Refuse(exchange, reply, nowMs)) return refusal;
+    if (SecondOpinion::Needed(reply.offsetMicros, exchange.confirmAboveSeconds)) {
+        return AskSecondOpinion(exchange, reply);
+    }
+    return Apply(reply, exchange.server + " (delay " + Seconds(reply.delayMicros) + " s)", nowMs);
+}
+
+std::optional<ServiceReply> TimeService::Refuse(const Exchange& exchange, ServiceReply reply, std::int64_t nowMs) {
     const std::string measured = exchange.server + " (delay " + Seconds(reply.delayMicros) + " s)";
+    if (m_sntp.TooSlow()) {
+        reply.status = ServiceStatus::DelayTooLong;
+        m_journal.Write(ServiceJournal::Kind::Warning,
+                        "Did not set the clock: " + exchange.server + kLogDelayTooLong + " (delay " +
+                            Seconds(reply.delayMicros) + " s).");
+        return reply;
+    }
     if (BeyondLimit(reply.offsetMicros, exchange.limitSeconds)) {
         reply.status = ServiceStatus::OverLimit;
         reply.limitSeconds = exchange.limitSeconds;
@@ -104,10 +136,57 @@ ServiceReply TimeService::Conclude(const Exchange& exchange) {
                             " s off, more than the limit of " + std::to_string(exchange.limitSeconds) + " s.");
         return reply;
     }
+    if (!m_budget.Allows(nowMs, reply.offsetMicros, exchange.limitSeconds)) {
+        reply.status = ServiceStatus::DailyLimit;
+        reply.limitSeconds = exchange.limitSeconds;
+        m_journal.Write(ServiceJournal::Kind::Warning,
+                        "Did not set the clock: " + measured + " puts it " + Seconds(reply.offsetMicros) +
+                            " s off; with the " + Seconds(m_budget.SpentMicros(nowMs)) +
+                            " s corrected in the last 24 hours that is more than the limit of " +
+                            std::to_string(exchange.limitSeconds) + " s.");
+        return reply;
+    }
+    return std::nullopt;
+}
+
+std::optional<ServiceReply> TimeService::AskSecondOpinion(Exchange& exchange, ServiceReply reply) {
+    if (m_second.Ask(exchange.approved, exchange.server, exchange.address)) {
+        exchange.unconfirmed = reply;
+        return std::nullopt;
+    }
+    reply.status = ServiceStatus::NotConfirmed;
+    reply.limitSeconds = exchange.confirmAboveSeconds;
+    m_journal.Write(ServiceJournal::Kind::Warning,
+                    "Did not set the clock: " + exchange.server + " puts it " + Seconds(reply.offsetMicros) +
+                        " s off, a step of more than " + std::to_string(exchange.confirmAboveSeconds) +
+                        " s, and there is no second approved server at another address to confirm it.");
+    return reply;
+}
+
+ServiceReply TimeService::ConcludeSecondOpinion(const Exchange& exchange, std::int64_t nowMs) {
+    ServiceReply reply = *exchange.unconfirmed;
+    const bool answered = !m_second.Awaiting();
+    m_second.Abandon();
+    const std::string measured = exchange.server + " (delay " + Seconds(reply.delayMicros) + " s)";
+    if (answered && m_second.Agrees(reply.offsetMicros)) {
+        return Apply(reply, measured + ", confirmed by " + m_second.Server(), nowMs);
+    }
+    reply.status = ServiceStatus::NotConfirmed;
+    reply.limitSeconds = exchange.confirmAboveSeconds;
+    m_journal.Write(ServiceJournal::Kind::Warning,
+                    "Did not set the clock: " + measured + " puts it " + Seconds(reply.offsetMicros) +
+                        " s off, a step of more than " + std::to_string(exchange.confirmAboveSeconds) + " s, and " +
+                        m_second.Server() +
+                        (answered ? " does not agree within 1 s." : " sent no valid reply in time to confirm it."));
+    return reply;
+}
+
+ServiceReply TimeService::Apply(ServiceReply reply, const std::string& measured, std::int64_t nowMs) {
     const ClockAdjustment adjustment = m_sntp.TryAdjustClock();
     switch (adjustment.outcome) {
     case ClockAdjustment::Outcome::Set:
         reply.status = ServiceStatus::Adjusted;
+        m_budget.Record(nowMs, reply.offsetMicros);
         m_journal.Write(ServiceJournal::Kind::Information,
                         "Set the clock by " + Seconds(reply.offsetMicros) + " s, measured against " + measured + ".");
         break;
@@ -130,6 +209,12 @@ ServiceReply TimeService::Conclude(const Exchange& exchange) {
     return reply;
 }
 
+void TimeService::ReportConfigProblems(const std::string& problems) {
+    if (problems == m_reportedProblems) return;
+    m_reportedProblems = problems;
+    if (!problems.empty()) m_journal.Write(ServiceJournal::Kind::Warning, "Settings in the registry: " + problems);
+}
+
 ServiceReply TimeService::Measurement(const Exchange& exchange) const {
     ServiceReply reply = Refusal(ServiceStatus::Measured, exchange.server);
     reply.delayMicros = Micros(m_sntp.Delay());
@@ -145,6 +230,7 @@ ServiceReply TimeService::Remember(ServiceReply reply) {
 void TimeService::OnCallerGone(CallerId caller) {
     if (!m_exchange || m_exchange->caller != caller) return;
     m_sntp.Abandon();
+    m_second.Abandon();
     m_exchange.reset();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
+#include "timeservice/CorrectionBudget.h"
 #include "timeservice/ExchangeSpacing.h"
+#include "timeservice/SecondOpinion.h"
 #include "timeservice/ServiceJournal.h"
 #include "timeservice/ServiceProtocol.h"
 #include "sync/SntpClient.h"
@@ -52,18 +54,33 @@ private:
         std::string server;
         std::int64_t deadlineMs;
         std::uint32_t limitSeconds;
+        std::uint32_t address = 0;
+        std::uint32_t confirmAboveSeconds = 0;
+        ApprovedServers approved;
+        // The measured step that waits for a second server's agreement.
+        std::optional<ServiceReply> unconfirmed;
     };
 
     // Starts an exchange for the caller; the refusal when it does not.
     std::optional<ServiceReply> Synchronise(CallerId caller, const std::string& server, std::int64_t nowMs);
-    ServiceReply Conclude(const Exchange& exchange);
+    // The reply to the caller; nothing while a second server is asked.
+    std::optional<ServiceReply> Conclude(Exchange& exchange, std::int64_t nowMs);
     ServiceReply Measurement(const Exchange& exchange) const;
+    // The rules a measured correction must pass before it is made; the refusal when it fails one.
+    std::optional<ServiceReply> Refuse(const Exchange& exchange, ServiceReply reply, std::int64_t nowMs);
+    std::optional<ServiceReply> AskSecondOpinion(Exchange& exchange, ServiceReply reply);
+    ServiceReply ConcludeSecondOpinion(const Exchange& exchange, std::int64_t nowMs);
+    ServiceReply Apply(ServiceReply reply, const std::string& measured, std::int64_t nowMs);
     ServiceReply Remember(ServiceReply reply);
+    void ReportConfigProblems(const std::string& problems);
 
     Platform& m_platform;
     ServiceJournal& m_journal;
     SntpClient m_sntp;
     ExchangeSpacing m_spacing;
+    CorrectionBudget m_budget;
+    SecondOpinion m_second;
+    std::string m_reportedProblems;
     std::optional<Exchange> m_exchange;
     std::optional<ServiceReply> m_last;
 };

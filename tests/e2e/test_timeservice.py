@@ -13,7 +13,7 @@ from sync_support import CONFIG, RESULT_TEXT, SENT_TEXT, STAMP, SERVER, texts
 from winehost import poll
 
 SERVICE_EXE = "HorvaneTime.exe"
-PIPE = r"\\.\pipe\HorvaneTime"
+PIPE = r"\\.\pipe\ProtectedPrefix\LocalService\HorvaneTime"
 RUN_WAIT = 15.0
 NOT_APPROVED_TEXT = re.compile(
     STAMP + r"\r\nThe time service refused 127\.0\.0\.1: it is not an approved server \(an administrator can "
@@ -39,8 +39,8 @@ def assert_offset_near(text, offset):
 @pytest.fixture
 def time_service(wine, program_dir):
     """time_service(*subcommand) -> (exit code, output) of HorvaneTime.exe, installed from the
-    program directory, whose config.txt names the reference server, so install approves it;
-    uninstalled afterwards."""
+    program directory, whose config.txt names the reference server, approved by asking
+    install for it; uninstalled afterwards."""
     exe = program_dir / SERVICE_EXE
     shutil.copy2(require_executable(SERVICE_EXE), exe)
     (program_dir / CONFIG_NAME).write_bytes(CONFIG)
@@ -49,7 +49,7 @@ def time_service(wine, program_dir):
         result = wine.run(exe, *args, timeout=60)
         return result.returncode, result.stdout
 
-    rc, out = service("install")
+    rc, out = service("install", "--approve-config")
     assert rc == 0, out
     assert f"approved {SERVER}" in out, out
     try:

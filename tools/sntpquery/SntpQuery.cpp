@@ -66,6 +66,10 @@ void AwaitReply(const hv::SntpClient& client, double timeoutSeconds) {
 }
 
 int ReportReply(const hv::SntpClient& client) {
+    if (client.TooSlow()) {
+        std::printf("delay=%.6f\nerror=%s%s\n", client.Delay(), client.ServerAddress().c_str(), hv::kLogDelayTooLong);
+        return kExitNoReply;
+    }
     std::printf("delay=%.6f\noffset=%.6f\nstratum=%d\n", client.Delay(), client.Offset(),
                 static_cast<int>(client.Packet().stratum));
     return kExitReply;

@@ -29,6 +29,8 @@ public:
     std::int64_t setTimeCallMicros = 20;
 
     void SetNowMicroseconds(std::int64_t micros) { m_nowMicros = micros; }
+    // The clock as it stands, without the cost of a reading.
+    std::int64_t PeekMicroseconds() const { return m_nowMicros; }
     // How far the system clock stands from the time that has really passed: changes only
     // when the clock is set, so a test sees exactly what a step did.
     std::int64_t ClockStepMicros() const { return m_nowMicros - m_elapsedMicros; }

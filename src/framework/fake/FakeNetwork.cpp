@@ -15,7 +15,8 @@ public:
 
     bool SendTo(const Ipv4Endpoint& to, std::span<const std::uint8_t> bytes) override {
         if (m_owner.failSends) return false;
-        m_owner.sent.push_back({m_id, to, {bytes.begin(), bytes.end()}});
+        m_owner.sent.push_back(
+            {m_id, to, {bytes.begin(), bytes.end()}, m_owner.clock ? m_owner.clock->PeekMicroseconds() : 0});
         return true;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/NetworkRole.h"
+#include "framework/fake/FakeClock.h"
 
 #include <cstdint>
 #include <map>
@@ -16,6 +17,7 @@ public:
         int socketId;
         Ipv4Endpoint to;
         std::vector<std::uint8_t> bytes;
+        std::int64_t sentAtMicros = 0;  // the system clock when it left, where a clock is known
     };
 
     bool socketLayerAvailable = true;
@@ -25,6 +27,7 @@ public:
     bool failSends = false;
     bool failReceive = false;
     std::vector<SentDatagram> sent;
+    const FakeClock* clock = nullptr;
 
     // Hands a datagram to an open socket (the newest by default) and reports it readable.
     bool Deliver(const Datagram& datagram, int socketId = -1);

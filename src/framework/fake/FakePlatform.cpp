@@ -12,7 +12,9 @@ FakePlatform::FakePlatform()
     : FakeShell(static_cast<FakeClock&>(*this)),
       FakeWindows(static_cast<FakeClock&>(*this)),
       FakeDialogs(static_cast<FakeClock&>(*this)),
-      FakeMessaging(static_cast<FakeClock&>(*this), static_cast<FakeWindows&>(*this)) {}
+      FakeMessaging(static_cast<FakeClock&>(*this), static_cast<FakeWindows&>(*this)) {
+    FakeNetwork::clock = this;
+}
 
 void FakePlatform::AdvanceMs(std::int64_t ms) {
     const std::int64_t end = ElapsedMicros() + ms * kMicrosPerMilli;

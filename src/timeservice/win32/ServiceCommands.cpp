@@ -4,6 +4,8 @@
 #include "framework/win32/Win32Platform.h"
 #include "settings/ServerList.h"
 #include "settings/SettingsFile.h"
+#include "sync/SntpClient.h"
+#include "timeservice/InstallApprovals.h"
 #include "timeservice/CorrectionLimit.h"
 #include "timeservice/ServiceConfig.h"
 #include "timeservice/ServiceIdentity.h"
@@ -17,27 +19,38 @@
 #include <winsvc.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace hv {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: HorvaneTime install [--defaults-only] | uninstall | status | approve ADDRESS | revoke ADDRESS |"
-    " limit SECONDS\n"
-    "  install        installs and starts the time service (administrators only); approves the built-in\n"
-    "                 servers and, unless --defaults-only, those in config.txt beside this program\n"
+    "usage: HorvaneTime install [--approve-config] | uninstall | status | approve ADDRESS | revoke ADDRESS |"
+    " limit SECONDS | confirm SECONDS\n"
+    "  install        installs (or updates) and starts the time service (administrators only); the first\n"
+    "                 install approves the built-in servers, later ones keep the approved list as it is;\n"
+    "                 --approve-config also approves the servers in config.txt beside this program,\n"
+    "                 which every user may write, and lists them\n"
     "  uninstall      stops and removes the service and its configuration (administrators only)\n"
     "  status         tells whether the service runs, what it may do, and its last result\n"
     "  approve, revoke  adds a time server to, or removes it from, the approved list (administrators only)\n"
-    "  limit          sets the largest correction the service makes, in seconds (administrators only)\n";
+    "  limit          sets the most the service corrects the clock in any 24 hours, in seconds\n"
+    "  confirm        sets the step, in seconds, above which a second approved server must agree\n";
 constexpr const char* kDescription =
     "Sets the system clock for Horvane from approved time servers, measuring them itself.";
+// The installers' option from before config.txt needed asking for; it is what a bare install does.
 constexpr const char* kDefaultsOnlyOption = "--defaults-only";
+constexpr const char* kApproveConfigOption = "--approve-config";
 constexpr DWORD kServiceStateWaitMs = 15000;
 constexpr DWORD kDatabaseLockedRetryMs = 500;
 constexpr ULONGLONG kDatabaseLockedPatienceMs = 30000;
 constexpr DWORD kEventTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+// After a failure the manager starts the service again, twice a minute apart, then every
+// ten minutes; a day without failures starts the count afresh.
+constexpr DWORD kFirstRestartDelayMs = 60'000;
+constexpr DWORD kLaterRestartDelayMs = 600'000;
+constexpr DWORD kFailureResetSeconds = 24 * 60 * 60;
 constexpr ULONGLONG kStatusReplyWaitMs = 3000;
 constexpr DWORD kStatusPollMs = 20;
 
@@ -95,14 +108,11 @@ bool UnderProgramFiles(const std::wstring& exePath) {
                                 static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
-
-// The servers of a list in its stored form, in order.
-void ApproveListed(ApprovedServers& approved, std::string_view list, std::vector<std::string>& added) {
-    for (const auto& entry : ParseServerEntries(list)) {
-        if (entry && !approved.Contains(entry->address) && approved.Add(entry->address)) added.push_back(entry->address);
-    }
+std::string ApprovedText(const ApprovedServers& approved) {
+    return approved.Names().empty() ? std::string("none") : approved.Stored();
 }
+
+std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
 
 class Commands {
 public:
@@ -114,12 +124,15 @@ public:
     int Approve(const std::string& server);
     int Revoke(const std::string& server);
     int Limit(const std::string& seconds);
+    int Confirm(const std::string& seconds);
 
 private:
     SystemResult ApproveAtInstall(bool includeConfig);
     SystemResult RegisterEventSource(const std::wstring& exePath);
     int StartInstalled(SC_HANDLE service);
     void ConfigureService(SC_HANDLE service);
+    void ConfigureRecovery(SC_HANDLE service);
+    bool RemoveKey(const char* key, const char* what);
     void PrintLastResult();
 
     Win32Platform m_platform;
@@ -148,6 +161,7 @@ int Commands::Install(bool includeConfig) {
     }
     if (!service) return Refused("the service control manager refused to create the service", GetLastError());
     ConfigureService(service.Get());
+    ConfigureRecovery(service.Get());
     if (!UnderProgramFiles(exePath)) {
         Say("note: this program is not under Program Files. Make sure only administrators can change its folder: "
             "whoever can replace HorvaneTime.exe runs code as the service.");
@@ -157,6 +171,29 @@ int Commands::Install(bool includeConfig) {
         return Refused("could not write the service's configuration", approved.error);
     }
     return StartInstalled(service.Get());
+}
+
+// A service that stops on an error (its pipe's name taken, say) is started again, so that a
+// program that took the name while the service was down does not keep it for good.
+void Commands::ConfigureRecovery(SC_HANDLE service) {
+    SC_ACTION actions[] = {{SC_ACTION_RESTART, kFirstRestartDelayMs},
+                           {SC_ACTION_RESTART, kFirstRestartDelayMs},
+                           {SC_ACTION_RESTART, kLaterRestartDelayMs}};
+    SERVICE_FAILURE_ACTIONSW failure{};
+    failure.dwResetPeriod = kFailureResetSeconds;
+    failure.cActions = static_cast<DWORD>(std::size(actions));
+    failure.lpsaActions = actions;
+    if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure)) {
+        Say("note: the system did not take the restart after a failure (error " + std::to_string(GetLastError()) +
+            ").");
+        return;
+    }
+    // Also when the service ends by itself with an error, not only when it crashes.
+    SERVICE_FAILURE_ACTIONS_FLAG onError{TRUE};
+    if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &onError)) {
+        Say("note: the system did not take the restart after a stop with an error (error " +
+            std::to_string(GetLastError()) + ").");
+    }
 }
 
 // What the service may do, beyond its account: nothing here is essential to running it, so
@@ -182,9 +219,9 @@ void Commands::ConfigureService(SC_HANDLE service) {
 }
 
 SystemResult Commands::ApproveAtInstall(bool includeConfig) {
-    ServiceConfig config = LoadServiceConfig(m_platform);
-    std::vector<std::string> added;
-    ApproveListed(config.approved, DEFAULT_SERVER_LIST, added);
+    const ServiceConfig config = LoadServiceConfig(m_platform);
+    const bool firstInstall = !DefaultsApprovedBefore(m_platform);
+    std::optional<std::string> configList;
     if (includeConfig) {
         const std::string dir = DirectoryOf(m_platform.ModuleFileName());
         const FileRead file = m_platform.ReadTextFileHead(dir + kSettingsFileName, kSettingsHeadBytes);
@@ -192,14 +229,21 @@ SystemResult Commands::ApproveAtInstall(bool includeConfig) {
             Settings settings;
             ApplyEmptyFileDefaults(settings, dir);
             ParseSettingsText(file.text, dir, settings);
-            ApproveListed(config.approved, settings.serverList, added);
+            configList = settings.serverList;
+            const InstallApprovals listed = PlanInstallApprovals({}, false, {}, configList);
+            Say("approving the servers of " + dir + kSettingsFileName + ": " + ApprovedText(listed.approved));
         }
     }
-    if (const SystemResult saved = SaveApprovedServers(m_platform, config.approved); !saved) return saved;
-    if (!StoredMaxCorrection(m_platform)) {
+    const InstallApprovals plan = PlanInstallApprovals(config.approved, firstInstall, DEFAULT_SERVER_LIST, configList);
+    if (const SystemResult saved = SaveApprovedServers(m_platform, plan.approved); !saved) return saved;
+    if (firstInstall) {
+        if (const SystemResult marked = MarkDefaultsApproved(m_platform); !marked) return marked;
+    }
+    if (!HasStoredMaxCorrection(m_platform)) {
         if (const SystemResult saved = SaveMaxCorrection(m_platform, kDefaultMaxCorrectionSeconds); !saved) return saved;
     }
-    for (const std::string& server : added) Say("approved " + server);
+    for (const std::string& server : plan.added) Say("approved " + server);
+    if (!firstInstall) Say("kept the approved servers an administrator left: " + ApprovedText(plan.approved));
     return kSystemOk;
 }
 
@@ -251,10 +295,25 @@ int Commands::Uninstall() {
             return Refused("the service control manager refused to remove the service", GetLastError());
         }
     }
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, Widen(kEventSourceKey).c_str());
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, Widen(kServiceConfigKey).c_str());
-    Say(service ? "removed the service and its configuration." : "the service was not installed; its configuration is removed.");
-    return kCommandOk;
+    Say(service ? "removed the service." : "the service was not installed.");
+    const bool removed = RemoveKey(kEventSourceKey, "its event log source") &&
+                         RemoveKey(kServiceConfigKey, "its configuration");
+    return removed ? kCommandOk : kCommandFailed;
+}
+
+// Says what the system answered: removed, not there, or refused with its error.
+bool Commands::RemoveKey(const char* key, const char* what) {
+    const LSTATUS status = RegDeleteTreeW(HKEY_LOCAL_MACHINE, Widen(key).c_str());
+    if (status == ERROR_SUCCESS) {
+        Say(std::string("removed ") + what + ".");
+        return true;
+    }
+    if (status == ERROR_FILE_NOT_FOUND) {
+        Say(std::string(what) + " was not there.");
+        return true;
+    }
+    Refused(std::string("could not remove ") + what + " (HKLM\\" + key + ")", static_cast<DWORD>(status));
+    return false;
 }
 
 int Commands::Status() {
@@ -264,6 +323,8 @@ int Commands::Status() {
     Say(ServiceStandingText({state->installed, state->Running(), state->processId, state->account, state->imagePath}));
     Say(ApprovedServersText(config.approved));
     Say(LargestCorrectionText(config.maxCorrectionSeconds));
+    Say(ConfirmAboveText(config.confirmAboveSeconds));
+    if (!config.problems.empty()) Say("registry settings: " + config.problems);
     if (state->Running()) PrintLastResult();
     return state->Running() ? kCommandOk : kCommandFailed;
 }
@@ -295,6 +356,12 @@ void Commands::PrintLastResult() {
 int Commands::Approve(const std::string& server) {
     if (!RequireElevation("approve")) return kCommandNotElevated;
     ServiceConfig config = LoadServiceConfig(m_platform);
+    const auto name = NormaliseServerName(server);
+    if (name && IsSingleLabel(*name)) {
+        Say("\"" + server + "\" is a single-label name, which any machine on the network can answer for; "
+            "approve the server's full DNS name (with its domain) or its address.");
+        return kCommandUsage;
+    }
     if (!config.approved.Add(server)) {
         Say("\"" + server + "\" is not a host name or IPv4 address.");
         return kCommandUsage;
@@ -324,13 +391,29 @@ int Commands::Limit(const std::string& seconds) {
     if (!RequireElevation("limit")) return kCommandNotElevated;
     const auto value = ParseCorrectionLimit(seconds);
     if (!value) {
-        Say("the limit is a whole number of seconds from 1 to " + std::to_string(kLongestLimitSeconds) + ".");
+        Say("the limit is a whole number of seconds from " + std::to_string(kShortestSettingSeconds) + " to " +
+            std::to_string(kLongestSettingSeconds) + ".");
         return kCommandUsage;
     }
     if (const SystemResult saved = SaveMaxCorrection(m_platform, *value); !saved) {
         return Refused("could not write the limit", saved.error);
     }
-    Say("the service corrects the clock by at most " + std::to_string(*value) + " seconds.");
+    Say("the service corrects the clock by at most " + std::to_string(*value) + " seconds in any 24 hours.");
+    return kCommandOk;
+}
+
+int Commands::Confirm(const std::string& seconds) {
+    if (!RequireElevation("confirm")) return kCommandNotElevated;
+    const auto value = ParseCorrectionLimit(seconds);
+    if (!value) {
+        Say("the step is a whole number of seconds from " + std::to_string(kShortestSettingSeconds) + " to " +
+            std::to_string(kLongestSettingSeconds) + ".");
+        return kCommandUsage;
+    }
+    if (const SystemResult saved = SaveConfirmAbove(m_platform, *value); !saved) {
+        return Refused("could not write the step", saved.error);
+    }
+    Say("steps of more than " + std::to_string(*value) + " seconds need a second approved server's agreement.");
     return kCommandOk;
 }
 
@@ -339,13 +422,15 @@ int Commands::Limit(const std::string& seconds) {
 int RunServiceCommand(const std::vector<std::string>& args) {
     Commands commands;
     const std::string name = args.empty() ? std::string() : args[0];
-    if (name == "install" && args.size() == 1) return commands.Install(true);
+    if (name == "install" && args.size() == 1) return commands.Install(false);
     if (name == "install" && args.size() == 2 && args[1] == kDefaultsOnlyOption) return commands.Install(false);
+    if (name == "install" && args.size() == 2 && args[1] == kApproveConfigOption) return commands.Install(true);
     if (name == "uninstall" && args.size() == 1) return commands.Uninstall();
     if (name == "status" && args.size() == 1) return commands.Status();
     if (name == "approve" && args.size() == 2) return commands.Approve(args[1]);
     if (name == "revoke" && args.size() == 2) return commands.Revoke(args[1]);
     if (name == "limit" && args.size() == 2) return commands.Limit(args[1]);
+    if (name == "confirm" && args.size() == 2) return commands.Confirm(args[1]);
     Print(kUsage);
     return kCommandUsage;
 }

@@ -8,10 +8,6 @@
 namespace hv {
 namespace {
 
-// A caller gets this long after connecting to send its request...
-constexpr std::int64_t kRequestDeadlineMs = 2000;
-// ...and this long to take its reply and hang up (the tray program looks once a second).
-constexpr std::int64_t kReplyDeadlineMs = 5000;
 constexpr DWORD kPipeBufferBytes = static_cast<DWORD>(kMaxServiceMessageBytes);
 constexpr int kConnectAttempts = 2;
 
@@ -67,9 +63,7 @@ std::vector<HANDLE> Win32PipeServer::Events() const {
 }
 
 void Win32PipeServer::Listen(Instance& instance, std::size_t index, std::int64_t nowMs) {
-    instance.state = State::Connecting;
-    instance.caller = 0;
-    instance.deadlineMs.reset();
+    instance.session.Listening();
     for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
         ResetEvent(instance.event);
         instance.overlapped = OVERLAPPED{};
@@ -78,19 +72,31 @@ void Win32PipeServer::Listen(Instance& instance, std::size_t index, std::int64_t
         if (ConnectNamedPipe(instance.pipe, &instance.overlapped)) return;  // the event is set
         switch (GetLastError()) {
         case ERROR_IO_PENDING: return;
-        case ERROR_PIPE_CONNECTED: Connected(instance, index, nowMs); return;
+        case ERROR_PIPE_CONNECTED:
+            Carry(instance, index, instance.session.Connected(NextCaller(index), nowMs), nowMs);
+            return;
         case ERROR_NO_DATA: DisconnectNamedPipe(instance.pipe); break;  // came and went already
-        default: instance.state = State::Idle; return;
+        default: instance.session.Unusable(); return;
         }
     }
-    instance.state = State::Idle;
+    instance.session.Unusable();
 }
 
-void Win32PipeServer::Connected(Instance& instance, std::size_t index, std::int64_t nowMs) {
-    instance.caller = (static_cast<TimeService::CallerId>(index + 1) << 32) | ++m_connections;
-    instance.deadlineMs = nowMs + kRequestDeadlineMs;
-    instance.state = State::Reading;
-    Read(instance);
+TimeService::CallerId Win32PipeServer::NextCaller(std::size_t index) {
+    return (static_cast<TimeService::CallerId>(index + 1) << 32) | ++m_connections;
+}
+
+void Win32PipeServer::Carry(Instance& instance, std::size_t index, PipeSession::Step step, std::int64_t nowMs) {
+    switch (step) {
+    case PipeSession::Step::None: break;
+    case PipeSession::Step::Read: Read(instance); break;
+    case PipeSession::Step::Write: Write(instance); break;
+    case PipeSession::Step::Hangup:
+        CancelPending(instance);
+        DisconnectNamedPipe(instance.pipe);
+        Listen(instance, index, nowMs);
+        break;
+    }
 }
 
 void Win32PipeServer::Read(Instance& instance) {
@@ -106,17 +112,14 @@ void Win32PipeServer::Read(Instance& instance) {
     if (error != ERROR_IO_PENDING && error != ERROR_MORE_DATA) FailedAtOnce(instance);
 }
 
-void Win32PipeServer::Write(Instance& instance, std::vector<std::uint8_t> reply, std::int64_t nowMs) {
+void Win32PipeServer::Write(Instance& instance) {
     CancelPending(instance);
-    instance.reply = std::move(reply);
-    instance.state = State::Writing;
-    instance.deadlineMs = nowMs + kReplyDeadlineMs;
+    const std::vector<std::uint8_t>& reply = instance.session.Reply();
     ResetEvent(instance.event);
     instance.overlapped = OVERLAPPED{};
     instance.overlapped.hEvent = instance.event;
     instance.failedAtOnce = false;
-    if (!WriteFile(instance.pipe, instance.reply.data(), static_cast<DWORD>(instance.reply.size()), nullptr,
-                   &instance.overlapped) &&
+    if (!WriteFile(instance.pipe, reply.data(), static_cast<DWORD>(reply.size()), nullptr, &instance.overlapped) &&
         GetLastError() != ERROR_IO_PENDING) {
         FailedAtOnce(instance);
     }
@@ -141,67 +144,29 @@ void Win32PipeServer::OnSignalled(std::size_t index, TimeService& service, std::
     }
     instance.failedAtOnce = false;
     // A message longer than the buffer arrives in pieces; its first piece is all we read.
-    const bool partial = !done && error == ERROR_MORE_DATA;
-    switch (instance.state) {
-    case State::Connecting:
-        if (done) {
-            Connected(instance, index, nowMs);
-        } else {
-            Hangup(instance, index, service, nowMs);
-        }
-        break;
-    case State::Reading:
-        if (done || partial) {
-            HandleRequest(instance, partial ? instance.buffer.size() : got, service, nowMs);
-        } else {
-            Hangup(instance, index, service, nowMs);
-        }
-        break;
-    case State::Writing:
-        if (done) {
-            // The reply waits in the pipe until the caller reads it; disconnecting now would
-            // throw it away. So wait for the caller to hang up, reading (and dropping)
-            // anything else it sends, until the deadline.
-            instance.state = State::Draining;
-            Read(instance);
-        } else {
-            Hangup(instance, index, service, nowMs);
-        }
-        break;
-    case State::Draining:
-        if (done || partial) {
-            Read(instance);
-        } else {
-            Hangup(instance, index, service, nowMs);
-        }
-        break;
-    case State::AwaitingExchange:  // the caller hung up, or spoke out of turn
-        Hangup(instance, index, service, nowMs);
-        break;
-    case State::Idle: break;
+    const bool truncated = !done && error == ERROR_MORE_DATA;
+    PipeSession& session = instance.session;
+    PipeSession::Step step = PipeSession::Step::None;
+    if (!done && !truncated) {
+        step = session.Broken(service);
+    } else if (session.CurrentState() == PipeSession::State::Connecting) {
+        step = session.Connected(NextCaller(index), nowMs);
+    } else if (session.CurrentState() == PipeSession::State::Writing) {
+        step = session.Written();
+    } else {
+        const std::size_t length = truncated ? instance.buffer.size() : got;
+        step = session.Received(std::span(instance.buffer).first(length), truncated, service, nowMs);
     }
-}
-
-void Win32PipeServer::HandleRequest(Instance& instance, std::size_t length, TimeService& service,
-                                    std::int64_t nowMs) {
-    std::optional<std::vector<std::uint8_t>> reply =
-        service.OnRequest(instance.caller, std::span(instance.buffer).first(length), nowMs);
-    if (reply) {
-        Write(instance, std::move(*reply), nowMs);
-        return;
-    }
-    // The exchange answers later; a read stays pending meanwhile to notice a hang-up.
-    instance.state = State::AwaitingExchange;
-    instance.deadlineMs.reset();
-    Read(instance);
+    Carry(instance, index, step, nowMs);
 }
 
 void Win32PipeServer::Deliver(const TimeService::Answer& answer, std::int64_t nowMs) {
-    for (Instance& instance : m_instances) {
-        if (instance.state == State::AwaitingExchange && instance.caller == answer.caller) {
-            Write(instance, answer.reply, nowMs);
-            return;
-        }
+    for (std::size_t i = 0; i < kInstances; ++i) {
+        Instance& instance = m_instances[i];
+        const PipeSession::Step step = instance.session.Deliver(answer, nowMs);
+        if (step == PipeSession::Step::None) continue;
+        Carry(instance, i, step, nowMs);
+        return;
     }
 }
 
@@ -209,25 +174,16 @@ std::optional<std::int64_t> Win32PipeServer::ExpireCallers(TimeService& service,
     std::optional<std::int64_t> next;
     for (std::size_t i = 0; i < kInstances; ++i) {
         Instance& instance = m_instances[i];
-        if (!instance.deadlineMs) continue;
-        if (*instance.deadlineMs <= nowMs) {
-            Hangup(instance, i, service, nowMs);
-        } else if (!next || *instance.deadlineMs < *next) {
-            next = instance.deadlineMs;
-        }
+        Carry(instance, i, instance.session.Expire(service, nowMs), nowMs);
+        const auto deadline = instance.session.DeadlineMs();
+        if (deadline && (!next || *deadline < *next)) next = deadline;
     }
     return next;
 }
 
-void Win32PipeServer::Hangup(Instance& instance, std::size_t index, TimeService& service, std::int64_t nowMs) {
-    CancelPending(instance);
-    if (instance.state == State::AwaitingExchange) service.OnCallerGone(instance.caller);
-    DisconnectNamedPipe(instance.pipe);
-    Listen(instance, index, nowMs);
-}
-
 bool Win32PipeServer::Pending(const Instance& instance) const {
-    return instance.state != State::Idle && !instance.failedAtOnce && !HasOverlappedIoCompleted(&instance.overlapped);
+    return instance.session.CurrentState() != PipeSession::State::Idle && !instance.failedAtOnce &&
+           !HasOverlappedIoCompleted(&instance.overlapped);
 }
 
 void Win32PipeServer::CancelPending(Instance& instance) {

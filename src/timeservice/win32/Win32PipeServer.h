@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/win32/Win32Api.h"
+#include "timeservice/PipeSession.h"
 #include "timeservice/TimeService.h"
 
 #include <array>
@@ -12,8 +13,7 @@ namespace hv {
 
 // The service's end of its pipe: a few instances, each serving one caller at a time, one
 // request and one reply per connection, all with overlapped I/O on the service's one thread.
-// A caller gets a short time to send its request and to take its reply; a caller who hangs
-// up while its exchange runs gives the exchange up.
+// What an instance does next is its PipeSession's decision; this carries it out.
 class Win32PipeServer {
 public:
     static constexpr std::size_t kInstances = 4;
@@ -36,30 +36,23 @@ public:
     std::optional<std::int64_t> ExpireCallers(TimeService& service, std::int64_t nowMs);
 
 private:
-    enum class State { Idle, Connecting, Reading, AwaitingExchange, Writing, Draining };
-
     struct Instance {
         HANDLE pipe = INVALID_HANDLE_VALUE;
         HANDLE event = nullptr;
         OVERLAPPED overlapped{};
-        State state = State::Idle;
-        TimeService::CallerId caller = 0;
-        std::optional<std::int64_t> deadlineMs;
+        PipeSession session;
         bool failedAtOnce = false;  // the last call failed without queueing any I/O
         // One byte more than any request, so that a longer one shows as such.
         std::array<std::uint8_t, kMaxServiceMessageBytes + 1> buffer{};
-        std::vector<std::uint8_t> reply;
     };
 
     bool CreateInstance(Instance& instance, bool first, void* security);
     void Listen(Instance& instance, std::size_t index, std::int64_t nowMs);
-    void Connected(Instance& instance, std::size_t index, std::int64_t nowMs);
+    void Carry(Instance& instance, std::size_t index, PipeSession::Step step, std::int64_t nowMs);
     void Read(Instance& instance);
     void FailedAtOnce(Instance& instance);
-    void Write(Instance& instance, std::vector<std::uint8_t> reply, std::int64_t nowMs);
-    void HandleRequest(Instance& instance, std::size_t length, TimeService& service, std::int64_t nowMs);
-    // Cancels what is pending, tells the service a waiting caller has gone, and listens again.
-    void Hangup(Instance& instance, std::size_t index, TimeService& service, std::int64_t nowMs);
+    void Write(Instance& instance);
+    TimeService::CallerId NextCaller(std::size_t index);
     void CancelPending(Instance& instance);
     bool Pending(const Instance& instance) const;
 

@@ -110,8 +110,12 @@ DWORD ServiceHost::Run() {
     DWORD error = ERROR_SUCCESS;
     if (!pipe.Start(error, SteadyMs())) {
         journal.Write(ServiceJournal::Kind::Error,
-                      std::string("Could not create the pipe ") + kTimeServicePipe + ErrorNumber(error) +
-                          ": another program may hold its name. The service stops rather than serve beside it.");
+                      std::string("Cannot serve: could not create the pipe ") + kTimeServicePipe + ErrorNumber(error) +
+                          (error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY
+                               ? ": another program already holds its name."
+                               : ".") +
+                          " The service stops rather than serve beside another program; the service manager "
+                          "starts it again in a minute, and until then Horvane sets the clock itself where it may.");
         return error;
     }
     Report(SERVICE_RUNNING);

@@ -60,9 +60,31 @@ TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2, 1, 0}));
 }
 
+TEST_F(SyncRunTest, ReplyAfterFourSecondsIsRefusedWithItsOwnEntry) {
+    frame->OnCopyData(kCodeStartSync);
+    AnswerAfter(4000, 2.5);
+    platform.AdvanceMs(1000);
+    EXPECT_NE(Log().find(
+                  "E09:59:55 03-14-2026):127.0.0.1 replied too late: a round trip of more than 3 seconds is not "
+                  "trusted!\r\n"),
+              std::string::npos)
+        << Log();
+    EXPECT_EQ(Log().find("Net delay"), std::string::npos);
+    EXPECT_TRUE(platform.systemTimeSets.empty());
+    EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2}));
+    EXPECT_EQ(sync->received.back().text,
+              "(09:59:55 03-14-2026):\r\n127.0.0.1 replied too late: a round trip of more than 3 seconds is not "
+              "trusted!\r\n");
+}
+
 TEST_F(SyncRunTest, ReplyJustBeforeTheTimeOutIsHandledByTheTick) {
     frame->OnCopyData(kCodeStartSync);
-    AnswerAfter(9990, 0.5);
+    // A short path, but the server held the request for 9.98 s: a delay of 10 ms.
+    const double sent = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
+    platform.AdvanceMs(9990);
+    const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
+    const NtpPacketBytes bytes = ReplyTo(platform.sent.back().bytes, sent + 0.505, now + 0.495);
+    platform.Deliver(Datagram{{bytes.begin(), bytes.end()}, {kLabAddress, kNtpPort}});
     platform.AdvanceMs(10);  // timer 102 and the tick fall due together; the tick wins the run
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0}));
     EXPECT_EQ(Log().find("doesn't send"), std::string::npos);

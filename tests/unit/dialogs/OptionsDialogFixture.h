@@ -43,8 +43,7 @@ protected:
     // (T4 - T1) - (T3 - T2).
     void Answer(double seconds) {
         const auto& request = platform.sent.back();
-        const double t1 = FromNtpTimestamp(
-            std::span<const std::uint8_t, kNtpTimestampBytes>(request.bytes.data() + kTransmitTimestampOffset, 8));
+        const double t1 = NtpSecondsFromUnixMicros(request.sentAtMicros);
         const double t4 = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
         const NtpPacketBytes reply = ReplyTo(request.bytes, t4, t4 + (t4 - t1) - seconds);
         platform.Deliver(Datagram{{reply.begin(), reply.end()}, request.to});

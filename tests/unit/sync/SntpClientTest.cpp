@@ -28,8 +28,8 @@ TEST_F(SntpExchange, DelayAndOffsetFromTheFourTimestamps) {
     }
 }
 
-TEST_F(SntpExchange, RequestIsOneClientPacketToPort123WithRandomisedLowBits) {
-    const double t1 = kNtpEraSeconds + 0.25;  // past the wrap, to see the wire seconds wrap too
+TEST_F(SntpExchange, RequestIsOneClientPacketToPort123WithARandomTransmitTimestamp) {
+    const double t1 = 3'980'000'000.25;  // 0xED39_7A00 whole seconds and a quarter
     SendAt(t1);
     ASSERT_EQ(fake.sent.size(), 1u);
     const auto& request = fake.sent[0].bytes;
@@ -37,15 +37,38 @@ TEST_F(SntpExchange, RequestIsOneClientPacketToPort123WithRandomisedLowBits) {
     ASSERT_EQ(request.size(), kNtpPacketBytes);
     EXPECT_EQ(request[0], 0x0B);
     EXPECT_TRUE(std::all_of(request.begin() + 1, request.begin() + 40, [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ(GetU32BE(std::span(request).subspan<40, 4>()), 0u);
+    // Neither half tells the send time: the seconds are not within a day of it, the
+    // fraction is not 0x4000_0000.
+    const std::uint32_t seconds = GetU32BE(std::span(request).subspan<40, 4>());
     const std::uint32_t fraction = GetU32BE(std::span(request).subspan<44, 4>());
-    EXPECT_EQ(fraction & ~0xFFFu, 0x40000000u);
-    EXPECT_EQ(client.SendTime(), t1);  // the true reading, not the randomised one
+    EXPECT_GT(seconds > 3'980'000'000u ? seconds - 3'980'000'000u : 3'980'000'000u - seconds, 86'400u);
+    EXPECT_NE(fraction, 0x40000000u);
+    EXPECT_EQ(client.SendTime(), t1);  // the true reading stays with the client
 
-    // Another request at the very same instant carries other low bits.
+    // Another request at the very same instant carries another timestamp altogether.
     client.Abandon();
     SendAt(t1);
+    EXPECT_NE(GetU32BE(std::span(fake.sent[1].bytes).subspan<40, 4>()), seconds);
     EXPECT_NE(GetU32BE(std::span(fake.sent[1].bytes).subspan<44, 4>()), fraction);
+}
+
+// A reply is taken, but a round trip over 3 s makes its time untrusted: nothing is set.
+TEST_F(SntpExchange, ReplyAfterMoreThanThreeSecondsIsRefused) {
+    struct Case {
+        double t4;
+        bool tooSlow;
+    };
+    const Case cases[] = {{1002.9, false}, {1003.0, false}, {1003.2, true}, {1007.9, true}};
+    for (const Case& c : cases) {
+        fake.systemTimeSets.clear();
+        SendAt(1000.0);
+        DeliverAt(c.t4, ValidReply(1002.0, 1002.0));
+        ASSERT_FALSE(client.AwaitingReply()) << c.t4;
+        EXPECT_EQ(client.TooSlow(), c.tooSlow) << c.t4;
+        EXPECT_NEAR(client.Delay(), c.t4 - 1000.0, 1e-5) << c.t4;
+        EXPECT_EQ(client.TryAdjustClock().Set(), !c.tooSlow) << c.t4;
+        EXPECT_EQ(fake.systemTimeSets.size(), c.tooSlow ? 0u : 1u) << c.t4;
+    }
 }
 
 TEST_F(SntpExchange, FailuresLeaveNothingOutstandingUntilTheOwnerGivesUp) {

@@ -1,4 +1,5 @@
 #include "timeservice/ApprovedServers.h"
+#include "timeservice/InstallApprovals.h"
 #include "timeservice/ServerName.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,8 @@ TEST(ApprovedServers, MatchExactlyAfterNormalisingAndNothingElse) {
     EXPECT_TRUE(list.Add("127.0.0.1"));
     EXPECT_TRUE(list.Add("time-a-g.nist.gov."));  // the same server: kept once
     EXPECT_FALSE(list.Add("not a name"));
+    // One label is resolved by broadcast where DNS does not know it: anyone may answer.
+    for (const char* single : {"timehost", "LOCALHOST.", "wpad"}) EXPECT_FALSE(list.Add(single)) << single;
     EXPECT_EQ(list.Stored(), "time-a-g.nist.gov 127.0.0.1");
 
     EXPECT_TRUE(list.Contains("TIME-A-G.NIST.GOV."));
@@ -54,9 +57,35 @@ TEST(ApprovedServers, MatchExactlyAfterNormalisingAndNothingElse) {
 }
 
 TEST(ApprovedServers, StoredTextIsReadWordByWordAndJunkIsLeftOut) {
-    const ApprovedServers list = ApprovedServers::FromStored("  a.example  B.EXAMPLE bad_name a.example 10.0.0.1 ");
+    const ApprovedServers list =
+        ApprovedServers::FromStored("  a.example  B.EXAMPLE bad_name a.example timehost 10.0.0.1 ");
     EXPECT_EQ(list.Names(), (std::vector<std::string>{"a.example", "b.example", "10.0.0.1"}));
     EXPECT_TRUE(ApprovedServers::FromStored("").Names().empty());
+}
+
+TEST(InstallApprovals, BuiltInServersOnTheFirstInstallOnlyAndConfigOnlyWhenAsked) {
+    constexpr const char* kBuiltIn = "A(a.example)?B(b.example)?";
+    constexpr const char* kConfig = "Mine(mine.example)?B(b.example)?0";
+    struct Case {
+        const char* current;
+        bool first;
+        std::optional<std::string_view> config;
+        const char* approved;
+        std::vector<std::string> added;
+    };
+    const Case cases[] = {
+        {"", true, std::nullopt, "a.example b.example", {"a.example", "b.example"}},
+        {"", true, kConfig, "a.example b.example mine.example", {"a.example", "b.example", "mine.example"}},
+        // An upgrade after "revoke a.example": the revocation stays.
+        {"b.example", false, std::nullopt, "b.example", {}},
+        {"", false, kConfig, "mine.example b.example", {"mine.example", "b.example"}},
+    };
+    for (const Case& c : cases) {
+        const InstallApprovals plan = PlanInstallApprovals(ApprovedServers::FromStored(c.current), c.first, kBuiltIn,
+                                                           c.config);
+        EXPECT_EQ(plan.approved.Stored(), c.approved);
+        EXPECT_EQ(plan.added, c.added) << c.approved;
+    }
 }
 
 } // namespace

@@ -37,7 +37,7 @@ TEST(ServiceCommands, StatusSaysWhereTheServiceStands) {
     EXPECT_EQ(ServiceStandingText({true, false, 0, "LocalSystem", "x.exe"}),
               "installed, not running as LocalSystem, program x.exe");
     EXPECT_EQ(ApprovedServersText(ApprovedServers{}), "approved servers: none");
-    EXPECT_EQ(LargestCorrectionText(54000), "largest correction: 54000 seconds");
+    EXPECT_EQ(LargestCorrectionText(54000), "largest correction in any 24 hours: 54000 seconds");
 }
 
 TEST(ServiceCommands, LastResultInWords) {
@@ -74,11 +74,11 @@ TEST(ServiceCommands, RefusedWriteCarriesTheSystemsError) {
     registry.writeDeniedError = 1021;  // ERROR_CHILD_MUST_BE_VOLATILE: any number the system may give
     EXPECT_EQ(SaveMaxCorrection(registry, 60).error, 1021u);
     EXPECT_EQ(SaveApprovedServers(registry, ApprovedServers{}).error, 1021u);
-    EXPECT_FALSE(StoredMaxCorrection(registry));
+    EXPECT_FALSE(HasStoredMaxCorrection(registry));
 
     registry.registryKeysDeniedWrite.clear();
     EXPECT_TRUE(SaveMaxCorrection(registry, 60).Ok());
-    EXPECT_EQ(StoredMaxCorrection(registry), 60u);
+    EXPECT_EQ(LoadServiceConfig(registry).maxCorrectionSeconds, 60u);
 }
 
 } // namespace

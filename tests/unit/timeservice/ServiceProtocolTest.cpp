@@ -109,7 +109,7 @@ TEST(ServiceReplyParser, RefusesWhatNoServiceWouldWrite) {
     const Bytes cases[] = {
         broken(5, 0x01),                      // a request's type
         broken(kServiceHeaderBytes, 0),       // status 0
-        broken(kServiceHeaderBytes, 12),      // a status after the last
+        broken(kServiceHeaderBytes, 16),      // a status after the last
         broken(kServiceHeaderBytes + 1, 9),   // a fault after the last
         broken(good.size() - 1, 'E'),         // a name not in normal form
         broken(good.size() - 1, '/'),         // no name at all

@@ -1,3 +1,4 @@
+#include "timeservice/PipeSession.h"
 #include "timeservice/ServiceConfig.h"
 #include "timeservice/TimeService.h"
 
@@ -42,14 +43,20 @@ protected:
         return ParseReply(message.value_or(std::vector<std::uint8_t>{})).value_or(ServiceReply{});
     }
 
-    // The server answers 20 ms after the request with its clock `offset` seconds ahead.
-    void ServerAnswers(double offset) {
-        platform.AdvanceMs(10);
+    // The server answers `roundTripMs` after the request with its clock `offset` seconds ahead.
+    void ServerAnswers(double offset, std::uint32_t from = kLocalServer, int roundTripMs = 20) {
+        platform.AdvanceMs(roundTripMs / 2);
         const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
         const NtpPacketBytes reply = ReplyTo(platform.sent.back().bytes, now + offset, now + offset);
-        platform.AdvanceMs(10);
-        nowMs += 20;
-        platform.Deliver(Datagram{{reply.begin(), reply.end()}, {kLocalServer, kNtpPort}});
+        platform.AdvanceMs(roundTripMs - roundTripMs / 2);
+        nowMs += roundTripMs;
+        platform.Deliver(Datagram{{reply.begin(), reply.end()}, {from, kNtpPort}});
+    }
+
+    ServiceStatus AnsweredStatus(std::int64_t afterMs = 0) {
+        const auto answer = PollAfter(afterMs);
+        EXPECT_TRUE(answer);
+        return answer ? ParseReply(answer->reply).value_or(ServiceReply{}).status : ServiceStatus::NoResult;
     }
 
     std::optional<TimeService::Answer> PollAfter(std::int64_t ms) {
@@ -157,6 +164,194 @@ TEST_F(TimeServiceTest, CallerWhoHangsUpGivesTheExchangeUp) {
     EXPECT_TRUE(service.DeadlineMs());
     service.OnCallerGone(3);
     EXPECT_FALSE(service.DeadlineMs());
+    ServerAnswers(2.5);
+    EXPECT_FALSE(PollAfter(0));
+    EXPECT_TRUE(platform.systemTimeSets.empty());
+}
+
+TEST_F(TimeServiceTest, LimitBoundsTheCorrectionsOfAnyTwentyFourHours) {
+    platform.registry[kConfigKey]["MaxCorrectionSeconds"] = std::uint32_t{100};
+    for (const double offset : {40.0, -40.0}) {  // each way counts
+        Ask("127.0.0.1");
+        ServerAnswers(offset);
+        EXPECT_EQ(AnsweredStatus(), ServiceStatus::Adjusted);
+        nowMs += 60'000;
+    }
+    Ask("127.0.0.1");
+    ServerAnswers(30.0);
+    const ServiceReply refused = *ParseReply(PollAfter(0)->reply);
+    EXPECT_EQ(refused.status, ServiceStatus::DailyLimit);
+    EXPECT_EQ(refused.limitSeconds, 100u);
+    EXPECT_EQ(platform.systemTimeSets.size(), 2u);
+    EXPECT_EQ(journal.entries.back().second,
+              "Did not set the clock: 127.0.0.1 (delay 0.020 s) puts it 30.000 s off; with the 80.000 s corrected in "
+              "the last 24 hours that is more than the limit of 100 s.");
+
+    // A day after the first correction its share is free again: 40 + 30 fits.
+    nowMs += 24 * 3'600'000 - 120'000 - 20;
+    Ask("127.0.0.1");
+    ServerAnswers(30.0);
+    EXPECT_EQ(AnsweredStatus(), ServiceStatus::Adjusted);
+}
+
+TEST_F(TimeServiceTest, StepOverTheThresholdNeedsASecondServerThatAgrees) {
+    constexpr std::uint32_t kSecondServer = 0x0A000002;
+    platform.hosts["time.example"] = kSecondServer;
+    struct Case {
+        std::optional<double> second;  // the second server's offset; nothing when it is silent
+        ServiceStatus status;
+    };
+    const Case cases[] = {{90.9, ServiceStatus::Adjusted}, {88.9, ServiceStatus::NotConfirmed},
+                          {std::nullopt, ServiceStatus::NotConfirmed}};
+    for (const Case& c : cases) {
+        platform.systemTimeSets.clear();
+        Ask("127.0.0.1");
+        ServerAnswers(90.0);
+        EXPECT_FALSE(PollAfter(0)) << "asks the second server first";
+        ASSERT_EQ(platform.sent.back().to, (Ipv4Endpoint{kSecondServer, kNtpPort}));
+        if (c.second) ServerAnswers(*c.second, kSecondServer);
+        EXPECT_EQ(AnsweredStatus(c.second ? 0 : TimeService::kExchangeWaitMs), c.status);
+        EXPECT_EQ(platform.systemTimeSets.size(), c.status == ServiceStatus::Adjusted ? 1u : 0u);
+        nowMs += 60'000;
+    }
+    EXPECT_EQ(journal.entries.back().second,
+              "Did not set the clock: 127.0.0.1 (delay 0.020 s) puts it 90.000 s off, a step of more than 60 s, and "
+              "time.example sent no valid reply in time to confirm it.");
+
+    // Without a second approved server no large step is made; the threshold is the
+    // administrators' to move.
+    platform.registry[kConfigKey]["ApprovedServers"] = std::string("127.0.0.1");
+    Ask("127.0.0.1");
+    ServerAnswers(90.0);
+    EXPECT_EQ(AnsweredStatus(), ServiceStatus::NotConfirmed);
+    platform.registry[kConfigKey]["ConfirmAboveSeconds"] = std::string("120");
+    nowMs += 60'000;
+    Ask("127.0.0.1");
+    ServerAnswers(90.0);
+    EXPECT_EQ(AnsweredStatus(), ServiceStatus::Adjusted);
+}
+
+TEST_F(TimeServiceTest, NamesLeadingToThisMachineAndSlowRepliesAreRefused) {
+    platform.hosts["local.example"] = 0x7F000005;  // 127.0.0.5
+    platform.registry[kConfigKey]["ApprovedServers"] = std::string("local.example 127.0.0.1");
+    EXPECT_EQ(Read(Ask("local.example")).status, ServiceStatus::LoopbackName);
+    EXPECT_TRUE(platform.sent.empty());
+
+    Ask("127.0.0.1");
+    ServerAnswers(2.5, kLocalServer, 4000);
+    const ServiceReply slow = *ParseReply(PollAfter(0)->reply);
+    EXPECT_EQ(slow.status, ServiceStatus::DelayTooLong);
+    EXPECT_TRUE(platform.systemTimeSets.empty());
+    EXPECT_EQ(journal.entries.back().second,
+              "Did not set the clock: 127.0.0.1 replied too late: a round trip of more than 3 seconds is not trusted "
+              "(delay 4.000 s).");
+}
+
+TEST(ServiceConfig, StoredSecondsAreReadInBothFormsAndClamped) {
+    struct Case {
+        std::optional<RegistryValue> stored;
+        std::optional<std::uint32_t> seconds;
+        bool problem;
+    };
+    const Case cases[] = {
+        {std::nullopt, std::nullopt, false},
+        {std::uint32_t{3600}, 3600u, false},
+        {std::string("3600"), 3600u, false},  // what "reg add" writes by default
+        {std::string(" 3600 "), 3600u, false},
+        {std::uint32_t{0}, 1u, true},
+        {std::uint32_t{4'294'967'295u}, 31'622'400u, true},
+        {std::string("99999999999999999999999"), 31'622'400u, true},
+        {std::string("1h"), std::nullopt, true},
+        {std::string("-5"), std::nullopt, true},
+        {std::string(""), std::nullopt, true},
+    };
+    for (const Case& c : cases) {
+        const StoredSeconds read = ReadStoredSeconds(c.stored, "MaxCorrectionSeconds");
+        EXPECT_EQ(read.seconds, c.seconds) << read.problem;
+        EXPECT_EQ(!read.problem.empty(), c.problem) << read.problem;
+    }
+    EXPECT_EQ(ReadStoredSeconds(std::uint32_t{0}, "MaxCorrectionSeconds").problem,
+              "MaxCorrectionSeconds 0 is outside 1 to 31622400; 1 is used.");
+}
+
+TEST(ServiceConfig, FirstInstallIsTheOneWithoutAListOrItsMark) {
+    FakePlatform platform;
+    EXPECT_FALSE(DefaultsApprovedBefore(platform));
+    ASSERT_TRUE(SaveApprovedServers(platform, {}));  // everything revoked is still a list
+    EXPECT_TRUE(DefaultsApprovedBefore(platform));
+    FakePlatform marked;
+    ASSERT_TRUE(MarkDefaultsApproved(marked));
+    EXPECT_TRUE(DefaultsApprovedBefore(marked));
+}
+
+TEST_F(TimeServiceTest, UnreadableSettingIsJournalledOnceAndTheDefaultUsed) {
+    platform.registry[kConfigKey]["MaxCorrectionSeconds"] = std::string("ten");
+    EXPECT_EQ(Read(Ask("10.0.0.9", 1)).status, ServiceStatus::NotApproved);
+    EXPECT_EQ(Read(Ask("10.0.0.9", 2)).status, ServiceStatus::NotApproved);
+    ASSERT_EQ(journal.entries.size(), 1u);
+    EXPECT_EQ(journal.entries[0].second, "Settings in the registry: MaxCorrectionSeconds is text that is not a whole "
+                                         "number of seconds; the default is used.");
+}
+
+// One instance of the pipe, driven as the host drives it, against the service on the fake.
+class PipeSessionTest : public TimeServiceTest {
+protected:
+    PipeSession session;
+    std::vector<std::uint8_t> request = EncodeRequest({RequestType::Synchronise, "127.0.0.1"});
+
+    PipeSessionTest() { session.Listening(); }
+
+    PipeSession::Step Receive(std::span<const std::uint8_t> bytes, bool truncated = false) {
+        return session.Received(bytes, truncated, service, nowMs);
+    }
+};
+
+TEST_F(PipeSessionTest, RequestAnsweredWhenTheExchangeEndsThenDrainedUntilTheCallerLeaves) {
+    EXPECT_EQ(session.Connected(7, nowMs), PipeSession::Step::Read);
+    EXPECT_EQ(session.DeadlineMs(), nowMs + 2000);
+    EXPECT_EQ(Receive(request), PipeSession::Step::Read) << "a read stays pending to notice a hang-up";
+    EXPECT_EQ(session.CurrentState(), PipeSession::State::AwaitingExchange);
+    EXPECT_FALSE(session.DeadlineMs()) << "the exchange has its own deadline";
+
+    ServerAnswers(0.5);
+    const auto answer = PollAfter(0);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(session.Deliver({8, answer->reply}, nowMs), PipeSession::Step::None) << "another caller's";
+    EXPECT_EQ(session.Deliver(*answer, nowMs), PipeSession::Step::Write);
+    EXPECT_EQ(session.Reply(), answer->reply);
+    EXPECT_EQ(session.DeadlineMs(), nowMs + 5000);
+    EXPECT_EQ(session.Written(), PipeSession::Step::Read);
+    EXPECT_EQ(Receive(request), PipeSession::Step::Read) << "more after the reply is dropped";
+    EXPECT_EQ(session.Expire(service, nowMs + 4999), PipeSession::Step::None);
+    EXPECT_EQ(session.Expire(service, nowMs + 5000), PipeSession::Step::Hangup);
+    EXPECT_EQ(session.CurrentState(), PipeSession::State::Connecting) << "the instance is reused";
+    EXPECT_EQ(platform.sent.size(), 1u);
+}
+
+// The parser's refusals are its own tests'; here, a message the buffer cut short.
+TEST_F(PipeSessionTest, TruncatedRequestIsRefusedAsTooLongNeverTakenForItsStart) {
+    session.Connected(1, nowMs);
+    ASSERT_EQ(Receive(request, true), PipeSession::Step::Write);
+    const ServiceReply reply = *ParseReply(session.Reply());
+    EXPECT_EQ(reply.status, ServiceStatus::Malformed);
+    EXPECT_EQ(reply.fault, RequestFault::TooLong);
+    EXPECT_TRUE(platform.sent.empty());
+}
+
+TEST_F(PipeSessionTest, CallerWhoHangsUpSpeaksOutOfTurnOrStaysSilentIsDropped) {
+    // Silent after connecting: dropped at the request deadline.
+    session.Connected(1, nowMs);
+    EXPECT_EQ(session.Expire(service, nowMs + 2000), PipeSession::Step::Hangup);
+
+    // Gone, or talking, mid-exchange: the exchange is given up and the clock left alone.
+    for (const bool talks : {false, true}) {
+        session.Connected(2, nowMs);
+        Receive(request);
+        ASSERT_TRUE(service.DeadlineMs());
+        EXPECT_EQ(talks ? Receive(request) : session.Broken(service), PipeSession::Step::Hangup);
+        EXPECT_FALSE(service.DeadlineMs());
+        nowMs += 60'000;
+    }
     ServerAnswers(2.5);
     EXPECT_FALSE(PollAfter(0));
     EXPECT_TRUE(platform.systemTimeSets.empty());
