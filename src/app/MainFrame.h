@@ -116,7 +116,7 @@ private:
     // The steps of a run that both ways of measuring share.
     void OnRequestSent();
     void OnRequestFailed();
-    void WriteMeasurement(const CivilTime& at, double delay, double offset);
+    void WriteMeasurement(const CivilTime& at, double delay, double offset, unsigned samples = 1);
     void WriteAdjustment(double offset);
     // The time service's side of a run.
     bool StartSyncThroughService();

@@ -18,6 +18,13 @@ std::string FormatSeconds(const char* format, double a, double b = 0.0) {
     return text;
 }
 
+std::string MeasurementText(double delay, double offset, unsigned samples) {
+    if (samples <= 1) return FormatSeconds(kFormatDelayOffset, delay, offset);
+    char text[160];
+    std::snprintf(text, sizeof text, kFormatDelayOffsetBestOf, delay, offset, samples);
+    return text;
+}
+
 double SecondsOf(std::int64_t micros) { return static_cast<double>(micros) / kMicrosPerSecond; }
 } // namespace
 
@@ -103,7 +110,9 @@ void CMainFrame::FinishServiceRun(const CivilTime& tickTime, const std::optional
     const bool measured = answer && HasMeasurement(answer->status);
     const bool adjusted = answer && answer->status == ServiceStatus::Adjusted;
     m_syncReplyText.clear();
-    if (measured) WriteMeasurement(tickTime, SecondsOf(answer->delayMicros), SecondsOf(answer->offsetMicros));
+    if (measured) {
+        WriteMeasurement(tickTime, SecondsOf(answer->delayMicros), SecondsOf(answer->offsetMicros), answer->samples);
+    }
     if (adjusted) WriteAdjustment(SecondsOf(answer->offsetMicros));
     m_lastSyncOk = adjusted || (answer && answer->status == ServiceStatus::Measured);
     if (m_lastSyncOk) return;
@@ -111,11 +120,11 @@ void CMainFrame::FinishServiceRun(const CivilTime& tickTime, const std::optional
     ReportServiceTrouble(measured ? LocalNow() : tickTime, why);
 }
 
-void CMainFrame::WriteMeasurement(const CivilTime& at, double delay, double offset) {
+void CMainFrame::WriteMeasurement(const CivilTime& at, double delay, double offset, unsigned samples) {
     TrimLog();
     m_logText.AppendStamp(ActivityLog::Kind::Ordinary, at);
     m_syncReplyText = FormatCivilTime(kCompanionStampFormat, at);
-    const std::string measured = FormatSeconds(kFormatDelayOffset, delay, offset);
+    const std::string measured = MeasurementText(delay, offset, samples);
     m_logText.Append(measured);
     m_syncReplyText += measured;
 }

@@ -64,6 +64,11 @@ public:
     double SendTime() const { return m_sendTime; }
     const NtpPacket& Packet() const { return m_packet; }
     void ClearResult() { m_delay = m_offset = 0.0; }
+    // Takes the result an owner chose among several exchanges as the last one.
+    void KeepResult(double delay, double offset) {
+        m_delay = delay;
+        m_offset = offset;
+    }
 
     void OnReceive(int errorCode) override;
 

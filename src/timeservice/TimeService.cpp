@@ -35,6 +35,17 @@ bool BeyondLimit(std::int64_t offsetMicros, std::uint32_t limitSeconds) {
     return offsetMicros > limitMicros || offsetMicros < -limitMicros;
 }
 
+// Every sample the burst took and the one believed, for the event log.
+std::string SamplesText(const std::string& server, const SampleBurst& burst) {
+    std::string text = server + " answered " + std::to_string(burst.Samples().size()) + " of " +
+                       std::to_string(burst.Requests()) + " requests:";
+    for (const BurstSample& sample : burst.Samples()) {
+        text += " #" + std::to_string(sample.number) + " delay " + Seconds(Micros(sample.delay)) + " s offset " +
+                Seconds(Micros(sample.offset)) + " s;";
+    }
+    return text + " used #" + std::to_string(burst.Best()->number) + ", the shortest round trip.";
+}
+
 } // namespace
 
 TimeService::TimeService(Platform& platform, ServiceJournal& journal)
@@ -66,7 +77,7 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
         return tooSoon;
     }
     m_sntp.SetServerAddress(server);
-    if (!m_sntp.Create() || !m_sntp.SendRequest()) {
+    if (!m_burst.Start(nowMs)) {
         m_journal.Write(ServiceJournal::Kind::Warning,
                         "Could not send a request to " + server + ": unknown host or network error.");
         return Remember(Refusal(ServiceStatus::SendFailed, server));
@@ -77,15 +88,15 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
 
 std::optional<TimeService::Answer> TimeService::Poll(std::int64_t nowMs) {
     if (!m_exchange) return std::nullopt;
-    if (m_sntp.AwaitingReply() && nowMs < m_exchange->deadlineMs) return std::nullopt;
+    m_burst.Poll(nowMs);
+    if (m_burst.Running()) return std::nullopt;
     const Exchange exchange = *m_exchange;
     m_exchange.reset();
     return Answer{exchange.caller, EncodeReply(Remember(Conclude(exchange)))};
 }
 
 ServiceReply TimeService::Conclude(const Exchange& exchange) {
-    if (m_sntp.AwaitingReply()) {
-        m_sntp.Abandon();
+    if (!m_burst.Best()) {
         std::string text = exchange.server + " sent no valid reply within " +
                            std::to_string(kExchangeWaitMs / 1000) + " seconds.";
         if (m_sntp.LastRefusal() != ReplyVerdict::Accepted) {
@@ -94,6 +105,7 @@ ServiceReply TimeService::Conclude(const Exchange& exchange) {
         m_journal.Write(ServiceJournal::Kind::Warning, text);
         return Refusal(ServiceStatus::NoResponse, exchange.server);
     }
+    m_journal.Write(ServiceJournal::Kind::Information, SamplesText(exchange.server, m_burst));
     ServiceReply reply = Measurement(exchange);
     const std::string measured = exchange.server + " (delay " + Seconds(reply.delayMicros) + " s)";
     if (BeyondLimit(reply.offsetMicros, exchange.limitSeconds)) {
@@ -134,6 +146,7 @@ ServiceReply TimeService::Measurement(const Exchange& exchange) const {
     ServiceReply reply = Refusal(ServiceStatus::Measured, exchange.server);
     reply.delayMicros = Micros(m_sntp.Delay());
     reply.offsetMicros = Micros(m_sntp.Offset());
+    reply.samples = static_cast<std::uint8_t>(m_burst.Samples().size());
     return reply;
 }
 
@@ -144,13 +157,13 @@ ServiceReply TimeService::Remember(ServiceReply reply) {
 
 void TimeService::OnCallerGone(CallerId caller) {
     if (!m_exchange || m_exchange->caller != caller) return;
-    m_sntp.Abandon();
+    m_burst.Abandon();
     m_exchange.reset();
 }
 
 std::optional<std::int64_t> TimeService::DeadlineMs() const {
     if (!m_exchange) return std::nullopt;
-    return m_exchange->deadlineMs;
+    return m_burst.NextPollMs();
 }
 
 } // namespace hv

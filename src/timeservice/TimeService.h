@@ -2,6 +2,7 @@
 #include "timeservice/ExchangeSpacing.h"
 #include "timeservice/ServiceJournal.h"
 #include "timeservice/ServiceProtocol.h"
+#include "sync/SampleBurst.h"
 #include "sync/SntpClient.h"
 
 #include <cstdint>
@@ -26,6 +27,8 @@ public:
     // The service gives a server this long to answer, less than the tray program's ten
     // seconds, so that "the server did not answer" reaches the program before it gives up.
     static constexpr std::int64_t kExchangeWaitMs = 8000;
+    // Samples of one exchange: with the spacing between them, four fit in the wait.
+    static constexpr int kBurstSamples = 4;
 
     struct Answer {
         CallerId caller;
@@ -63,6 +66,7 @@ private:
     Platform& m_platform;
     ServiceJournal& m_journal;
     SntpClient m_sntp;
+    SampleBurst m_burst{m_sntp, kBurstSamples, kExchangeWaitMs};
     ExchangeSpacing m_spacing;
     std::optional<Exchange> m_exchange;
     std::optional<ServiceReply> m_last;
