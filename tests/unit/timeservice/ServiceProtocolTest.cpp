@@ -80,11 +80,8 @@ TEST(ServiceReplyParser, ReadsWhatTheServiceWrites) {
                                               "\x04",
                                               27) +
                                       "127.0.0.1");
-    const ServiceReply expected{.status = ServiceStatus::Adjusted,
-                                .delayMicros = 20'000,
-                                .offsetMicros = -1'234'000,
-                                .samples = 4,
-                                .server = "127.0.0.1"};
+    const ServiceReply expected{.status = ServiceStatus::Adjusted, .delayMicros = 20'000,
+                                .offsetMicros = -1'234'000, .samples = 4, .server = "127.0.0.1"};
     EXPECT_EQ(EncodeReply(expected), written);
     EXPECT_EQ(ParseReply(written), expected);
 
