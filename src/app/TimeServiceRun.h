@@ -48,9 +48,6 @@ private:
     std::string m_trouble;
 };
 
-// The measurement entry when the service chose among several samples of the server.
-constexpr const char* kFormatDelayOffsetBestOf = "Net delay:%.3f sec,localtime off:%.3f sec (best of %u).\r\n";
-
 // Said when the service itself stays silent for the whole run.
 constexpr const char* kTextServiceSilent = "The time service did not answer within 10 seconds.";
 
