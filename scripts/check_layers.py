@@ -27,7 +27,7 @@ ALLOWED = {
     "controls": {"framework", "res"},
     # The time service's platform-free side: its protocol, approvals, limits and its run
     # against a server with the program's own SNTP client.
-    "timeservice": {"framework", "sync"},
+    "timeservice": {"framework", "settings", "sync"},
     # Its Win32 side: the service host, the pipe, the event log, the subcommands, and the
     # tray program's end of the pipe.
     "timeservice/win32": {"framework", "framework/win32", "sync", "settings", "timeservice"},

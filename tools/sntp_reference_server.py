@@ -3,18 +3,23 @@
 
 Answers client requests on UDP (127.0.0.1 port 123 by default) with a clock that can be
 set off from the host's, a holding time between its receive and transmit stamps, a
-symmetric path delay, silence, or one of several malformed replies that a client must
-refuse. One line per request goes to stdout; the first line, "listening on HOST:PORT",
-tells a caller the socket is ready. SIGTERM (or SIGINT) stops it.
+symmetric path delay, a jittery path (each direction of each exchange delayed by its own
+random extra, exponential with the given mean, as on a queue: most packets quick, a few
+late), silence, or one of several malformed replies that a client must refuse. One line
+per request goes to stdout, with the request's arrival time (Unix seconds, "arrival=")
+so that a caller can check how far apart requests came; the first line, "listening on
+HOST:PORT", tells a caller the socket is ready. SIGTERM (or SIGINT) stops it.
 
 With --commands, settings can also be changed while it runs, one command a line on stdin:
-    offset SECONDS | hold SECONDS | delay SECONDS | silent on|off | malformed MODE|none
+    offset SECONDS | hold SECONDS | delay SECONDS | jitter SECONDS | silent on|off |
+    malformed MODE|none
 Each command is acknowledged with a line "ok KEY VALUE".
 
 Python 3 standard library only.
 """
 
 import argparse
+import random
 import signal
 import socket
 import struct
@@ -62,12 +67,13 @@ class Settings:
         self.offset = args.offset
         self.hold = args.hold
         self.delay = args.delay
+        self.jitter = args.jitter
         self.silent = args.silent
         self.malformed = args.malformed
 
     def snapshot(self):
         with self.lock:
-            return (self.offset, self.hold, self.delay, self.silent, self.malformed)
+            return (self.offset, self.hold, self.delay, self.jitter, self.silent, self.malformed)
 
     def apply(self, line):
         words = line.split()
@@ -76,7 +82,7 @@ class Settings:
         key, value = words
         with self.lock:
             try:
-                if key in ("offset", "hold", "delay"):
+                if key in ("offset", "hold", "delay", "jitter"):
                     number = float(value)
                     if key != "offset" and number < 0:
                         return "error %s must not be negative" % key
@@ -148,6 +154,11 @@ def build_reply(request, receive_stamp, transmit_stamp, malformed):
     return reply
 
 
+def extra_delay_ns(jitter):
+    """One direction's random extra delay: exponential with the mean `jitter` seconds."""
+    return round(random.expovariate(1.0 / jitter) * 1e9) if jitter > 0 else 0
+
+
 def log(line):
     sys.stdout.write(line + "\n")
     sys.stdout.flush()
@@ -155,32 +166,34 @@ def log(line):
 
 def answer(sock, other_port_sock, request, sender, arrival_ns, settings):
     """Serves one request on its own thread, so a delayed reply holds up no other."""
-    offset, hold, delay, silent, malformed = settings.snapshot()
+    offset, hold, delay, jitter, silent, malformed = settings.snapshot()
     offset_ns = round(offset * 1e9)
     half_delay_ns = round(delay * 1e9 / 2)
+    inbound_ns = half_delay_ns + extra_delay_ns(jitter)
+    outbound_ns = half_delay_ns + extra_delay_ns(jitter)
     if len(request) < PACKET_BYTES or request[0] & 7 != MODE_CLIENT:
         log("request from %s:%d of %d bytes -> ignored (not a client request)" % (
             sender[0], sender[1], len(request)))
         return
-    description = "request from %s:%d version=%d mode=%d" % (
-        sender[0], sender[1], (request[0] >> 3) & 7, request[0] & 7)
+    description = "request from %s:%d arrival=%.6f version=%d mode=%d" % (
+        sender[0], sender[1], arrival_ns / 1e9, (request[0] >> 3) & 7, request[0] & 7)
     # What the client put in its transmit timestamp, for checks that it gives nothing away.
     description += " transmit=%s" % request[40:48].hex()
     if silent:
         log(description + " -> silent")
         return
-    # The request is taken to have spent half the path on its way in ...
-    wait_until(arrival_ns + half_delay_ns)
+    # The request is taken to have spent half the path (and its own jitter) on its way in ...
+    wait_until(arrival_ns + inbound_ns)
     receive_ns = time.time_ns()
     wait_until(receive_ns + round(hold * 1e9))
     transmit_ns = time.time_ns()
     reply = build_reply(request, ntp_timestamp(receive_ns + offset_ns),
                         ntp_timestamp(transmit_ns + offset_ns), malformed)
     # ... and the reply the other half on its way out.
-    wait_until(transmit_ns + half_delay_ns)
+    wait_until(transmit_ns + outbound_ns)
     (other_port_sock if malformed == "wrong-port" else sock).sendto(reply, sender)
-    log("%s -> reply offset=%+.6f hold=%.6f delay=%.6f malformed=%s" % (
-        description, offset, hold, delay, malformed or "none"))
+    log("%s -> reply offset=%+.6f hold=%.6f delay=%.6f in=%.6f out=%.6f malformed=%s" % (
+        description, offset, hold, delay, inbound_ns / 1e9, outbound_ns / 1e9, malformed or "none"))
 
 
 def read_commands(settings):
@@ -199,14 +212,16 @@ def parse_arguments(argv):
                         help="seconds between the receive and the transmit stamp")
     parser.add_argument("--delay", type=float, default=0.0,
                         help="round-trip path delay to simulate, half each way")
+    parser.add_argument("--jitter", type=float, default=0.0,
+                        help="mean of each direction's random extra delay (exponential), seconds")
     parser.add_argument("--silent", action="store_true", help="never answer")
     parser.add_argument("--malformed", choices=MALFORMED_MODES,
                         help="answer with this kind of broken reply")
     parser.add_argument("--commands", action="store_true",
                         help="read setting changes from stdin while running")
     args = parser.parse_args(argv)
-    if args.hold < 0 or args.delay < 0:
-        parser.error("--hold and --delay must not be negative")
+    if args.hold < 0 or args.delay < 0 or args.jitter < 0:
+        parser.error("--hold, --delay and --jitter must not be negative")
     return args
 
 

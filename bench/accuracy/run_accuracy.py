@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Offset accuracy of SntpQuery.exe (under Wine) beside ntpsec's ntpdig.
+"""Offset accuracy of SntpQuery.exe (under Wine), one exchange and a burst, beside ntpdig
+and chrony's one-shot measurement, on a clean and on jittery paths.
 
-Both clients query the reference SNTP server on 127.0.0.1 port 123, whose clock is set
-off from the host's by a known offset and whose replies travel a known symmetric delay.
-Since the host clock is the clock of both clients (Wine programs read the host's clock),
-the error of one exchange is |measured offset - injected offset|. The two clients take
-turns, so both see the same machine load. Needs root (port 123), wine and ntpdig.
+Every client queries the reference SNTP server on 127.0.0.1 port 123, whose clock is set
+off from the host's by a known offset and whose replies travel a known path: a symmetric
+delay plus, per direction, a random extra delay (exponential, with the given mean). Since
+the host clock is every client's clock (Wine programs read the host's clock), the error of
+one measurement is |measured offset - injected offset|. The clients take turns, so all see
+the same machine load. Needs root (port 123), wine, ntpdig and chronyd.
 """
 
 import argparse
@@ -13,6 +15,7 @@ import json
 import math
 import os
 import pathlib
+import platform
 import queue
 import re
 import shutil
@@ -28,10 +31,19 @@ SERVER_SCRIPT = REPO / "tools" / "sntp_reference_server.py"
 DEFAULT_EXE = REPO / "build" / "windows" / "tools" / "sntpquery" / "SntpQuery.exe"
 SERVER_ADDRESS = "127.0.0.1"
 CLIENT_TIMEOUT_SECONDS = 5
+CHRONY_TIMEOUT_SECONDS = 30
 SERVER_START_SECONDS = 10
-ROW = "%-9s %8.3f %8.3f %8.3f   %8.3f %8.3f %8.3f   %6.2f %6.2f"
-HEADER = "%-9s %8s %8s %8s   %8s %8s %8s   %6s %6s"
+BURST_SAMPLES = 4
 OFFSET_LINE = re.compile(r"^offset=([-+0-9.]+)\s*$", re.MULTILINE)
+CHRONY_LINE = re.compile(r"System clock wrong by (-?[0-9.]+) seconds")
+# (label, round-trip delay, mean extra delay of each direction), seconds.
+PATHS = (
+    ("0 ms", 0.0, 0.0),
+    ("20 ms, jitter 2 ms", 0.020, 0.002),
+    ("20 ms, jitter 10 ms", 0.020, 0.010),
+)
+CLIENTS = ("SntpQuery", "SntpQuery --samples 4", "ntpdig", "chrony -Q")
+REFERENCES = ("ntpdig", "chrony -Q")
 
 
 def percentile(values, fraction):
@@ -41,12 +53,12 @@ def percentile(values, fraction):
 
 
 class ReferenceServer:
-    """The reference server, with its settings changed over stdin between batches. Its
+    """The reference server, with its settings changed over stdin between paths. Its
     output (a line per request) is read all along, so its pipe never fills up."""
 
-    def __init__(self, delay):
+    def __init__(self, offset):
         self.process = subprocess.Popen(
-            [sys.executable, str(SERVER_SCRIPT), "--commands", "--delay", repr(delay)],
+            [sys.executable, str(SERVER_SCRIPT), "--commands", "--offset", repr(offset)],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
@@ -69,10 +81,10 @@ class ReferenceServer:
             if line.startswith(prefix):
                 return line
 
-    def set_offset(self, offset):
-        self.process.stdin.write("offset %r\n" % offset)
+    def set(self, key, value):
+        self.process.stdin.write("%s %r\n" % (key, value))
         self.process.stdin.flush()
-        self.expect("ok offset")
+        self.expect("ok " + key)
 
     def stop(self):
         self.process.terminate()
@@ -85,8 +97,9 @@ def wine_environment(prefix):
     return env
 
 
-def query_sntpquery(exe, env):
-    run = subprocess.run(["wine", str(exe), SERVER_ADDRESS, "--timeout", str(CLIENT_TIMEOUT_SECONDS)],
+def query_sntpquery(exe, env, samples):
+    run = subprocess.run(["wine", str(exe), SERVER_ADDRESS, "--timeout", str(CLIENT_TIMEOUT_SECONDS),
+                          "--samples", str(samples)],
                          env=env, capture_output=True, text=True, timeout=60)
     found = OFFSET_LINE.search(run.stdout.replace("\r", ""))
     if run.returncode != 0 or not found:
@@ -102,6 +115,18 @@ def query_ntpdig():
     return float(json.loads(run.stdout.strip().splitlines()[-1])["offset"])
 
 
+def query_chrony():
+    """chronyd measuring once and setting nothing; "wrong by" is positive when the local
+    clock is behind, as the other clients' offsets are."""
+    run = subprocess.run(["chronyd", "-Q", "-t", str(CHRONY_TIMEOUT_SECONDS), "-f", "/dev/null",
+                          "server %s iburst maxsamples %d" % (SERVER_ADDRESS, BURST_SAMPLES)],
+                         capture_output=True, text=True, timeout=60)
+    found = CHRONY_LINE.search(run.stdout + run.stderr)
+    if not found:
+        raise RuntimeError("chronyd failed (%d): %s" % (run.returncode, run.stdout + run.stderr))
+    return float(found.group(1))
+
+
 def summarise(errors):
     """Median and 95th percentile of the absolute error, and the median signed error
     (its bias), all in milliseconds."""
@@ -110,23 +135,47 @@ def summarise(errors):
             statistics.median(errors) * 1e3)
 
 
-def ratio(a, b):
-    return a / b if b else float("inf")
+def ratio_text(a, b):
+    return "%.2f" % (a / b) if b else "-"
 
 
-def print_row(label, ours, theirs):
-    ours_median, ours_p95, ours_bias = summarise(ours)
-    theirs_median, theirs_p95, theirs_bias = summarise(theirs)
-    print(ROW % (label, ours_median, ours_p95, ours_bias, theirs_median, theirs_p95, theirs_bias,
-                 ratio(ours_median, theirs_median), ratio(ours_p95, theirs_p95)))
+def print_table(results, n, seconds):
+    print("Offset error in ms: median and 95th percentile of |measured - injected|, bias = median"
+          " signed error;\n%d measurements per client and path, clients taking turns; %.0f s in all.\n"
+          % (n, seconds))
+    print("| path | client | median | p95 | bias | median / ntpdig | p95 / ntpdig | median / chrony | p95 / chrony |")
+    print("|---|---|---:|---:|---:|---:|---:|---:|---:|")
+    for label, _, _ in PATHS:
+        summaries = {client: summarise(results[label][client]) for client in CLIENTS}
+        for client in CLIENTS:
+            median, p95, bias = summaries[client]
+            cells = [label, "`%s`" % client, "%.3f" % median, "%.3f" % p95, "%+.3f" % bias]
+            for reference in REFERENCES:
+                ref_median, ref_p95, _ = summaries[reference]
+                cells += [ratio_text(median, ref_median), ratio_text(p95, ref_p95)]
+            print("| " + " | ".join(cells) + " |")
+
+
+def machine_text():
+    model = "unknown CPU"
+    try:
+        for line in pathlib.Path("/proc/cpuinfo").read_text().splitlines():
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    except OSError:
+        pass
+    return "%s, %d cores, Linux %s, %s" % (model, os.cpu_count() or 0, platform.release(),
+                                            subprocess.run(["wine", "--version"], capture_output=True,
+                                                           text=True).stdout.strip())
 
 
 def parse_arguments():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--exe", type=pathlib.Path, default=DEFAULT_EXE, help="SntpQuery.exe to measure")
-    parser.add_argument("-n", type=int, default=100, help="exchanges per client and offset")
-    parser.add_argument("--offsets", default="2.5,-1.234,0", help="injected offsets, seconds")
-    parser.add_argument("--delay", type=float, default=0.020, help="symmetric round-trip delay, seconds")
+    parser.add_argument("-n", type=int, default=40, help="measurements per client and path")
+    parser.add_argument("--offset", type=float, default=2.5, help="injected offset, seconds")
+    parser.add_argument("--raw", type=pathlib.Path, help="write every signed error (s) here as JSON")
     parser.add_argument("--wineprefix", type=pathlib.Path,
                         help="an existing Wine prefix (default: a new one, removed afterwards)")
     return parser.parse_args()
@@ -136,10 +185,9 @@ def main():
     args = parse_arguments()
     if not args.exe.exists():
         sys.exit("no %s: build the windows preset first" % args.exe)
-    for tool in ("wine", "wineserver", "ntpdig"):
+    for tool in ("wine", "wineserver", "ntpdig", "chronyd"):
         if shutil.which(tool) is None:
             sys.exit("%s is not installed" % tool)
-    offsets = [float(v) for v in args.offsets.split(",")]
 
     own_prefix = args.wineprefix is None
     prefix = pathlib.Path(tempfile.mkdtemp(prefix="horvane-bench-wine-")) if own_prefix else args.wineprefix
@@ -150,21 +198,27 @@ def main():
                        check=True, timeout=300)
     # A wineserver that stays up between runs keeps each start-up short.
     subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    server = ReferenceServer(args.delay)
-    ours_all, theirs_all = [], []
-    rows = []
+    queries = {
+        "SntpQuery": lambda: query_sntpquery(args.exe, env, 1),
+        "SntpQuery --samples 4": lambda: query_sntpquery(args.exe, env, BURST_SAMPLES),
+        "ntpdig": query_ntpdig,
+        "chrony -Q": query_chrony,
+    }
+    server = ReferenceServer(args.offset)
+    results = {label: {client: [] for client in CLIENTS} for label, _, _ in PATHS}
+    print("Machine: " + machine_text(), flush=True)
     started = time.monotonic()
     try:
-        query_sntpquery(args.exe, env)  # warm-up, not counted
-        for offset in offsets:
-            server.set_offset(offset)
-            ours, theirs = [], []
-            for _ in range(args.n):
-                ours.append(query_sntpquery(args.exe, env) - offset)
-                theirs.append(query_ntpdig() - offset)
-            rows.append(("%+.3f s" % offset, ours, theirs))
-            ours_all += ours
-            theirs_all += theirs
+        query_sntpquery(args.exe, env, 1)  # warm-up, not counted
+        for label, delay, jitter in PATHS:
+            server.set("delay", delay)
+            server.set("jitter", jitter)
+            for turn in range(args.n):
+                # Each client goes first in turn, so none always follows the same one.
+                order = CLIENTS[turn % len(CLIENTS):] + CLIENTS[:turn % len(CLIENTS)]
+                for client in order:
+                    results[label][client].append(queries[client]() - args.offset)
+            print("%s: done after %.0f s" % (label, time.monotonic() - started), flush=True)
     finally:
         server.stop()
         subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -172,15 +226,9 @@ def main():
                        timeout=60)
         if own_prefix:
             shutil.rmtree(prefix, ignore_errors=True)
-
-    print("Offset error in ms (median and p95 of the absolute error, bias = median signed error);\n"
-          "%d exchanges per client and offset, symmetric delay %.1f ms, "
-          "loopback; %.0f s in all." % (args.n, args.delay * 1e3, time.monotonic() - started))
-    print(HEADER % ("", "SntpQuery", "", "", "ntpdig", "", "", "ratio", ""))
-    print(HEADER % ("offset", "median", "p95", "bias", "median", "p95", "bias", "median", "p95"))
-    for label, ours, theirs in rows:
-        print_row(label, ours, theirs)
-    print_row("all", ours_all, theirs_all)
+    if args.raw:
+        args.raw.write_text(json.dumps(results, indent=1))
+    print_table(results, args.n, time.monotonic() - started)
     return 0
 
 

@@ -24,6 +24,8 @@ constexpr const char* kTextNoResponse = "Time Server doesn't send response data 
 
 // Texts of both the log and the window.
 constexpr const char* kFormatDelayOffset = "Net delay:%.3f sec,localtime off:%.3f sec.\r\n";
+// The same when the time service chose among several samples of the server.
+constexpr const char* kFormatDelayOffsetBestOf = "Net delay:%.3f sec,localtime off:%.3f sec (best of %u).\r\n";
 constexpr const char* kFormatAdjusted = "Complete to adjust time,adjust size:%.3fsec.\r\n";
 
 // Log texts around the server's address.
@@ -39,6 +41,15 @@ std::string FormatSeconds(const char* format, double a, double b = 0.0) {
 }
 
 double SecondsOf(std::int64_t micros) { return SecondsFromMicros(micros); }
+
+std::string ServiceMeasurementText(const ServiceReply& answer) {
+    const double delay = SecondsOf(answer.delayMicros);
+    const double offset = SecondsOf(answer.offsetMicros);
+    if (answer.samples <= 1) return FormatSeconds(kFormatDelayOffset, delay, offset);
+    char text[160];
+    std::snprintf(text, sizeof text, kFormatDelayOffsetBestOf, delay, offset, static_cast<unsigned>(answer.samples));
+    return text;
+}
 } // namespace
 
 SyncRun::SyncRun(Platform& platform, ActivityLog& log, TimeServiceLink* timeService,
@@ -169,8 +180,7 @@ SyncRun::Outcome SyncRun::ServiceOutcome(const CivilTime& tickTime, const std::o
     const bool adjusted = answer && answer->status == ServiceStatus::Adjusted;
     Outcome outcome;
     if (measured) {
-        const std::string text =
-            FormatSeconds(kFormatDelayOffset, SecondsOf(answer->delayMicros), SecondsOf(answer->offsetMicros));
+        const std::string text = ServiceMeasurementText(*answer);
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, tickTime, text, text});
     }
     if (adjusted) {

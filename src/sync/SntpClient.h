@@ -76,6 +76,12 @@ public:
         m_delay = m_offset = 0.0;
         m_tooSlow = false;
     }
+    // Takes the result an owner chose among several exchanges as the last one.
+    void KeepResult(double delay, double offset) {
+        m_delay = delay;
+        m_offset = offset;
+        m_tooSlow = delay > kMaxRoundTripSeconds;
+    }
 
     void OnReceive(int errorCode) override;
 

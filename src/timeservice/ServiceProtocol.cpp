@@ -12,8 +12,8 @@ constexpr std::size_t kVersionAt = 4;
 constexpr std::size_t kTypeAt = 5;
 constexpr std::size_t kLengthAt = 6;
 constexpr std::uint8_t kReplyType = 0x81;
-// status, fault, delay, offset, limit, retry-after; the server's name follows.
-constexpr std::size_t kReplyFixedBytes = 1 + 1 + 8 + 8 + 4 + 4;
+// status, fault, delay, offset, limit, retry-after, samples; the server's name follows.
+constexpr std::size_t kReplyFixedBytes = 1 + 1 + 8 + 8 + 4 + 4 + 1;
 constexpr auto kFirstStatus = static_cast<std::uint8_t>(ServiceStatus::Adjusted);
 constexpr auto kLastStatus = static_cast<std::uint8_t>(ServiceStatus::LoopbackName);
 constexpr auto kLastFault = static_cast<std::uint8_t>(RequestFault::BadServerName);
@@ -140,6 +140,7 @@ std::vector<std::uint8_t> EncodeReply(const ServiceReply& reply) {
     payload.Unsigned(static_cast<std::uint64_t>(reply.offsetMicros), 8);
     payload.Unsigned(reply.limitSeconds, 4);
     payload.Unsigned(reply.retryAfterSeconds, 4);
+    payload.Byte(reply.samples);
     payload.Text(NormaliseServerName(reply.server).value_or(""));
     return Message(kReplyType, payload.Finish());
 }
@@ -160,6 +161,7 @@ std::optional<ServiceReply> ParseReply(std::span<const std::uint8_t> message) {
     reply.offsetMicros = static_cast<std::int64_t>(reader.Unsigned(8));
     reply.limitSeconds = static_cast<std::uint32_t>(reader.Unsigned(4));
     reply.retryAfterSeconds = static_cast<std::uint32_t>(reader.Unsigned(4));
+    reply.samples = reader.Byte();
     const std::string_view server = reader.Rest();
     if (!server.empty()) {
         auto name = NormaliseServerName(server);

@@ -79,6 +79,7 @@ struct ServiceReply {
     std::int64_t offsetMicros = 0;            // positive when the clock was behind
     std::uint32_t limitSeconds = 0;           // for OverLimit, DailyLimit and NotConfirmed
     std::uint32_t retryAfterSeconds = 0;      // for TooSoon
+    std::uint8_t samples = 0;                 // replies the measurement was chosen among
     std::string server;                       // the server measured or refused, normalised
     bool operator==(const ServiceReply&) const = default;
 };

@@ -36,6 +36,17 @@ bool BeyondLimit(std::int64_t offsetMicros, std::uint32_t limitSeconds) {
     return offsetMicros > limitMicros || offsetMicros < -limitMicros;
 }
 
+// Every sample the burst took and the one believed, for the event log.
+std::string SamplesText(const std::string& server, const SampleBurst& burst) {
+    std::string text = server + " answered " + std::to_string(burst.Samples().size()) + " of " +
+                       std::to_string(burst.Requests()) + " requests:";
+    for (const BurstSample& sample : burst.Samples()) {
+        text += " #" + std::to_string(sample.number) + " delay " + Seconds(Micros(sample.delay)) + " s offset " +
+                Seconds(Micros(sample.offset)) + " s;";
+    }
+    return text + " used #" + std::to_string(burst.Best()->number) + ", the shortest round trip.";
+}
+
 } // namespace
 
 TimeService::TimeService(Platform& platform, ServiceJournal& journal)
@@ -76,9 +87,9 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
                             "Approve the address itself to use a server on this machine.");
         return Remember(Refusal(ServiceStatus::LoopbackName, server));
     }
-    // The request goes to the address judged above, not to a second look-up of the name.
+    // The requests go to the address judged above, not to a second look-up of the name.
     if (address) m_sntp.SetServerAddress(DottedIpv4(*address));
-    if (!address || !m_sntp.Create() || !m_sntp.SendRequest()) {
+    if (!address || !m_burst.Start(nowMs)) {
         m_journal.Write(ServiceJournal::Kind::Warning,
                         "Could not send a request to " + server + ": unknown host or network error.");
         return Remember(Refusal(ServiceStatus::SendFailed, server));
@@ -90,8 +101,12 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
 
 std::optional<TimeService::Answer> TimeService::Poll(std::int64_t nowMs) {
     if (!m_exchange) return std::nullopt;
-    const bool awaiting = m_exchange->unconfirmed ? m_second.Awaiting() : m_sntp.AwaitingReply();
-    if (awaiting && nowMs < m_exchange->deadlineMs) return std::nullopt;
+    if (m_exchange->unconfirmed) {
+        if (m_second.Awaiting() && nowMs < m_exchange->deadlineMs) return std::nullopt;
+    } else {
+        m_burst.Poll(nowMs);
+        if (m_burst.Running()) return std::nullopt;
+    }
     const std::optional<ServiceReply> reply =
         m_exchange->unconfirmed ? ConcludeSecondOpinion(*m_exchange, nowMs) : Conclude(*m_exchange, nowMs);
     if (!reply) return std::nullopt;
@@ -101,8 +116,7 @@ std::optional<TimeService::Answer> TimeService::Poll(std::int64_t nowMs) {
 }
 
 std::optional<ServiceReply> TimeService::Conclude(Exchange& exchange, std::int64_t nowMs) {
-    if (m_sntp.AwaitingReply()) {
-        m_sntp.Abandon();
+    if (!m_burst.Best()) {
         std::string text = exchange.server + " sent no valid reply within " +
                            std::to_string(kExchangeWaitMs / kMillisPerSecond) + " seconds.";
         if (m_sntp.LastRefusal() != ReplyVerdict::Accepted) {
@@ -111,9 +125,12 @@ std::optional<ServiceReply> TimeService::Conclude(Exchange& exchange, std::int64
         m_journal.Write(ServiceJournal::Kind::Warning, text);
         return Refusal(ServiceStatus::NoResponse, exchange.server);
     }
+    m_journal.Write(ServiceJournal::Kind::Information, SamplesText(exchange.server, m_burst));
     ServiceReply reply = Measurement(exchange);
     if (const auto refusal = Refuse(exchange, reply, nowMs)) return refusal;
     if (SecondOpinion::Needed(reply.offsetMicros, exchange.confirmAboveSeconds)) {
+        // The burst may have used the exchange's whole wait.
+        exchange.deadlineMs = nowMs + kSecondOpinionWaitMs;
         return AskSecondOpinion(exchange, reply);
     }
     return Apply(reply, exchange.server + " (delay " + Seconds(reply.delayMicros) + " s)", nowMs);
@@ -219,6 +236,7 @@ ServiceReply TimeService::Measurement(const Exchange& exchange) const {
     ServiceReply reply = Refusal(ServiceStatus::Measured, exchange.server);
     reply.delayMicros = Micros(m_sntp.Delay());
     reply.offsetMicros = Micros(m_sntp.Offset());
+    reply.samples = static_cast<std::uint8_t>(m_burst.Samples().size());
     return reply;
 }
 
@@ -231,12 +249,14 @@ void TimeService::OnCallerGone(CallerId caller) {
     if (!m_exchange || m_exchange->caller != caller) return;
     m_sntp.Abandon();
     m_second.Abandon();
+    m_burst.Abandon();
     m_exchange.reset();
 }
 
 std::optional<std::int64_t> TimeService::DeadlineMs() const {
     if (!m_exchange) return std::nullopt;
-    return m_exchange->deadlineMs;
+    if (m_exchange->unconfirmed) return m_exchange->deadlineMs;
+    return m_burst.NextPollMs();
 }
 
 } // namespace hv

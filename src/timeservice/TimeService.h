@@ -4,6 +4,7 @@
 #include "timeservice/SecondOpinion.h"
 #include "timeservice/ServiceJournal.h"
 #include "timeservice/ServiceProtocol.h"
+#include "sync/SampleBurst.h"
 #include "sync/SntpClient.h"
 
 #include <cstdint>
@@ -28,6 +29,11 @@ public:
     // The service gives a server this long to answer, less than the tray program's ten
     // seconds, so that "the server did not answer" reaches the program before it gives up.
     static constexpr std::int64_t kExchangeWaitMs = 8000;
+    // Samples of one exchange: with the spacing between them, four fit in the wait.
+    static constexpr int kBurstSamples = 4;
+    // How long a second server has to confirm a large step, after the burst: as long as a
+    // round trip may take and still be believed.
+    static constexpr std::int64_t kSecondOpinionWaitMs = 3000;
 
     struct Answer {
         CallerId caller;
@@ -77,6 +83,7 @@ private:
     Platform& m_platform;
     ServiceJournal& m_journal;
     SntpClient m_sntp;
+    SampleBurst m_burst{m_sntp, kBurstSamples, kExchangeWaitMs};
     ExchangeSpacing m_spacing;
     CorrectionBudget m_budget;
     SecondOpinion m_second;

@@ -19,6 +19,7 @@ from pathlib import Path
 
 import pytest
 
+from sync_support import CONFIG, SERVER
 from tray_support import RUN_KEY, RUN_VALUE
 from winehost import WineHost, poll, windows_path
 
@@ -349,3 +350,30 @@ def sntp_server():
     yield start
     for server in servers:
         server.stop()
+
+
+# -- the time service ---------------------------------------------------------------------
+
+SERVICE_EXE = "HorvaneTime.exe"
+
+
+@pytest.fixture
+def time_service(wine, program_dir):
+    """time_service(*subcommand) -> (exit code, output) of HorvaneTime.exe, installed from the
+    program directory, whose config.txt names the reference server, approved by asking
+    install for it; uninstalled afterwards."""
+    exe = program_dir / SERVICE_EXE
+    shutil.copy2(require_executable(SERVICE_EXE), exe)
+    (program_dir / CONFIG_NAME).write_bytes(CONFIG)
+
+    def service(*args: str) -> tuple[int, str]:
+        result = wine.run(exe, *args, timeout=60)
+        return result.returncode, result.stdout
+
+    rc, out = service("install", "--approve-config")
+    assert rc == 0, out
+    assert f"approved {SERVER}" in out, out
+    try:
+        yield service
+    finally:
+        service("uninstall")

@@ -5,6 +5,9 @@ from __future__ import annotations
 
 import re
 
+from program_ids import CODE
+from winehost import poll
+
 SERVER = "127.0.0.1"
 # Automatic runs on (so the default server is chosen at start-up), but 75 minutes away.
 CONFIG = (b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
@@ -20,3 +23,14 @@ STOP_TEXT = re.compile(STAMP + r"Stop Sycn Process\.\r\n")
 def texts(companion, code: int) -> list[bytes]:
     """What a companion received with that code, in order."""
     return [r.text for r in companion.received if r.code == code]
+
+
+RUN_WAIT = 15.0
+CODE_START, CODE_RESULT = CODE["kCodeStartSync"], CODE["kCodeSyncResult"]
+
+
+def sync_once(companion):
+    """One run started by the "sync" companion; the texts it was sent for it."""
+    with companion("sync", (300, CODE_START)) as sync:
+        assert poll(lambda: CODE_RESULT in sync.received_codes, RUN_WAIT), sync.records()
+    return sync

@@ -24,9 +24,10 @@ public:
     Poll PollReply() override { return reply ? Poll{Poll::State::Arrived, *reply} : Poll{}; }
     void Close() override { open = false; }
 
-    void Answer(ServiceStatus status, std::int64_t offsetMicros = 0) {
+    void Answer(ServiceStatus status, std::int64_t offsetMicros = 0, std::uint8_t samples = 1) {
         reply = EncodeReply({.status = status, .delayMicros = 20'000, .offsetMicros = offsetMicros,
-                             .limitSeconds = 54000, .retryAfterSeconds = 37, .server = "127.0.0.1"});
+                             .limitSeconds = 54000, .retryAfterSeconds = 37, .samples = samples,
+                             .server = "127.0.0.1"});
     }
 };
 
@@ -47,12 +48,12 @@ TEST_F(ServiceSyncRunTest, RunThroughTheServiceWritesTheSameTextsAsOurOwn) {
     EXPECT_TRUE(platform.sent.empty()) << "the program measures nothing itself";
 
     platform.AdvanceMs(500);
-    service.Answer(ServiceStatus::Adjusted, 2'500'000);
+    service.Answer(ServiceStatus::Adjusted, 2'500'000, 4);
     platform.SetNowMicroseconds(platform.NowMicroseconds() + 2'500'000);  // the service's step
     platform.AdvanceMs(500);
     EXPECT_EQ(Log(),
               "C09:59:50 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
-              "C09:59:53 03-14-2026):Net delay:0.020 sec,localtime off:2.500 sec.\r\n"
+              "C09:59:53 03-14-2026):Net delay:0.020 sec,localtime off:2.500 sec (best of 4).\r\n"
               "C09:59:53 03-14-2026):Complete to adjust time,adjust size:2.500sec.\r\n");
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0}));
     EXPECT_TRUE(platform.systemTimeSets.empty());

@@ -74,25 +74,26 @@ TEST(ServiceRequestParser, RefusesEverythingElseWithItsReason) {
 }
 
 TEST(ServiceReplyParser, ReadsWhatTheServiceWrites) {
-    // Status 1, no fault, delay 20 ms, offset -1.234 s, then the server's name.
-    const Bytes written = Message(std::string("HVTS\x01\x81\x23\x00", 8),
+    // Status 1, no fault, delay 20 ms, offset -1.234 s, best of 4, then the server's name.
+    const Bytes written = Message(std::string("HVTS\x01\x81\x24\x00", 8),
                                   std::string("\x01\x00"
                                               "\x20\x4E\x00\x00\x00\x00\x00\x00"
                                               "\xB0\x2B\xED\xFF\xFF\xFF\xFF\xFF"
                                               "\x00\x00\x00\x00"
-                                              "\x00\x00\x00\x00",
-                                              26) +
+                                              "\x00\x00\x00\x00"
+                                              "\x04",
+                                              27) +
                                       "127.0.0.1");
-    const ServiceReply expected{
-        .status = ServiceStatus::Adjusted, .delayMicros = 20'000, .offsetMicros = -1'234'000, .server = "127.0.0.1"};
+    const ServiceReply expected{.status = ServiceStatus::Adjusted, .delayMicros = 20'000,
+                                .offsetMicros = -1'234'000, .samples = 4, .server = "127.0.0.1"};
     EXPECT_EQ(EncodeReply(expected), written);
     EXPECT_EQ(ParseReply(written), expected);
 
     const ServiceReply refusal{.status = ServiceStatus::TooSoon, .retryAfterSeconds = 42, .server = ""};
     EXPECT_EQ(ParseReply(EncodeReply(refusal)), refusal);
 
-    // Status 11, the last there is: no result yet, and no server.
-    const Bytes noResult = Message(std::string("HVTS\x01\x81\x1A\x00", 8), std::string("\x0B") + std::string(25, '\0'));
+    // Status 11: no result yet, and no server.
+    const Bytes noResult = Message(std::string("HVTS\x01\x81\x1B\x00", 8), std::string("\x0B") + std::string(26, '\0'));
     EXPECT_EQ(ParseReply(noResult), (ServiceReply{.status = ServiceStatus::NoResult, .server = ""}));
 }
 

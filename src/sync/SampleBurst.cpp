@@ -1,0 +1,68 @@
+#include "sync/SampleBurst.h"
+
+#include <algorithm>
+
+namespace hv {
+
+SampleBurst::SampleBurst(SntpClient& client, int samples, std::int64_t windowMs)
+    : m_client(client), m_maxSamples(std::max(samples, 1)), m_windowMs(windowMs) {}
+
+bool SampleBurst::Start(std::int64_t nowMs) {
+    m_samples.clear();
+    m_requests = 0;
+    m_endMs = nowMs + m_windowMs;
+    m_running = Send(nowMs);
+    return m_running;
+}
+
+bool SampleBurst::Send(std::int64_t nowMs) {
+    if (!m_client.Create() || !m_client.SendRequest()) return false;
+    m_lastSendMs = nowMs;
+    ++m_requests;
+    return true;
+}
+
+bool SampleBurst::MoreToSend() const {
+    return m_requests < m_maxSamples && NextSendMs() < m_endMs;
+}
+
+void SampleBurst::Poll(std::int64_t nowMs) {
+    if (!m_running) return;
+    const bool awaiting = m_client.AwaitingReply();
+    const bool sampleOpen = m_samples.empty() || m_samples.back().number != m_requests;
+    if (!awaiting && sampleOpen) {
+        m_samples.push_back({m_requests, m_client.Delay(), m_client.Offset()});
+        if (m_samples.back().delay < kNearbyDelaySeconds) return Finish();
+    }
+    if (!MoreToSend()) {
+        if (!awaiting || nowMs >= m_endMs) Finish();
+        return;
+    }
+    if (nowMs < NextSendMs()) return;
+    // A request still unanswered when the next is due is lost; its late reply, if any,
+    // finds its socket closed.
+    m_client.Abandon();
+    if (!Send(nowMs)) Finish();
+}
+
+std::int64_t SampleBurst::NextPollMs() const { return MoreToSend() ? NextSendMs() : m_endMs; }
+
+void SampleBurst::Finish() {
+    m_running = false;
+    m_client.Abandon();
+    if (const auto best = Best()) m_client.KeepResult(best->delay, best->offset);
+}
+
+void SampleBurst::Abandon() {
+    m_running = false;
+    m_client.Abandon();
+}
+
+std::optional<BurstSample> SampleBurst::Best() const {
+    const auto shortest = std::min_element(m_samples.begin(), m_samples.end(),
+                                           [](const BurstSample& a, const BurstSample& b) { return a.delay < b.delay; });
+    if (shortest == m_samples.end()) return std::nullopt;
+    return *shortest;
+}
+
+} // namespace hv
