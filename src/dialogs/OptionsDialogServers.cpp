@@ -186,7 +186,7 @@ bool OptionsDialog::StartQuery(DialogView& view, const std::string& address) {
 
 void OptionsDialog::SetButtons(DialogView& view, bool enabled) {
     if (Measuring()) return;
-    for (int id : kButtonsLockedWhileMeasuring) view.Enable(id, enabled);
+    for (int id : kButtonsLockedWhileMeasuring) view.Enable(id, enabled && !LockedByPolicy(id));
 }
 
 } // namespace hv

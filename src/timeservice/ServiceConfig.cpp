@@ -6,7 +6,26 @@ namespace hv {
 namespace {
 constexpr RegistryPlace kApprovedPlace{RegistryRoot::LocalMachine, kServiceConfigKey, kApprovedServersValue};
 constexpr RegistryPlace kLimitPlace{RegistryRoot::LocalMachine, kServiceConfigKey, kMaxCorrectionValue};
+constexpr RegistryPlace kApprovedPolicy{RegistryRoot::LocalMachine, kServicePolicyKey, kApprovedServersValue};
+constexpr RegistryPlace kLimitPolicy{RegistryRoot::LocalMachine, kServicePolicyKey, kMaxCorrectionValue};
 } // namespace
+
+ServiceConfig EffectiveServiceConfig(Platform& platform) {
+    ServiceConfig config = LoadServiceConfig(platform);
+    if (const auto stored = platform.ReadRegistryValue(kApprovedPolicy)) {
+        if (const auto* text = std::get_if<std::string>(&*stored)) {
+            config.approved = ApprovedServers::FromStored(*text);
+            config.approvedFromPolicy = true;
+        }
+    }
+    if (const auto stored = platform.ReadRegistryValue(kLimitPolicy)) {
+        if (const auto* seconds = std::get_if<std::uint32_t>(&*stored)) {
+            config.maxCorrectionSeconds = *seconds;
+            config.limitFromPolicy = true;
+        }
+    }
+    return config;
+}
 
 ServiceConfig LoadServiceConfig(Platform& platform) {
     ServiceConfig config;

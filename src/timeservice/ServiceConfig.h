@@ -16,15 +16,23 @@ constexpr const char* kMaxCorrectionValue = "MaxCorrectionSeconds";
 // Fifteen hours: the largest correction the system's own time service makes on a machine
 // outside a domain.
 constexpr std::uint32_t kDefaultMaxCorrectionSeconds = 15 * 60 * 60;
+// Group Policy's place for the same two values; where one is set it wins over the local one.
+constexpr const char* kServicePolicyKey = "Software\\Policies\\Horvane\\TimeService";
 
 struct ServiceConfig {
     ApprovedServers approved;
     std::uint32_t maxCorrectionSeconds = kDefaultMaxCorrectionSeconds;
+    bool approvedFromPolicy = false;
+    bool limitFromPolicy = false;
 };
 
 // Read afresh for every request, so an approval takes effect at once. Without a key or a
 // value: no server approved, the default limit.
 ServiceConfig LoadServiceConfig(Platform& platform);
+// What the service works with: the policy's values over the local ones. The subcommands
+// that change the local values start from LoadServiceConfig, so a policy is never copied
+// into the administrator's own configuration.
+ServiceConfig EffectiveServiceConfig(Platform& platform);
 bool SaveApprovedServers(Platform& platform, const ApprovedServers& approved);
 bool SaveMaxCorrection(Platform& platform, std::uint32_t seconds);
 // Whether the limit has been set at all (install keeps one an administrator chose).

@@ -3,6 +3,7 @@
 // Runs one exchange with SntpClient on the real backend and prints, one "key=value" per
 // line, the server, then either the delay and offset in seconds (to the microsecond) or
 // why no time was obtained. Exit code 0 only for a valid reply.
+#include "framework/win32/DllSearch.h"
 #include "framework/win32/Win32Platform.h"
 #include "sync/ReplyValidation.h"
 #include "sync/SntpClient.h"
@@ -109,6 +110,7 @@ int Query(const Arguments& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    hv::LoadDllsFromSystem32Only();
     Arguments arguments;
     if (!ParseArguments(argc, argv, arguments)) {
         std::fputs(kUsage, stderr);

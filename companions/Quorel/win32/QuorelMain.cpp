@@ -1,6 +1,7 @@
 #include "Quorel/SyncWindow.h"
 #include "app/CompanionProtocol.h"
 #include "common/win32/CompanionMain.h"
+#include "framework/win32/DllSearch.h"
 #include "common/win32/Win32PanelLink.h"
 
 namespace {
@@ -8,6 +9,7 @@ constexpr const char* kInstanceLock = "Horvane.Quorel";
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    hv::LoadDllsFromSystem32Only();
     hv::Win32Platform platform(instance);
     hv::Win32PanelLink panel;
     hv::SyncWindow window(panel);

@@ -49,6 +49,8 @@ public:
     std::set<std::string> unopenableFiles;
     // Folders (with their trailing backslash) where no new file may be made.
     std::set<std::string> foldersRefusingNewFiles;
+    std::string userDataFolder = "C:\\Users\\Ann\\AppData\\Roaming\\";
+    std::set<std::string> foldersCreated;
 
     std::string mainWindowTitle;
     bool mainWindowExists = false;
@@ -153,6 +155,8 @@ public:
     bool CreateFileIfMissing(const std::string& path) override;
     FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) override;
     bool RewriteFileInPlace(const std::string& path, std::string_view contents) override;
+    std::string UserDataFolder() override { return userDataFolder; }
+    bool CreateFolder(const std::string& path) override { return foldersCreated.insert(path), true; }
 
     bool CreateMainWindow(WindowEvents& events) override;
     WindowId MainWindow() override { return mainWindowExists ? kMainWindowId : 0; }

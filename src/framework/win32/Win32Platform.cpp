@@ -200,7 +200,16 @@ int Win32Platform::RunModalDialog(Dialog& dialog) { return RunWin32ModalDialog(m
 // --- sound and randomness ----------------------------------------------------------------
 
 bool Win32Platform::PlaySoundFile(std::string_view path) {
-    return sndPlaySoundW(Widen(path).c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
+    // Looked up at the first chime rather than linked: the programs that never play a sound
+    // (the time service, the companions) never load the sound library, and the one that does
+    // takes it from System32 only.
+    using SndPlaySound = BOOL(WINAPI*)(LPCWSTR, UINT);
+    static const auto play = [] {
+        HMODULE library = LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return library ? reinterpret_cast<SndPlaySound>(reinterpret_cast<void*>(GetProcAddress(library, "sndPlaySoundW")))
+                       : nullptr;
+    }();
+    return play != nullptr && play(Widen(path).c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
 }
 
 std::uint32_t Win32Platform::RandomBits() {

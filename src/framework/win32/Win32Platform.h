@@ -24,6 +24,8 @@ public:
 
     FileRead ReadTextFileHead(const std::string& path, std::size_t maxBytes) override;
     bool CreateFileIfMissing(const std::string& path) override;
+    std::string UserDataFolder() override;
+    bool CreateFolder(const std::string& path) override;
     FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) override;
     bool RewriteFileInPlace(const std::string& path, std::string_view contents) override;
 

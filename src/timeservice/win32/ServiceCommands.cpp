@@ -33,6 +33,8 @@ constexpr const char* kUsage =
 constexpr const char* kDescription =
     "Sets the system clock for Horvane from approved time servers, measuring them itself.";
 constexpr const char* kDefaultsOnlyOption = "--defaults-only";
+// Where Group Policy decides, approve, revoke and limit change a value nobody uses.
+constexpr const char* kFromPolicy = " (set by policy)";
 constexpr DWORD kServiceStateWaitMs = 15000;
 constexpr DWORD kDatabaseLockedRetryMs = 500;
 constexpr ULONGLONG kDatabaseLockedPatienceMs = 30000;
@@ -261,7 +263,7 @@ int Commands::Uninstall() {
 int Commands::Status() {
     const auto state = QueryTimeService();
     if (!state) return Refused("the service control manager could not be asked", GetLastError());
-    const ServiceConfig config = LoadServiceConfig(m_platform);
+    const ServiceConfig config = EffectiveServiceConfig(m_platform);
     if (!state->installed) {
         Say("not installed.");
     } else {
@@ -269,8 +271,10 @@ int Commands::Status() {
             (state->Running() ? " (process " + std::to_string(state->processId) + ")" : std::string()) + " as " +
             state->account + ", program " + state->imagePath);
     }
-    Say("approved servers: " + (config.approved.Names().empty() ? std::string("none") : config.approved.Stored()));
-    Say("largest correction: " + std::to_string(config.maxCorrectionSeconds) + " seconds");
+    Say("approved servers: " + (config.approved.Names().empty() ? std::string("none") : config.approved.Stored()) +
+        (config.approvedFromPolicy ? kFromPolicy : ""));
+    Say("largest correction: " + std::to_string(config.maxCorrectionSeconds) + " seconds" +
+        (config.limitFromPolicy ? kFromPolicy : ""));
     if (state->Running()) PrintLastResult();
     return state->Running() ? kCommandOk : kCommandFailed;
 }
