@@ -20,8 +20,9 @@ KNOWN_DLLS = {
     "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "wow64.dll", "ws2_32.dll",
     "ntdll.dll",  # always loaded first, from System32
 }
-# What a time service that opens no window and plays no sound must not carry.
-NOT_IN_THE_SERVICE = {"winmm.dll", "comctl32.dll"}
+# A time service plays no sound: it must not even carry the sound library.
+# (COMCTL32 and COMDLG32 still come with the Win32 platform it shares with the program.)
+NOT_IN_THE_SERVICE = {"winmm.dll"}
 OBJDUMP = shutil.which("x86_64-w64-mingw32-objdump")
 POLICY_NS = {"p": "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"}
 

@@ -1,11 +1,12 @@
 // An installed copy: each user's settings in their own folder, seeded from the install
 // folder's file, and the administrator's policy over them.
+#include "app/MainFrameFixture.h"
+
 #include "app/CommandIds.h"
+#include "framework/WindowMessages.h"
+#include "framework/fake/FakeDialogView.h"
 #include "res/resource.h"
 #include "settings/SettingsLocation.h"
-#include "MainFrameFixture.h"
-
-#include "framework/fake/FakeDialogView.h"
 
 namespace hv::testing {
 namespace {
