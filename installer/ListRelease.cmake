@@ -16,7 +16,7 @@ foreach(name IN LISTS entries)
   string(APPEND uninstall "Delete \"$INSTDIR\\${name}\"\n")
   # wixl takes a file's source relative to the folder it runs in: the stage.
   string(MAKE_C_IDENTIFIER "${name}" id)
-  string(APPEND components "  <Component Id=\"c_${id}\" Guid=\"*\">\n"
+  string(APPEND components "  <Component Id=\"c_${id}\" Guid=\"*\" Win64=\"yes\">\n"
                            "    <File Id=\"${id}\" Name=\"${name}\" Source=\"${name}\" KeyPath=\"yes\"/>\n")
   if(name STREQUAL "HorvaneTime.exe")
     # Its program is replaced or removed only with the service stopped.
