@@ -12,6 +12,8 @@ SetCompressor /SOLID lzma
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "WinMessages.nsh"
+!include "StrFunc.nsh"
+${StrStr}
 
 !define PRODUCT "Horvane"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Horvane"
@@ -72,6 +74,33 @@ FunctionEnd
 !insertmacro CloseProgram ""
 !insertmacro CloseProgram "un."
 
+; The service keeps its program open: an installed one must be stopped before its file is
+; replaced. "sc stop" says only that it asked (and fails for a service that was not running),
+; so what counts is the state "sc query" reports afterwards.
+Function StopService
+  ReadRegStr $1 HKLM "SYSTEM\CurrentControlSet\Services\${SERVICE}" "ImagePath"
+  ${If} $1 == ""
+    Return
+  ${EndIf}
+  nsExec::Exec '"$SYSDIR\sc.exe" stop ${SERVICE}'
+  Pop $0
+  StrCpy $2 0
+  ${Do}
+    Sleep 500
+    nsExec::ExecToStack '"$SYSDIR\sc.exe" query ${SERVICE}'
+    Pop $0
+    Pop $1
+    ${StrStr} $3 $1 "STOPPED"
+    ${If} $3 != ""
+      Return
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${LoopUntil} $2 >= 30
+  SetErrorLevel 2
+  MessageBox MB_ICONSTOP|MB_OK "The running time service could not be stopped (sc.exe exit code $0)." /SD IDOK
+  Abort "The running time service could not be stopped."
+FunctionEnd
+
 ; Runs a command and stops the whole (un)installation when it fails: a half-made install
 ; (a folder users can still write to, a service without its configuration) must not pass
 ; for a good one. Exit code 2 tells a silent caller.
@@ -98,17 +127,7 @@ FunctionEnd
 Section "Horvane"
   Call CloseProgram
   ; The service keeps its program open; it is started again below.
-  nsExec::Exec '"$SYSDIR\sc.exe" stop ${SERVICE}'
-  Pop $0
-  ; 1060: not installed, 1062: not running; anything else keeps its program busy.
-  ${If} $0 != 0
-  ${AndIf} $0 != 1060
-  ${AndIf} $0 != 1062
-    SetErrorLevel 2
-    MessageBox MB_ICONSTOP|MB_OK "The running time service could not be stopped (sc.exe exit code $0)." /SD IDOK
-    Abort "The running time service could not be stopped (sc.exe exit code $0)."
-  ${EndIf}
-  Sleep 1000
+  Call StopService
 
   ; The folder first: a folder a user made beforehand (outside Program Files) is taken from
   ; that user before anything goes into it. Administrators own it; its ACL is reset (which
