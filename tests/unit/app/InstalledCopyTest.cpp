@@ -65,7 +65,7 @@ TEST_F(InstalledCopyTest, FirstStartIsSeededFromTheInstallFolderWhichIsNeverWrit
 
 TEST_F(InstalledCopyTest, EachPolicyValueWinsAndTheUsersOwnIsKept) {
     const std::string own = "[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) +
-                            "\r\n[shut]=3\r\n[shcd]=3600\r\n";
+                            "\r\n[shut]=5\r\n[shcd]=794112\r\n";  // at 12:30, armed at start-up
     platform.files[kUserConfig] = own;
     auto& policy = platform.registry[kPolicyKey];
     policy["AutoSync"] = std::uint32_t{0};
@@ -100,7 +100,7 @@ TEST_F(InstalledCopyTest, EachPolicyValueWinsAndTheUsersOwnIsKept) {
     End();
     // Withdrawn tomorrow, the policy leaves the user's choices as they were.
     const std::string saved = platform.files.at(kUserConfig);
-    for (const char* line : {"[auto]=1\r\n", "[diff]=3\r\n", "[shut]=3\r\n", "[shcd]=3600\r\n"}) {
+    for (const char* line : {"[auto]=1\r\n", "[diff]=3\r\n", "[shut]=5\r\n", "[shcd]=794112\r\n"}) {
         EXPECT_NE(saved.find(line), std::string::npos) << line << " in " << saved;
     }
     EXPECT_NE(saved.find(std::string("[list]=") + kServerList), std::string::npos) << saved;
