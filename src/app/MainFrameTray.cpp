@@ -71,7 +71,7 @@ std::vector<MenuItem> CMainFrame::BuildTrayMenu() {
 
 void CMainFrame::OnRunAtStartup() {
     if (!m_platform.CanWriteRegistryKey(kRunValue.root, kRunValue.key)) return;
-    const bool changed = IsRunAtStartupSet()
+    const SystemResult changed = IsRunAtStartupSet()
                              ? m_platform.DeleteRegistryValue(kRunValue)
                              : m_platform.WriteRegistryValue(kRunValue, QuotedCommandLine(m_programDir + kRunValueFile, {}));
     if (!changed) m_platform.Trace(kTraceRunValueNotChanged);

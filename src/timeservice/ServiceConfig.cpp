@@ -1,6 +1,6 @@
 #include "timeservice/ServiceConfig.h"
 
-#include "framework/Platform.h"
+#include "framework/RegistryRole.h"
 
 namespace hv {
 namespace {
@@ -10,15 +10,15 @@ constexpr RegistryPlace kApprovedPolicy{RegistryRoot::LocalMachine, kServicePoli
 constexpr RegistryPlace kLimitPolicy{RegistryRoot::LocalMachine, kServicePolicyKey, kMaxCorrectionValue};
 } // namespace
 
-ServiceConfig EffectiveServiceConfig(Platform& platform) {
-    ServiceConfig config = LoadServiceConfig(platform);
-    if (const auto stored = platform.ReadRegistryValue(kApprovedPolicy)) {
+ServiceConfig EffectiveServiceConfig(RegistryRole& registry) {
+    ServiceConfig config = LoadServiceConfig(registry);
+    if (const auto stored = registry.ReadRegistryValue(kApprovedPolicy)) {
         if (const auto* text = std::get_if<std::string>(&*stored)) {
             config.approved = ApprovedServers::FromStored(*text);
             config.approvedFromPolicy = true;
         }
     }
-    if (const auto stored = platform.ReadRegistryValue(kLimitPolicy)) {
+    if (const auto stored = registry.ReadRegistryValue(kLimitPolicy)) {
         if (const auto* seconds = std::get_if<std::uint32_t>(&*stored)) {
             config.maxCorrectionSeconds = *seconds;
             config.limitFromPolicy = true;
@@ -27,28 +27,28 @@ ServiceConfig EffectiveServiceConfig(Platform& platform) {
     return config;
 }
 
-ServiceConfig LoadServiceConfig(Platform& platform) {
+ServiceConfig LoadServiceConfig(RegistryRole& registry) {
     ServiceConfig config;
-    if (const auto stored = platform.ReadRegistryValue(kApprovedPlace)) {
+    if (const auto stored = registry.ReadRegistryValue(kApprovedPlace)) {
         if (const auto* text = std::get_if<std::string>(&*stored)) config.approved = ApprovedServers::FromStored(*text);
     }
-    config.maxCorrectionSeconds = StoredMaxCorrection(platform).value_or(kDefaultMaxCorrectionSeconds);
+    config.maxCorrectionSeconds = StoredMaxCorrection(registry).value_or(kDefaultMaxCorrectionSeconds);
     return config;
 }
 
-std::optional<std::uint32_t> StoredMaxCorrection(Platform& platform) {
-    const auto stored = platform.ReadRegistryValue(kLimitPlace);
+std::optional<std::uint32_t> StoredMaxCorrection(RegistryRole& registry) {
+    const auto stored = registry.ReadRegistryValue(kLimitPlace);
     if (!stored) return std::nullopt;
     if (const auto* seconds = std::get_if<std::uint32_t>(&*stored)) return *seconds;
     return std::nullopt;
 }
 
-bool SaveApprovedServers(Platform& platform, const ApprovedServers& approved) {
-    return platform.WriteRegistryValue(kApprovedPlace, approved.Stored());
+SystemResult SaveApprovedServers(RegistryRole& registry, const ApprovedServers& approved) {
+    return registry.WriteRegistryValue(kApprovedPlace, approved.Stored());
 }
 
-bool SaveMaxCorrection(Platform& platform, std::uint32_t seconds) {
-    return platform.WriteRegistryValue(kLimitPlace, seconds);
+SystemResult SaveMaxCorrection(RegistryRole& registry, std::uint32_t seconds) {
+    return registry.WriteRegistryValue(kLimitPlace, seconds);
 }
 
 } // namespace hv

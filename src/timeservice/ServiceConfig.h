@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/SystemResult.h"
 #include "timeservice/ApprovedServers.h"
 
 #include <cstdint>
@@ -6,7 +7,7 @@
 
 namespace hv {
 
-class Platform;
+class RegistryRole;
 
 // Where the time service keeps what administrators decide: under HKEY_LOCAL_MACHINE, whose
 // default access lets users read this key and only administrators and SYSTEM change it.
@@ -28,14 +29,15 @@ struct ServiceConfig {
 
 // Read afresh for every request, so an approval takes effect at once. Without a key or a
 // value: no server approved, the default limit.
-ServiceConfig LoadServiceConfig(Platform& platform);
+ServiceConfig LoadServiceConfig(RegistryRole& registry);
 // What the service works with: the policy's values over the local ones. The subcommands
 // that change the local values start from LoadServiceConfig, so a policy is never copied
 // into the administrator's own configuration.
-ServiceConfig EffectiveServiceConfig(Platform& platform);
-bool SaveApprovedServers(Platform& platform, const ApprovedServers& approved);
-bool SaveMaxCorrection(Platform& platform, std::uint32_t seconds);
+ServiceConfig EffectiveServiceConfig(RegistryRole& registry);
+// The system's error when it refuses the change.
+SystemResult SaveApprovedServers(RegistryRole& registry, const ApprovedServers& approved);
+SystemResult SaveMaxCorrection(RegistryRole& registry, std::uint32_t seconds);
 // Whether the limit has been set at all (install keeps one an administrator chose).
-std::optional<std::uint32_t> StoredMaxCorrection(Platform& platform);
+std::optional<std::uint32_t> StoredMaxCorrection(RegistryRole& registry);
 
 } // namespace hv

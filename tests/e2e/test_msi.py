@@ -4,12 +4,11 @@ a run of the installed program goes through it; the program keeps the user's set
 profile, seeded from the install folder's file, and never writes the install folder; a silent
 msiexec removal takes files, service and registry values away again."""
 
-from conftest import CONFIG_NAME, MAIN_TITLE, require_executable
-from test_companions import RELEASE_FILES
+from conftest import CONFIG_NAME, MAIN_TITLE, RELEASE_FILES, require_executable
+from sync_support import CONFIG, RESULT_TEXT, texts
 from test_installer import INSTALL_KEY, RUN_KEY, SERVICE_KEY
-from test_sync_protocol import CONFIG, RESULT_TEXT, texts
-from test_timeservice import sync_once
-from winehost import poll, windows_path
+from test_timeservice import CODE_RESULT, sync_once
+from winehost import windows_path
 
 POLICY_KEY = r"HKLM\Software\Policies\Horvane\TimeService"
 FOLDER = r"C:\Program Files\Horvane"
@@ -43,7 +42,7 @@ def test_silent_msi_install_service_settings_policy_and_removal(wine, horvane, c
         server = sntp_server("--offset", "0.2", "--delay", "0.010")
         program = horvane(directory=folder)
         sync = sync_once(companion)
-        assert RESULT_TEXT.fullmatch(texts(sync, 13)[0].decode()), texts(sync, 13)
+        assert RESULT_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
         assert "last result: set the clock from 127.0.0.1" in wine.run(folder / "HorvaneTime.exe", "status").stdout
         assert server.stop().count("-> reply") == 1
         driver("post-close", MAIN_TITLE)

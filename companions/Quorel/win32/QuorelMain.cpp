@@ -1,8 +1,8 @@
 #include "Quorel/SyncWindow.h"
-#include "app/CompanionProtocol.h"
 #include "common/win32/CompanionMain.h"
 #include "framework/win32/DllSearch.h"
 #include "common/win32/Win32PanelLink.h"
+#include "protocol/CompanionProtocol.h"
 
 namespace {
 constexpr const char* kInstanceLock = "Horvane.Quorel";

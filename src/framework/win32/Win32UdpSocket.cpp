@@ -1,9 +1,5 @@
 #include "framework/win32/Win32UdpSocket.h"
 
-#include "framework/win32/Win32Platform.h"
-
-#include <cstring>
-
 namespace hv {
 namespace {
 
@@ -14,8 +10,8 @@ static_assert(kAllSocketEvents == 0x3F);
 // closed socket cannot be taken for one of a new socket that was given the same handle.
 constexpr UINT kFirstSocketMessage = WM_APP;
 constexpr UINT kSocketMessageCount = 0xC000 - WM_APP;
-constexpr const char* kBroadcastAddress = "255.255.255.255";
-constexpr std::size_t kIpv4AddressBytes = 4;
+
+} // namespace
 
 sockaddr_in SocketAddressOf(const Ipv4Endpoint& endpoint) {
     sockaddr_in address{};
@@ -24,8 +20,6 @@ sockaddr_in SocketAddressOf(const Ipv4Endpoint& endpoint) {
     address.sin_addr.s_addr = htonl(endpoint.address);
     return address;
 }
-
-} // namespace
 
 // --- notification window -----------------------------------------------------------------
 
@@ -116,37 +110,6 @@ std::optional<Datagram> Win32UdpSocket::ReceiveFrom(std::size_t maxBytes) {
     datagram.from.address = ntohl(from.sin_addr.s_addr);
     datagram.from.port = ntohs(from.sin_port);
     return datagram;
-}
-
-// --- the platform's network calls --------------------------------------------------------
-
-std::optional<std::uint32_t> Win32Platform::ResolveIpv4(std::string_view host) {
-    // An empty name would make the resolver answer with this computer's own address.
-    if (host.empty()) return std::nullopt;
-    const std::string name(host);
-    const unsigned long dotted = inet_addr(name.c_str());
-    // The broadcast address is the one dotted address that reads like inet_addr's failure.
-    if (dotted != INADDR_NONE || name == kBroadcastAddress) return ntohl(dotted);
-    const hostent* entry = gethostbyname(name.c_str());
-    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_length != kIpv4AddressBytes ||
-        entry->h_addr_list[0] == nullptr) {
-        return std::nullopt;
-    }
-    in_addr address{};
-    std::memcpy(&address, entry->h_addr_list[0], kIpv4AddressBytes);
-    return ntohl(address.s_addr);
-}
-
-std::unique_ptr<UdpSocket> Win32Platform::OpenUdpSocket(UdpSocketEvents& events) {
-    const SOCKET handle = socket(AF_INET, SOCK_DGRAM, 0);
-    if (handle == INVALID_SOCKET) return nullptr;
-    const sockaddr_in anyLocal = SocketAddressOf(Ipv4Endpoint{});
-    if (bind(handle, reinterpret_cast<const sockaddr*>(&anyLocal), sizeof anyLocal) == SOCKET_ERROR ||
-        !m_socketNotifier->Watch(handle, events)) {
-        closesocket(handle);
-        return nullptr;
-    }
-    return std::make_unique<Win32UdpSocket>(handle, m_socketNotifier);
 }
 
 } // namespace hv

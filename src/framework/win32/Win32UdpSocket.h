@@ -39,6 +39,8 @@ private:
     UINT m_messageSerial = 0;
 };
 
+sockaddr_in SocketAddressOf(const Ipv4Endpoint& endpoint);
+
 class Win32UdpSocket final : public UdpSocket {
 public:
     Win32UdpSocket(SOCKET socket, std::shared_ptr<SocketNotifier> notifier);

@@ -48,7 +48,7 @@ TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
 TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=1\r\n[list]=" + std::string(kServerList) + "\r\n");
     EXPECT_EQ(platform.timers.at(IDT_TICK).periodMs, 1000u);
-    EXPECT_EQ(frame->m_sntp.ServerAddress(), "127.0.0.1");
+    EXPECT_EQ(ServerAsked(), "127.0.0.1");
     EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     // No run at start-up: the first comes one full period later.
     platform.AdvanceMs(1799000);
@@ -61,7 +61,7 @@ TEST_F(MainFrameTest, NoAutomaticRunsAndNoServerWithoutTheFlagANonNegativeStepAn
     for (const char* config : {"[auto]=0\r\n", "[auto]=1\r\n[diff]=-1\r\n", "[auto]=1\r\n[diff]=3\r\n[list]=A(a)?B(b)?5\r\n"}) {
         Start(config + std::string("[alsh]=0\r\n[bash]=0\r\n"));
         EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC)) << config;
-        EXPECT_EQ(frame->m_sntp.ServerAddress(), "") << config;
+        EXPECT_EQ(ServerAsked(), "") << config;
         frame.reset();
     }
 }
@@ -92,7 +92,7 @@ TEST_F(MainFrameTest, AFileThatCouldNotBeReadAtStartIsNeverWrittenOver) {
     platform.unopenableFiles.insert(kConfigPath);
     Start(saved);
     platform.unopenableFiles.clear();
-    EXPECT_EQ(frame->m_settings.autoSyncStep, 3);
+    EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, AutoSyncPeriodMs(3)) << "the defaults are in force";
     frame->OnBell();
     frame->OnEndSession();
     EXPECT_EQ(Config(), saved);
@@ -107,9 +107,7 @@ TEST_F(MainFrameTest, AFileThatCouldNotBeReadAtStartIsNeverWrittenOver) {
 
 TEST_F(MainFrameTest, ALargeFileIsReadByItsFirstLines) {
     StartQuiet("[diff]=7\r\n[ring]=1\r\n" + std::string(100 * 1024, 'x'));
-    EXPECT_EQ(frame->m_settings.autoSyncStep, 7);
-    EXPECT_EQ(frame->m_settings.bellEnabled, 1);
-    EXPECT_EQ(frame->m_settings.serverList, kServerList);
+    EXPECT_EQ(Saved().find("[auto]=0\r\n[diff]=7\r\n[list]=" + std::string(kServerList) + "\r\n[ring]=1\r\n"), 0u);
 }
 
 TEST_F(MainFrameTest, SessionEndSavesAndAFolderThatRefusesNewFilesGetsTheFileRewrittenInPlace) {
