@@ -3,6 +3,7 @@
 #include "app/MainFrameFixture.h"
 
 #include "app/CommandIds.h"
+#include "app/TimerIds.h"
 #include "framework/WindowMessages.h"
 #include "framework/fake/FakeDialogView.h"
 #include "res/resource.h"
@@ -47,20 +48,20 @@ protected:
 TEST_F(InstalledCopyTest, FirstStartIsSeededFromTheInstallFolderWhichIsNeverWritten) {
     const std::string seed = "[auto]=0\r\n[alsh]=0\r\n[list]=" + std::string(kAdminList) + "\r\n";
     Start(seed);
-    EXPECT_EQ(frame->m_settings.serverList, kAdminList);
-    EXPECT_FALSE(frame->m_settings.autoSync);
-    frame->m_settings.bellEnabled = 1;
+    frame->OnCommand(kCmdBell);
     End();
     EXPECT_EQ(Config(), seed) << "the administrator's defaults stay as they are";
     const std::string saved = platform.files.at(kUserConfig);
-    EXPECT_NE(saved.find("[list]=Campus(10.1.1.1)?0\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("[ring]=1\r\n"), std::string::npos) << saved;
+    for (const char* line : {"[auto]=0\r\n", "[list]=Campus(10.1.1.1)?0\r\n", "[ring]=1\r\n"}) {
+        EXPECT_NE(saved.find(line), std::string::npos) << line << " in " << saved;
+    }
     EXPECT_EQ(platform.foldersCreated, std::set<std::string>{"C:\\Users\\Ann\\AppData\\Roaming\\Horvane\\"});
 
     // Later starts read the user's own file; the seed no longer counts.
     platform.files[kUserConfig] = "[list]=Mine(10.9.9.9)?0\r\n";
     Start(seed);
-    EXPECT_EQ(frame->m_settings.serverList, "Mine(10.9.9.9)?0");
+    End();
+    EXPECT_NE(platform.files.at(kUserConfig).find("[list]=Mine(10.9.9.9)?0\r\n"), std::string::npos);
 }
 
 TEST_F(InstalledCopyTest, EachPolicyValueWinsAndTheUsersOwnIsKept) {
@@ -73,11 +74,7 @@ TEST_F(InstalledCopyTest, EachPolicyValueWinsAndTheUsersOwnIsKept) {
     policy["ServerList"] = std::string(kAdminList);
     policy["AllowShutdown"] = std::uint32_t{0};
     Start("");
-    EXPECT_FALSE(frame->m_settings.autoSync);
-    EXPECT_EQ(frame->m_settings.autoSyncStep, 6);
-    EXPECT_EQ(frame->m_settings.serverList, kAdminList);
-    EXPECT_EQ(frame->m_settings.shutdown.kind, kShutdownNone) << "a user's armed shutdown is not run";
-    EXPECT_FALSE(frame->m_settings.shutdown.IsArmed());
+    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
 
     frame->OnTrayNotify(128, kWmRButtonDown);
     ASSERT_EQ(platform.menusShown.size(), 1u);
@@ -87,6 +84,9 @@ TEST_F(InstalledCopyTest, EachPolicyValueWinsAndTheUsersOwnIsKept) {
 
     platform.dialogScripts[IDD_OPTIONS] = [](FakeDialogView& view) {
         EXPECT_EQ(view.Text(IDC_POLICY_NOTE), "Some of these settings are set by your administrator.");
+        EXPECT_FALSE(view.IsChecked(IDC_AUTO_SYNC));
+        EXPECT_EQ(view.TrackbarPosition(IDC_SYNC_INTERVAL), 6);
+        EXPECT_EQ(view.Text(IDC_DEFAULT_LABEL), "Current Default Server:10.1.1.1");
         for (int id : {IDC_AUTO_SYNC, IDC_SYNC_INTERVAL, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT,
                        IDC_FIND_BEST}) {
             EXPECT_FALSE(view.IsEnabled(id)) << id;
@@ -112,8 +112,8 @@ TEST_F(InstalledCopyTest, APolicyOfTheWrongTypeOrAnInvalidListIsNotSet) {
     policy["ServerList"] = std::string("Broken(1.2.3.4?0");
     policy["LockServerList"] = std::uint32_t{1};
     StartQuiet();
-    EXPECT_EQ(frame->m_settings.serverList, kServerList);
     platform.dialogScripts[IDD_OPTIONS] = [](FakeDialogView& view) {
+        EXPECT_EQ(view.Text(IDC_DEFAULT_LABEL), "Current Default Server:127.0.0.1");
         EXPECT_TRUE(view.IsEnabled(IDC_AUTO_SYNC));
         EXPECT_FALSE(view.IsEnabled(IDC_ADD_SERVER)) << "the list is locked as the user has it";
         view.PressEscape();
