@@ -58,6 +58,8 @@ def test_silent_msi_install_service_settings_policy_and_removal(wine, horvane, c
     assert removed.returncode == 0
     # What the administrator put there stays; everything the package laid down is gone.
     assert {p.name for p in folder.iterdir()} == {CONFIG_NAME}
+    (folder / CONFIG_NAME).unlink()  # as its administrator would, for the next installation
+    folder.rmdir()
     assert shortcuts() == []
     assert wine.run("reg", "query", SERVICE_KEY).returncode != 0, "the service is gone"
     assert "Horvane" not in wine.run("reg", "query", RUN_KEY).stdout
