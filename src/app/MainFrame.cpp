@@ -15,8 +15,6 @@ constexpr const char* kTraceTrayIconNotAdded = "Horvane: the notification-area i
 constexpr const char* kTextCannotStart = "Cannot start ";
 constexpr const char* kTextFileMissing = "\r\nThe file does not exist.";
 constexpr const char* kTextWindowsError = "\r\nWindows reports error ";
-constexpr const char* kTraceNotTakenBefore = "Horvane: the window \"";
-constexpr const char* kTraceNotTakenCode = "\" did not take copy-data code ";
 constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
 constexpr const char* kTraceSettingsUnreadable =
     "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is";
@@ -37,8 +35,8 @@ CMainFrame::CMainFrame(Platform& platform, TimeServiceLink* timeService)
 }
 
 CMainFrame::~CMainFrame() {
-    m_platform.KillTimer(IDT_TICK);
-    m_platform.KillTimer(IDT_AUTOSYNC);
+    m_platform.KillTimer(kTimerTick);
+    m_platform.KillTimer(kTimerAutoSync);
     SaveSettings();
 }
 
@@ -77,7 +75,7 @@ void CMainFrame::OnTaskbarCreated() {
 }
 
 void CMainFrame::OnStartup() {
-    StartTimer(IDT_TICK, kTickMs);
+    StartTimer(kTimerTick, kTickMs);
     m_platform.SetMainWindowTitle(kMainWindowTitle);
     if (m_settings.alwaysShowBar) {
         m_settings.barVisible = true;
@@ -110,7 +108,7 @@ CivilTime CMainFrame::LocalNow() { return hv::LocalNow(m_platform); }
 
 void CMainFrame::StartTimer(int timerId, unsigned periodMs) { StartTimerTraced(m_platform, timerId, periodMs); }
 
-void CMainFrame::StartAutoSyncTimer() { StartTimer(IDT_AUTOSYNC, AutoSyncPeriodMs(m_settings.autoSyncStep)); }
+void CMainFrame::StartAutoSyncTimer() { StartTimer(kTimerAutoSync, AutoSyncPeriodMs(m_settings.autoSyncStep)); }
 
 void CMainFrame::StartCompanion(const CompanionProgram& companion) {
     StartProgram(m_programDir + companion.file, companion.argument);
@@ -135,12 +133,12 @@ void CMainFrame::ShowDateTimeBar() {
 void CMainFrame::AddTrayIcon() {
     // The icon is the only way to reach the program, and a shell that is still starting
     // (just after log-on) refuses it: try again until it is taken.
-    if (!TryAddTrayIcon()) StartTimer(IDT_TRAY_RETRY, kTrayRetryMs);
+    if (!TryAddTrayIcon()) StartTimer(kTimerTrayRetry, kTrayRetryMs);
 }
 
 bool CMainFrame::TryAddTrayIcon() {
     if (m_platform.AddTrayIcon(kTrayTipOnAdd)) {
-        m_platform.KillTimer(IDT_TRAY_RETRY);
+        m_platform.KillTimer(kTimerTrayRetry);
         return true;
     }
     m_platform.Trace(kTraceTrayIconNotAdded);

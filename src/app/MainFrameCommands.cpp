@@ -55,7 +55,7 @@ void CMainFrame::ApplyPreferences(const Settings& chosen) {
     if (chosen.autoSync != m_settings.autoSync || chosen.autoSyncStep != m_settings.autoSyncStep) {
         m_settings.autoSync = chosen.autoSync;
         m_settings.autoSyncStep = chosen.autoSyncStep;
-        m_platform.KillTimer(IDT_AUTOSYNC);
+        m_platform.KillTimer(kTimerAutoSync);
         if (AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep)) StartAutoSyncTimer();
     }
     if (m_settings.alwaysShowBar && !m_settings.barVisible) {

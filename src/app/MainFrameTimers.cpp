@@ -5,10 +5,10 @@ namespace hv {
 
 void CMainFrame::OnTimer(int timerId) {
     switch (timerId) {
-    case IDT_SYNC_TIMEOUT: m_syncRun.OnTimeout(); break;
-    case IDT_TICK: OnTick(); break;
-    case IDT_AUTOSYNC: m_syncRun.Start(); break;
-    case IDT_TRAY_RETRY: TryAddTrayIcon(); break;
+    case kTimerSyncTimeout: m_syncRun.OnTimeout(); break;
+    case kTimerTick: OnTick(); break;
+    case kTimerAutoSync: m_syncRun.Start(); break;
+    case kTimerTrayRetry: TryAddTrayIcon(); break;
     default: break;
     }
 }

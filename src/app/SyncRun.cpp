@@ -63,7 +63,7 @@ void SyncRun::Stop() {
     m_sntp.Abandon();
     m_service.Abandon();
     m_state = State::Idle;
-    m_platform.KillTimer(IDT_SYNC_TIMEOUT);
+    m_platform.KillTimer(kTimerSyncTimeout);
 }
 
 void SyncRun::Start(Asker asker) {
@@ -112,7 +112,7 @@ void SyncRun::StartOwnExchange(Asker asker) {
 }
 
 void SyncRun::RequestSent(State state, Asker asker) {
-    StartTimerTraced(m_platform, IDT_SYNC_TIMEOUT, kSyncTimeoutMs);
+    StartTimerTraced(m_platform, kTimerSyncTimeout, kSyncTimeoutMs);
     m_state = state;
     const CivilTime now = LocalNow(m_platform);
     m_log.Trim();
@@ -138,7 +138,7 @@ void SyncRun::OnTick(const CivilTime& tickTime) {
 
 void SyncRun::Finish(const CivilTime& tickTime) {
     m_state = State::Idle;
-    m_platform.KillTimer(IDT_SYNC_TIMEOUT);
+    m_platform.KillTimer(kTimerSyncTimeout);
     const Outcome outcome =
         m_service.Answered() ? ServiceOutcome(tickTime, m_service.TakeAnswer()) : OwnOutcome(tickTime);
     m_sntp.ClearResult();

@@ -3,10 +3,10 @@
 namespace hv {
 
 // Timers of the main window.
-constexpr int IDT_SYNC_TIMEOUT = 102;
-constexpr int IDT_TICK = 104;
-constexpr int IDT_AUTOSYNC = 105;
-constexpr int IDT_TRAY_RETRY = 110;
+constexpr int kTimerSyncTimeout = 102;
+constexpr int kTimerTick = 104;
+constexpr int kTimerAutoSync = 105;
+constexpr int kTimerTrayRetry = 110;
 
 constexpr unsigned kSyncTimeoutMs = 10000;
 constexpr unsigned kTickMs = 1000;

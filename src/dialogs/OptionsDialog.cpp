@@ -37,6 +37,7 @@ OptionsDialog::OptionsDialog(Platform& platform, const Settings& settings, const
       m_policy(policy),
       m_textColour(IDC_TEXT_COLOUR),
       m_backgroundColour(IDC_BG_COLOUR),
+      m_servers(settings.serverList),
       m_sntp(platform) {}
 
 int OptionsDialog::TemplateId() const { return IDD_OPTIONS; }
@@ -193,8 +194,8 @@ bool OptionsDialog::LockedByPolicy(int controlId) const {
 
 void OptionsDialog::Accept(DialogView& view) {
     // OK is disabled while a server is measured; Enter cannot reach it then either.
-    if (Measuring()) return;
-    m_settings.serverList = EncodedServerList(view);
+    if (m_servers.Measuring()) return;
+    m_settings.serverList = m_servers.Encoded();
     m_settings.alwaysShowBar = view.IsChecked(IDC_ALWAYS_SHOW_BAR);
     m_settings.bellEnabled = view.IsChecked(IDC_BELL_ENABLE) ? 1 : 0;
     m_settings.autoSync = view.IsChecked(IDC_AUTO_SYNC);

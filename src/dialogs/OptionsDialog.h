@@ -1,11 +1,13 @@
 #pragma once
 #include "controls/ColourSwatchButton.h"
+#include "dialogs/ServerTable.h"
 #include "framework/Dialog.h"
 #include "framework/Platform.h"
 #include "settings/Policy.h"
 #include "settings/Settings.h"
 #include "sync/SntpClient.h"
 
+#include <optional>
 #include <string>
 
 namespace hv {
@@ -51,8 +53,8 @@ private:
 
     // --- the server list (OptionsDialogServers.cpp) --------------------------------------
     void FillServerList(DialogView& view);
-    std::string EncodedServerList(DialogView& view);
     void ShowDefaultServer(DialogView& view, const std::string& address);
+    void ShowDelay(DialogView& view, int row);
     void AddServer(DialogView& view);
     void DeleteSelected(DialogView& view);
     void SetDefault(DialogView& view);
@@ -61,21 +63,16 @@ private:
     void OnReplyTimeout(DialogView& view);
     void OnReplyPoll(DialogView& view);
     void OnFindBestStep(DialogView& view);
-    void ChooseBest(DialogView& view);
-    bool StartQuery(DialogView& view, const std::string& address);
-    void EndMeasurement(DialogView& view);
+    bool StartQuery(DialogView& view, int row);
+    void EndMeasurement(DialogView& view, std::optional<int> row);
     void SetButtons(DialogView& view, bool enabled);
-    bool Measuring() const { return m_testRunning || m_findBestRunning; }
 
     Platform& m_platform;
     Settings m_settings;
     Policy m_policy;
     ColourSwatchButton m_textColour;
     ColourSwatchButton m_backgroundColour;
-    int m_defaultIndex = 0;
-    bool m_findBestRunning = false;
-    bool m_testRunning = false;
-    int m_testRow = -1;
+    ServerTable m_servers;
     SntpClient m_sntp;
 };
 

@@ -5,6 +5,10 @@
 namespace hv {
 
 std::optional<std::uint32_t> ParseCorrectionLimit(std::string_view text) {
+    // Read as the C library reads a number: blanks and a plus sign may come first.
+    const std::size_t start = text.find_first_not_of(" \t\n\v\f\r");
+    if (start == std::string_view::npos) return std::nullopt;
+    text.remove_prefix(start + (text[start] == '+' ? 1 : 0));
     std::uint64_t value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);

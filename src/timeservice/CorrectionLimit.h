@@ -8,8 +8,8 @@ namespace hv {
 // A year (of 366 days): the largest correction an administrator may allow.
 constexpr std::uint32_t kLongestLimitSeconds = 366u * 24 * 60 * 60;
 
-// The limit command's argument: whole decimal seconds from 1 to kLongestLimitSeconds, nothing
-// else (no sign, no blanks, no unit).
+// The limit command's argument: whole decimal seconds from 1 to kLongestLimitSeconds, after
+// blanks and a plus sign if any; nothing may follow (no unit, no fraction).
 std::optional<std::uint32_t> ParseCorrectionLimit(std::string_view text);
 
 } // namespace hv

@@ -207,7 +207,8 @@ SystemResult Commands::ApproveAtInstall(bool includeConfig) {
 
 SystemResult Commands::RegisterEventSource(const std::wstring& exePath) {
     const std::string path = Narrow(exePath);
-    const SystemResult file = m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "EventMessageFile"}, path);
+    const SystemResult file =
+        m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "EventMessageFile"}, path);
     if (!file) return file;
     return m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "TypesSupported"},
                                          std::uint32_t{kEventTypesSupported});

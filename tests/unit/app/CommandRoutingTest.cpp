@@ -123,7 +123,7 @@ TEST_F(MainFrameTest, TrayMouseMessages) {
 TEST_F(MainFrameTest, PreferencesAppliedKeepTheAutomaticPhaseUnlessTheyChangeIt) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) + "\r\n");
     auto& sync = Companion(kSyncWindowTitle);
-    platform.hosts["b.example"] = kServerAddress;
+    platform.hosts["b.example"] = kLabAddress;
     platform.AdvanceMs(600000);
     Settings chosen = SavedSettings();
     chosen.bellEnabled = 1;
@@ -138,7 +138,7 @@ TEST_F(MainFrameTest, PreferencesAppliedKeepTheAutomaticPhaseUnlessTheyChangeIt)
     // A changed step restarts the period from now.
     chosen.autoSyncStep = 1;
     frame->ApplyPreferences(chosen);
-    EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, 2700000u);
+    EXPECT_EQ(platform.timers.at(kTimerAutoSync).periodMs, 2700000u);
     platform.AdvanceMs(2699000);
     EXPECT_EQ(platform.sent.size(), 1u);
 }

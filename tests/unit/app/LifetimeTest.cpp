@@ -47,7 +47,7 @@ TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
 
 TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=1\r\n[list]=" + std::string(kServerList) + "\r\n");
-    EXPECT_EQ(platform.timers.at(IDT_TICK).periodMs, 1000u);
+    EXPECT_EQ(platform.timers.at(kTimerTick).periodMs, 1000u);
     EXPECT_EQ(ServerAsked(), "127.0.0.1");
     EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     // No run at start-up: the first comes one full period later.
@@ -60,7 +60,7 @@ TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
 TEST_F(MainFrameTest, NoAutomaticRunsAndNoServerWithoutTheFlagANonNegativeStepAndAValidDefault) {
     for (const char* config : {"[auto]=0\r\n", "[auto]=1\r\n[diff]=-1\r\n", "[auto]=1\r\n[diff]=3\r\n[list]=A(a)?B(b)?5\r\n"}) {
         Start(config + std::string("[alsh]=0\r\n[bash]=0\r\n"));
-        EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC)) << config;
+        EXPECT_FALSE(platform.TimerRunning(kTimerAutoSync)) << config;
         EXPECT_EQ(ServerAsked(), "") << config;
         frame.reset();
     }
@@ -92,7 +92,7 @@ TEST_F(MainFrameTest, AFileThatCouldNotBeReadAtStartIsNeverWrittenOver) {
     platform.unopenableFiles.insert(kConfigPath);
     Start(saved);
     platform.unopenableFiles.clear();
-    EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, AutoSyncPeriodMs(3)) << "the defaults are in force";
+    EXPECT_EQ(platform.timers.at(kTimerAutoSync).periodMs, AutoSyncPeriodMs(3)) << "the defaults are in force";
     frame->OnBell();
     frame->OnEndSession();
     EXPECT_EQ(Config(), saved);
@@ -134,7 +134,7 @@ TEST_F(MainFrameTest, TheTrayIconIsAddedAgainUntilTheShellTakesIt) {
     EXPECT_FALSE(platform.trayIconPresent);
     platform.AdvanceMs(2000);
     EXPECT_TRUE(platform.trayIconPresent);
-    EXPECT_FALSE(platform.TimerRunning(IDT_TRAY_RETRY));
+    EXPECT_FALSE(platform.TimerRunning(kTimerTrayRetry));
     EXPECT_EQ(platform.traces, std::vector<std::string>(3, "Horvane: the notification-area icon could not be added"));
     // A restarted shell has forgotten it.
     platform.trayIconPresent = false;

@@ -19,7 +19,7 @@ namespace hv::testing {
 
 constexpr const char* kProgramDir = "C:\\Horvane\\";
 constexpr const char* kConfigPath = "C:\\Horvane\\config.txt";
-constexpr std::uint32_t kServerAddress = 0x7F000001;  // 127.0.0.1
+constexpr std::uint32_t kLabAddress = 0x7F000001;  // 127.0.0.1
 constexpr const char* kServerList = "Local Lab, Here, Nowhere(127.0.0.1)?0";
 
 // A main window on the fake backend, started as the program starts it.
@@ -136,9 +136,9 @@ protected:
     void AnswerAfter(int roundTripMs, double offset) {
         platform.AdvanceMs(roundTripMs / 2);
         const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
-        const NtpPacketBytes bytes = test::ReplyTo(platform.sent.back().bytes, now + offset, now + offset);
+        const NtpPacketBytes bytes = ReplyTo(platform.sent.back().bytes, now + offset, now + offset);
         platform.AdvanceMs(roundTripMs - roundTripMs / 2);
-        platform.Deliver(Datagram{{bytes.begin(), bytes.end()}, {kServerAddress, kNtpPort}});
+        platform.Deliver(Datagram{{bytes.begin(), bytes.end()}, {kLabAddress, kNtpPort}});
     }
 };
 

@@ -57,7 +57,7 @@ TEST_F(ServiceSyncRunTest, RunThroughTheServiceWritesTheSameTextsAsOurOwn) {
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0}));
     EXPECT_TRUE(platform.systemTimeSets.empty());
     EXPECT_TRUE(platform.messageBoxes.empty());
-    EXPECT_FALSE(platform.TimerRunning(IDT_SYNC_TIMEOUT));
+    EXPECT_FALSE(platform.TimerRunning(kTimerSyncTimeout));
     EXPECT_FALSE(service.open);
 
     // The service finding the clock right already is a run that succeeded.

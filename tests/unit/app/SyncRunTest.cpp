@@ -10,7 +10,7 @@ using SyncRunTest = SyncRunFixture;
 TEST_F(SyncRunTest, CompanionStartedRunCompletesOnTheNextTick) {
     EXPECT_TRUE(frame->OnCopyData(kCodeStartSync));
     ASSERT_EQ(platform.sent.size(), 1u);
-    EXPECT_EQ(platform.sent[0].to, (Ipv4Endpoint{kServerAddress, 123}));
+    EXPECT_EQ(platform.sent[0].to, (Ipv4Endpoint{kLabAddress, 123}));
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):\r\nSucced to Send Request Data to Time Server!\r\n");
 
     AnswerAfter(20, 2.5);
@@ -28,7 +28,7 @@ TEST_F(SyncRunTest, CompanionStartedRunCompletesOnTheNextTick) {
     EXPECT_EQ(sync->received.back().text,
               "(09:59:51 03-14-2026):\r\nNet delay:0.020 sec,localtime off:2.500 sec.\r\n"
               "(09:59:53 03-14-2026):\r\nComplete to adjust time,adjust size:2.500sec.\r\n");
-    EXPECT_FALSE(platform.TimerRunning(IDT_SYNC_TIMEOUT));
+    EXPECT_FALSE(platform.TimerRunning(kTimerSyncTimeout));
 }
 
 TEST_F(SyncRunTest, AHungBarIsTracedAndTheRunGoesOn) {
@@ -52,7 +52,7 @@ TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
               std::string::npos);
     EXPECT_EQ(sync->received.back().code, kCodeSyncResult);
     EXPECT_EQ(sync->received.back().text, "(10:00:00 03-14-2026):\r\nTime Server doesn't send response data back!\r\n");
-    EXPECT_FALSE(platform.TimerRunning(IDT_SYNC_TIMEOUT));
+    EXPECT_FALSE(platform.TimerRunning(kTimerSyncTimeout));
     // A failed run is no verdict on the next: a good one shows success again.
     frame->OnCopyData(kCodeStartSync);
     AnswerAfter(20, 0.5);
@@ -74,7 +74,7 @@ TEST_F(SyncRunTest, StartWhileOutstandingStartsNothing) {
     EXPECT_TRUE(frame->OnCopyData(kCodeStartSync));
     EXPECT_EQ(sync->received.back().code, kCodeStartSync);
     EXPECT_EQ(sync->received.back().text, "Synch is running,please retry later.\r\n");
-    frame->OnTimer(IDT_AUTOSYNC);  // nor does the automatic timer
+    frame->OnTimer(kTimerAutoSync);  // nor does the automatic timer
     EXPECT_EQ(platform.sent.size(), 1u);
     EXPECT_EQ(Log(), log);
     // The outstanding request still gets its answer.
@@ -109,7 +109,7 @@ TEST_F(SyncRunTest, FailedSendIsReported) {
 
 TEST_F(SyncRunTest, SocketThatCannotOpenIsShownAndChangesNothing) {
     platform.failSocketOpen = true;
-    frame->OnTimer(IDT_AUTOSYNC);
+    frame->OnTimer(kTimerAutoSync);
     EXPECT_EQ(platform.messageBoxes, std::vector<std::string>{"Error to create socket!"});
     EXPECT_TRUE(Log().empty());
     EXPECT_TRUE(bar->received.empty());

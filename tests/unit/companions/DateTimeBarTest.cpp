@@ -76,6 +76,7 @@ TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
     Open();
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF") << "all is well before the first run";
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
         EXPECT_TRUE(view->ReceiveCopyData(c.code));
         EXPECT_EQ(view->Text(IDC_BAR_STATUS), c.mark);
         EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).text, c.colour);
@@ -104,8 +105,8 @@ TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {
         {IDM_BAR_SHUTDOWN, 35},    {IDM_BAR_HELP, 36},        {IDM_BAR_VIEW_LOG, 37},
     };
     for (const auto& [item, code] : commands) {
-        EXPECT_TRUE(view->ChooseFromContextMenu(item));
-        EXPECT_EQ(horvane.Codes().back(), code);
+        EXPECT_TRUE(view->ChooseFromContextMenu(item)) << item;
+        EXPECT_EQ(horvane.Codes().back(), code) << item;
     }
     EXPECT_EQ(horvane.sent.size(), 7u);
 }

@@ -16,6 +16,9 @@ const ZoneRules kSydney{-600, 0, -60, {0, 4, 0, 1, 3}, {0, 10, 0, 1, 2}};
 // Eastern North America: from the second Sunday of March to the first of November, 02:00.
 const ZoneRules kNewYork{300, 0, -60, {0, 11, 0, 1, 2}, {0, 3, 0, 2, 2}};
 const ZoneRules kTokyo{-540, 0, 0, {}, {}};
+// Southern Brazil as its rules were until 2019: daylight time from the first Sunday of
+// November, 00:00, to the third Sunday of February, 00:00.
+const ZoneRules kSaoPaulo{180, 0, -60, {0, 2, 0, 3, 0}, {0, 11, 0, 1, 0}};
 // A zone whose record gives this year's changes as fixed dates.
 const ZoneRules kFixedDates{0, 0, -60, {2026, 9, 0, 6, 0}, {2026, 4, 0, 12, 0}};
 
@@ -44,6 +47,10 @@ TEST(ZoneRules, LocalTimesInAndOutOfDaylightSavingAndAcrossEachChange) {
         {"Sydney, daylight from October", kSydney, Utc(10, 3, 16, 0, 0), {2026, 10, 4, 3, 0, 0, 0}, 660, true},
         {"New York, second Sunday of March", kNewYork, Utc(3, 8, 7, 0, 0), {2026, 3, 8, 3, 0, 0, 0}, -240, true},
         {"New York, the day before", kNewYork, Utc(3, 7, 7, 0, 0), {2026, 3, 7, 2, 0, 0, 6}, -300, false},
+        // February, its moments written out: 2026-02-14 12:00:00 and 2026-02-15 02:00:00 UTC.
+        {"Sydney in February", kSydney, 1771070400, {2026, 2, 14, 23, 0, 0, 6}, 660, true},
+        {"Sao Paulo, last second of daylight time", kSaoPaulo, 1771120799, {2026, 2, 14, 23, 59, 59, 6}, -120, true},
+        {"Sao Paulo, standard again", kSaoPaulo, 1771120800, {2026, 2, 14, 23, 0, 0, 6}, -180, false},
         {"Tokyo never changes", kTokyo, Utc(7, 15, 20, 30, 0), {2026, 7, 16, 5, 30, 0, 4}, 540, false},
         {"fixed dates, inside", kFixedDates, Utc(4, 12, 0, 0, 0), {2026, 4, 12, 1, 0, 0, 0}, 60, true},
         {"fixed dates, before", kFixedDates, Utc(4, 11, 23, 59, 59), {2026, 4, 11, 23, 59, 59, 6}, 0, false},

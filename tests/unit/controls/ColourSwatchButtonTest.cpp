@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -64,4 +64,4 @@ TEST(ColourSwatchButton, DrawsNormalPressedFocusedAndDisabled) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 constexpr int kShellNoAssociation = 31;
@@ -120,4 +120,4 @@ TEST(HyperlinkControl, ExplainsEveryShellErrorCode) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

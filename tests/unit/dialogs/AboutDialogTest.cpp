@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 TEST(AboutDialog, ShowsNameVersionAndAMailLinkAndClosesOnOkOrEsc) {
@@ -27,4 +27,4 @@ TEST(AboutDialog, ShowsNameVersionAndAMailLinkAndClosesOnOkOrEsc) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

@@ -46,7 +46,7 @@ protected:
         const double t1 = FromNtpTimestamp(
             std::span<const std::uint8_t, kNtpTimestampBytes>(request.bytes.data() + kTransmitTimestampOffset, 8));
         const double t4 = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
-        const NtpPacketBytes reply = test::ReplyTo(request.bytes, t4, t4 + (t4 - t1) - seconds);
+        const NtpPacketBytes reply = ReplyTo(request.bytes, t4, t4 + (t4 - t1) - seconds);
         platform.Deliver(Datagram{{reply.begin(), reply.end()}, request.to});
     }
 };

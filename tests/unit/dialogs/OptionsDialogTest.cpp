@@ -57,8 +57,8 @@ TEST_F(MainFrameTest, PreferencesOkStoresAStepFromOutsideTheRangeAtItsEndAndRest
         platform.dialogScripts[IDD_OPTIONS] = [](FakeDialogView& options) { options.PressEnter(); };
         frame->OnCommand(kCmdPreferences);
         EXPECT_EQ(SavedSettings().autoSyncStep, shown) << stored;
-        ASSERT_TRUE(platform.TimerRunning(IDT_AUTOSYNC)) << stored;
-        EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, AutoSyncPeriodMs(shown)) << stored;
+        ASSERT_TRUE(platform.TimerRunning(kTimerAutoSync)) << stored;
+        EXPECT_EQ(platform.timers.at(kTimerAutoSync).periodMs, AutoSyncPeriodMs(shown)) << stored;
         frame.reset();
     }
 }
@@ -75,7 +75,7 @@ TEST_F(MainFrameTest, PreferencesCancelAppliesNothingWhileTheBarsColourStays) {
     };
     frame->OnCommand(kCmdPreferences);
     EXPECT_EQ(Saved(), before);
-    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
+    EXPECT_FALSE(platform.TimerRunning(kTimerAutoSync));
     EXPECT_EQ(platform.colourPickerStarts, std::vector<Colour>{0}) << "the chooser starts from black";
     EXPECT_EQ(platform.registry[kMachineBar]["Bkcolor"], RegistryValue{0x0000FFu});
 }

@@ -39,6 +39,20 @@ TEST_F(OptionsDialogTest, EditingTheListKeepsTheDefaultByItsNumber) {
     EXPECT_EQ(dialog->Chosen().serverList, "Beta(b.test)?Gamma(10.0.0.3)?Undefined(time.example.org)?0");
 }
 
+TEST_F(OptionsDialogTest, TenServersAreAsManyAsTheListHolds) {
+    const std::string ten = "A(a)?B(b)?C(c)?D(d)?E(e)?F(f)?G(g)?H(h)?I(i)?J(j)?9";
+    settings.serverList = ten;
+    FakeDialogView& options = Open();
+    platform.dialogScripts[IDD_ADD_SERVER] = [](FakeDialogView& adding) {
+        adding.Type(IDC_SERVER_ADDRESS, "eleven.example");
+        adding.PressEnter();
+    };
+    options.Click(IDC_ADD_SERVER);
+    EXPECT_EQ(options.ListRowCount(IDC_SERVER_LIST), 10);
+    options.PressEnter();
+    EXPECT_EQ(dialog->Chosen().serverList, ten);
+}
+
 TEST_F(MainFrameTest, DeletingEveryRowGivesTheDigitAloneWhichTheBuiltInListReplaces) {
     StartQuiet();
     Settings settings = SavedSettings();

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 class CountdownTest : public ::testing::Test {
@@ -69,4 +69,4 @@ TEST(Countdown, PrivilegeFailuresAreReportedWithTheirNumbers) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 constexpr const char* kNoSchedule = "No ShutDown Schedule Actived.";
@@ -134,4 +134,4 @@ TEST_F(ScheduleDialogTest, StatusShowsWhatIsLeft) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

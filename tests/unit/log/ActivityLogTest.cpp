@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 // Entries as the runs write them, and the trim at the limit, are seen through the log view
@@ -17,4 +17,4 @@ TEST(ActivityLog, TruncatedTextStillParsesSafely) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

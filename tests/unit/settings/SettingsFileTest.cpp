@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 const std::string kDir = "C:\\Prog\\";
@@ -118,4 +118,4 @@ TEST(SettingsFile, SavedDelayArmedAtStartupComesBackAsAMinute) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

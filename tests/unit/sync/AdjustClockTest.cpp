@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <random>
 
-namespace hv::test {
+namespace hv::testing {
 namespace {
 
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
@@ -44,6 +44,7 @@ TEST_F(AdjustClock, LandsWhereTheMeasurementSaysAcrossTheCalendar) {
         {MicrosFromUtc(2027, 1, 1, 0, 0, 0, 250'000), -0.75, {2026, 12, 31, 23, 59, 59, 4, 0}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
         fake.systemTimeSets.clear();
         Measured(c.now, c.offset);
         EXPECT_LT(std::abs(ErrorAfterAdjusting(std::llround(c.offset * kMicrosPerSecond))), 50);
@@ -105,4 +106,4 @@ TEST_F(AdjustClock, SetsNothingForNegligibleOrImplausibleResultsOrWhenRefused) {
 }
 
 } // namespace
-} // namespace hv::test
+} // namespace hv::testing

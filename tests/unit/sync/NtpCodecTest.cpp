@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <tuple>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 TEST(NtpTime, TimestampsSplitIntoWireSecondsAndFraction) {
@@ -64,4 +64,4 @@ TEST(NtpPacketCodec, RootFieldsKeepWholeSecondsButReadExactly) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

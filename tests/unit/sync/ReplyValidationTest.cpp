@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-namespace hv::test {
+namespace hv::testing {
 namespace {
 
 constexpr double kT1 = 3'900'000'000.0;
@@ -84,4 +84,4 @@ TEST(ReplyValidationRules, LimitsThatStillPass) {
 }
 
 } // namespace
-} // namespace hv::test
+} // namespace hv::testing

@@ -1,6 +1,6 @@
 #include "SntpTestSupport.h"
 
-namespace hv::test {
+namespace hv::testing {
 namespace {
 
 using SntpExchange = SntpFixture;
@@ -113,4 +113,4 @@ TEST_F(SntpExchange, CreatingAgainNeverLeavesASecondSocket) {
 }
 
 } // namespace
-} // namespace hv::test
+} // namespace hv::testing

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace hv::test {
+namespace hv::testing {
 
 inline constexpr std::uint32_t kServerAddress = 0x0A000001;  // 10.0.0.1
 inline const Ipv4Endpoint kServer{kServerAddress, kNtpPort};
@@ -66,4 +66,4 @@ protected:
     SntpClient client{fake};
 };
 
-} // namespace hv::test
+} // namespace hv::testing

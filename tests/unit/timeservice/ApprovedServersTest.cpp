@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 TEST(ServerName, NormalFormIsLowerCaseWithoutTheRootDot) {
@@ -60,4 +60,4 @@ TEST(ApprovedServers, StoredTextIsReadWordByWordAndJunkIsLeftOut) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

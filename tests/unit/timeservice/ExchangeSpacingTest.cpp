@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 TEST(ExchangeSpacing, ABurstOfThreeThenOneAMinute) {
@@ -25,4 +25,4 @@ TEST(ExchangeSpacing, ABurstOfThreeThenOneAMinute) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

@@ -6,7 +6,7 @@
 #include <regex>
 #include <string>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 TEST(ServiceIdentity, OnlyTheServiceManagersOwnProcessAsLocalServiceIsBelieved) {
@@ -60,4 +60,4 @@ TEST(ServiceIdentity, PipeLetsUsersAskAndOnlyTheServiceAndAdministratorsServe) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

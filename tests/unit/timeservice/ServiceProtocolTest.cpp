@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -30,6 +30,7 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnows) {
         {Message(std::string("HVTS\x01\x02\x00\x00", 8)), {RequestType::LastResult, ""}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE("for " + c.expected.server);
         const ParsedRequest parsed = ParseRequest(c.message);
         ASSERT_TRUE(parsed.request) << RequestFaultText(parsed.fault);
         EXPECT_EQ(*parsed.request, c.expected);
@@ -48,6 +49,9 @@ TEST(ServiceRequestParser, RefusesEverythingElseWithItsReason) {
         {"empty", {}, RequestFault::TooShort},
         {"half a header", Message("HVTS\x01"), RequestFault::TooShort},
         {"over the cap", tooLong, RequestFault::TooLong},
+        // 512 bytes are read: it is the 504-byte name that is refused.
+        {"at the cap", Message(std::string("HVTS\x01\x01\xF8\x01", 8), std::string(504, 'a')),
+         RequestFault::BadServerName},
         {"another magic", Message(std::string("HVTX\x01\x02\x00\x00", 8)), RequestFault::BadMagic},
         {"version 2", Message(std::string("HVTS\x02\x02\x00\x00", 8)), RequestFault::UnknownVersion},
         {"version 0", Message(std::string("HVTS\x00\x02\x00\x00", 8)), RequestFault::UnknownVersion},
@@ -86,6 +90,10 @@ TEST(ServiceReplyParser, ReadsWhatTheServiceWrites) {
 
     const ServiceReply refusal{.status = ServiceStatus::TooSoon, .retryAfterSeconds = 42, .server = ""};
     EXPECT_EQ(ParseReply(EncodeReply(refusal)), refusal);
+
+    // Status 11, the last there is: no result yet, and no server.
+    const Bytes noResult = Message(std::string("HVTS\x01\x81\x1A\x00", 8), std::string("\x0B") + std::string(25, '\0'));
+    EXPECT_EQ(ParseReply(noResult), (ServiceReply{.status = ServiceStatus::NoResult, .server = ""}));
 }
 
 TEST(ServiceReplyParser, RefusesWhatNoServiceWouldWrite) {
@@ -108,8 +116,8 @@ TEST(ServiceReplyParser, RefusesWhatNoServiceWouldWrite) {
         truncated,                            // the fixed part cut short
         Bytes(good.begin(), good.end() - 1),  // shorter than its header says
     };
-    for (const Bytes& message : cases) EXPECT_FALSE(ParseReply(message));
+    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_FALSE(ParseReply(cases[i])) << "case " << i;
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

@@ -9,7 +9,7 @@
 
 #include <utility>
 
-namespace hv {
+namespace hv::testing {
 namespace {
 
 constexpr const char* kConfigKey = "HKLM\\Software\\Horvane\\TimeService";
@@ -46,7 +46,7 @@ protected:
     void ServerAnswers(double offset) {
         platform.AdvanceMs(10);
         const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
-        const NtpPacketBytes reply = test::ReplyTo(platform.sent.back().bytes, now + offset, now + offset);
+        const NtpPacketBytes reply = ReplyTo(platform.sent.back().bytes, now + offset, now + offset);
         platform.AdvanceMs(10);
         nowMs += 20;
         platform.Deliver(Datagram{{reply.begin(), reply.end()}, {kLocalServer, kNtpPort}});
@@ -178,4 +178,4 @@ TEST_F(TimeServiceTest, CallerWhoHangsUpGivesTheExchangeUp) {
 }
 
 } // namespace
-} // namespace hv
+} // namespace hv::testing

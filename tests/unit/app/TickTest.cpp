@@ -27,7 +27,7 @@ protected:
     void TickAt(const char* hhmmss, int day) {
         const ClockTime t = ReadClock(hhmmss);
         platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, day, t.hour, t.minute, t.second, 400000));
-        frame->OnTimer(IDT_TICK);
+        frame->OnTimer(kTimerTick);
     }
     // Starts anew with the chime so set.
     void ChimeEvery(bool hourly, int enabled = 1) {
