@@ -74,7 +74,7 @@ TEST_F(InstalledCopyTest, EachPolicyValueWinsAndTheUsersOwnIsKept) {
     policy["ServerList"] = std::string(kAdminList);
     policy["AllowShutdown"] = std::uint32_t{0};
     Start("");
-    EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
+    EXPECT_FALSE(platform.TimerRunning(kTimerAutoSync));
 
     frame->OnTrayNotify(128, kWmRButtonDown);
     ASSERT_EQ(platform.menusShown.size(), 1u);
