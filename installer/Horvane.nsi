@@ -12,9 +12,14 @@ SetCompressor /SOLID lzma
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "WinMessages.nsh"
+!include "StrFunc.nsh"
+${StrStr}
 
 !define PRODUCT "Horvane"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Horvane"
+; The program reads this to know it is the installed copy, whose settings live per user.
+!define INSTALL_KEY "Software\Horvane"
+!define INSTALL_DIR_VALUE "InstallDir"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define MAIN_WINDOW_CLASS "HorvaneMainFrame"
 !define SERVICE "HorvaneTime"
@@ -69,43 +74,87 @@ FunctionEnd
 !insertmacro CloseProgram ""
 !insertmacro CloseProgram "un."
 
+; The service keeps its program open: an installed one must be stopped before its file is
+; replaced. "sc stop" says only that it asked (and fails for a service that was not running),
+; so what counts is the state "sc query" reports afterwards.
+Function StopService
+  ReadRegStr $1 HKLM "SYSTEM\CurrentControlSet\Services\${SERVICE}" "ImagePath"
+  ${If} $1 == ""
+    Return
+  ${EndIf}
+  nsExec::Exec '"$SYSDIR\sc.exe" stop ${SERVICE}'
+  Pop $0
+  StrCpy $2 0
+  ${Do}
+    Sleep 500
+    nsExec::ExecToStack '"$SYSDIR\sc.exe" query ${SERVICE}'
+    Pop $0
+    Pop $1
+    ${StrStr} $3 $1 "STOPPED"
+    ${If} $3 != ""
+      Return
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${LoopUntil} $2 >= 30
+  SetErrorLevel 2
+  MessageBox MB_ICONSTOP|MB_OK "The running time service could not be stopped (sc.exe exit code $0)." /SD IDOK
+  Abort "The running time service could not be stopped."
+FunctionEnd
+
+; Runs a command and stops the whole (un)installation when it fails: a half-made install
+; (a folder users can still write to, a service without its configuration) must not pass
+; for a good one. Exit code 2 tells a silent caller.
+!macro MustRun WHAT COMMAND
+  nsExec::ExecToLog '${COMMAND}'
+  Pop $0
+  ${If} $0 != 0
+    SetErrorLevel 2
+    MessageBox MB_ICONSTOP|MB_OK "${WHAT} failed (exit code $0).$\r$\nThe installation is not complete; run the installer again as an administrator." /SD IDOK
+    Abort "${WHAT} failed (exit code $0)."
+  ${EndIf}
+!macroend
+
+!macro MustWriteRegStr KEY NAME VALUE
+  ClearErrors
+  WriteRegStr HKLM "${KEY}" "${NAME}" '${VALUE}'
+  ${If} ${Errors}
+    SetErrorLevel 2
+    MessageBox MB_ICONSTOP|MB_OK "Could not write HKLM\${KEY}\${NAME}.$\r$\nThe installation is not complete." /SD IDOK
+    Abort "Could not write HKLM\${KEY}\${NAME}."
+  ${EndIf}
+!macroend
+
 Section "Horvane"
   Call CloseProgram
   ; The service keeps its program open; it is started again below.
-  nsExec::Exec '"$SYSDIR\sc.exe" stop ${SERVICE}'
-  Pop $0
-  Sleep 1000
+  Call StopService
+
+  ; The folder first: a folder a user made beforehand (outside Program Files) is taken from
+  ; that user before anything goes into it. Administrators own it; its ACL is reset (which
+  ; drops every right given to someone by name) and then set to SYSTEM and Administrators
+  ; full control, Users read and run, nothing inherited. Whoever could replace the
+  ; service's program would run code as the service.
+  CreateDirectory "$INSTDIR"
+  !insertmacro MustRun "Taking ownership of $INSTDIR" '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner ${ADMINISTRATORS_SID} /T /C /Q'
+  !insertmacro MustRun "Resetting the permissions of $INSTDIR" '"$SYSDIR\icacls.exe" "$INSTDIR" /reset /T /C /Q'
+  !insertmacro MustRun "Setting the permissions of $INSTDIR" '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r ${SYSTEM_SID}:(OI)(CI)F ${ADMINISTRATORS_SID}:(OI)(CI)F ${USERS_SID}:(OI)(CI)RX /T /C /Q'
 
   SetOutPath "$INSTDIR"
   !include "${LISTS}\install.nsh"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
-  ; The folder: administrators and SYSTEM may change it, users may only read and run it,
-  ; also when it was chosen outside Program Files. Whoever could replace the service's
-  ; program would run code as the service.
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r ${SYSTEM_SID}:(OI)(CI)F ${ADMINISTRATORS_SID}:(OI)(CI)F ${USERS_SID}:(OI)(CI)RX /T /Q'
-  Pop $0
-  ; The settings stay beside the program, as the program expects: users may write that one
-  ; file (not delete it, nor add others beside it).
-  ${IfNot} ${FileExists} "$INSTDIR\config.txt"
-    FileOpen $0 "$INSTDIR\config.txt" w
-    FileClose $0
-  ${EndIf}
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\config.txt" /grant ${USERS_SID}:(R,W) /Q'
-  Pop $0
+  ; What was just laid down inherits the folder's ACL. Each user's settings live in their own
+  ; profile; a config.txt an administrator puts here holds the defaults for new users.
+  !insertmacro MustWriteRegStr "${INSTALL_KEY}" "${INSTALL_DIR_VALUE}" "$INSTDIR"
 
-  ; The service approves the built-in servers only: config.txt is the users' to write, and
-  ; a server there is approved only by an administrator's "HorvaneTime approve".
+  ; The service approves the built-in servers only: a server in a config.txt is approved
+  ; only by an administrator's "HorvaneTime approve" (or by policy).
   DetailPrint "Installing the time service"
-  nsExec::ExecToLog '"$INSTDIR\HorvaneTime.exe" install --defaults-only'
-  Pop $0
-  ${If} $0 != 0
-    DetailPrint "The time service was not installed (exit code $0); Horvane sets the clock itself where it may."
-  ${EndIf}
+  !insertmacro MustRun "Installing the time service" '"$INSTDIR\HorvaneTime.exe" install --defaults-only'
 
   ; Every user's log-on starts the program; the path is quoted, so that no shorter path of
   ; it can be read as the program.
-  WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Horvane.exe"'
+  !insertmacro MustWriteRegStr "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Horvane.exe"'
 
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\Horvane.exe"
@@ -128,9 +177,9 @@ SectionEnd
 Section "Uninstall"
   Call un.CloseProgram
   ; Stops and removes the service and its configuration.
-  nsExec::ExecToLog '"$INSTDIR\HorvaneTime.exe" uninstall'
-  Pop $0
+  !insertmacro MustRun "Removing the time service" '"$INSTDIR\HorvaneTime.exe" uninstall'
   DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT}"
+  DeleteRegValue HKLM "${INSTALL_KEY}" "${INSTALL_DIR_VALUE}"
 
   !include "${LISTS}\uninstall.nsh"
   Delete "$INSTDIR\config.txt"

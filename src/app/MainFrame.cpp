@@ -43,7 +43,11 @@ CMainFrame::~CMainFrame() {
 bool CMainFrame::Create() { return m_platform.CreateMainWindow(*this); }
 
 bool CMainFrame::LoadSettings() {
-    const SettingsFileState state = LoadSettingsFile(m_platform, m_programDir, m_settings);
+    m_settingsLocation = FindSettingsLocation(m_platform, m_programDir);
+    const SettingsFileState state = LoadSettingsFile(m_platform, m_settingsLocation, m_programDir, m_settings);
+    m_usersOwnSettings = m_settings;
+    m_policy = Policy::Read(m_platform);
+    m_policy.ApplyTo(m_settings);
     // A file that exists but could not be read (held by another program, access denied)
     // holds the user's settings: writing the defaults over it at the end would lose them.
     m_settingsFileUnreadable = state == SettingsFileState::Unreadable;
@@ -56,7 +60,9 @@ bool CMainFrame::SaveSettings() {
         m_platform.Trace(kTraceSettingsKept);
         return false;
     }
-    const bool saved = SaveSettingsFile(m_platform, m_programDir, m_settings);
+    Settings toSave = m_settings;
+    m_policy.KeepUsersOwn(toSave, m_usersOwnSettings);
+    const bool saved = SaveSettingsFile(m_platform, m_settingsLocation, toSave);
     if (!saved) m_platform.Trace(kTraceSettingsNotSaved);
     return saved;
 }

@@ -6,7 +6,9 @@
 #include "log/ActivityLog.h"
 #include "prefs/Chime.h"
 #include "protocol/CompanionProtocol.h"
+#include "settings/Policy.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 
 #include <optional>
 #include <string>
@@ -102,6 +104,9 @@ private:
     ChimeClock m_chimeClock;
     std::optional<std::int64_t> m_lastTickUtc;
     bool m_settingsFileUnreadable = false;  // then it is never written over
+    SettingsLocation m_settingsLocation;
+    Policy m_policy;
+    Settings m_usersOwnSettings;  // as read, before the policy's values were put over them
 };
 
 } // namespace hv

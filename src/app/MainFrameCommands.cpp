@@ -40,7 +40,7 @@ void CMainFrame::OnCommand(int commandId) {
 void CMainFrame::OnPreferences() {
     const ReentryGuard guard(m_prefsOpen);
     if (!guard.Entered()) return;
-    OptionsDialog options(m_platform, m_settings);
+    OptionsDialog options(m_platform, m_settings, m_policy);
     if (m_platform.RunModalDialog(options) == kIdOk) ApplyPreferences(options.Chosen());
 }
 
@@ -77,6 +77,8 @@ void CMainFrame::OnCalendar() {
 void CMainFrame::OnBell() { m_settings.bellEnabled = m_settings.bellEnabled == 0 ? 1 : 0; }
 
 void CMainFrame::OnShutDown() {
+    // Also when a companion asks for the command the menu no longer offers.
+    if (!m_policy.shutdownOffered) return;
     const ReentryGuard guard(m_shutdownDlgOpen);
     if (!guard.Entered()) return;
     const bool armedBefore = m_settings.shutdown.IsArmed();

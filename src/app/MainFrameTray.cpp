@@ -47,8 +47,8 @@ std::vector<MenuItem> CMainFrame::BuildTrayMenu() {
         {kCmdCalendar, "&Calendar", false},
         Separator(),
         {kCmdBell, "&Bell", m_settings.bellEnabled != 0},
-        {kCmdShutDown, "Shut&Down Computer ...", false},
     };
+    if (m_policy.shutdownOffered) menu.push_back({kCmdShutDown, "Shut&Down Computer ...", false});
     if (m_settings.alwaysShowBar) {
         menu.push_back({kCmdDateTimeBar, kTextBarFixed, true});
     } else {

@@ -31,9 +31,10 @@ std::string IntervalLabel(int step) {
 }
 } // namespace
 
-OptionsDialog::OptionsDialog(Platform& platform, const Settings& settings)
+OptionsDialog::OptionsDialog(Platform& platform, const Settings& settings, const Policy& policy)
     : m_platform(platform),
       m_settings(settings),
+      m_policy(policy),
       m_textColour(IDC_TEXT_COLOUR),
       m_backgroundColour(IDC_BG_COLOUR),
       m_servers(settings.serverList),
@@ -52,6 +53,7 @@ void OptionsDialog::OnInit(DialogView& view) {
     RefreshIntervalLabel(view);
     ShowChime(view);
     ShowBarSettings(view);
+    ShowPolicy(view);
 }
 
 bool OptionsDialog::OnCommand(DialogView& view, int controlId, int notifyCode) {
@@ -164,6 +166,28 @@ void OptionsDialog::BrowseForSound(DialogView& view) {
 void OptionsDialog::TestSound(DialogView& view) {
     const std::string path = view.Text(IDC_BELL_FILE);
     if (!path.empty()) PlayChime(m_platform, path);
+}
+
+// --- policy -----------------------------------------------------------------------------------
+
+void OptionsDialog::ShowPolicy(DialogView& view) {
+    if (!m_policy.FixesAnything()) return;
+    view.SetText(IDC_POLICY_NOTE, kTextSetByPolicy);
+    for (int id : {IDC_AUTO_SYNC, IDC_SYNC_INTERVAL, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT, IDC_FIND_BEST}) {
+        if (LockedByPolicy(id)) view.Enable(id, false);
+    }
+}
+
+bool OptionsDialog::LockedByPolicy(int controlId) const {
+    switch (controlId) {
+    case IDC_AUTO_SYNC:
+    case IDC_SYNC_INTERVAL: return m_policy.FixesAutoSync();
+    case IDC_ADD_SERVER:
+    case IDC_DELETE_SERVER:
+    case IDC_SET_DEFAULT:
+    case IDC_FIND_BEST: return m_policy.FixesServerList();
+    default: return false;
+    }
 }
 
 // --- OK ---------------------------------------------------------------------------------------

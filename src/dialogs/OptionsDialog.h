@@ -3,6 +3,7 @@
 #include "dialogs/ServerTable.h"
 #include "framework/Dialog.h"
 #include "framework/Platform.h"
+#include "settings/Policy.h"
 #include "settings/Settings.h"
 #include "sync/SntpClient.h"
 
@@ -19,7 +20,8 @@ namespace hv {
 // the interval, the chime, OK) and OptionsDialogServers.cpp (the server list).
 class OptionsDialog final : public Dialog {
 public:
-    OptionsDialog(Platform& platform, const Settings& settings);
+    // What the policy fixes is shown disabled, with a note.
+    OptionsDialog(Platform& platform, const Settings& settings, const Policy& policy = {});
 
     // The settings as the dialog closed; of interest after OK.
     const Settings& Chosen() const { return m_settings; }
@@ -46,6 +48,8 @@ private:
     void BrowseForSound(DialogView& view);
     void TestSound(DialogView& view);
     void Accept(DialogView& view);
+    void ShowPolicy(DialogView& view);
+    bool LockedByPolicy(int controlId) const;
 
     // --- the server list (OptionsDialogServers.cpp) --------------------------------------
     void FillServerList(DialogView& view);
@@ -65,6 +69,7 @@ private:
 
     Platform& m_platform;
     Settings m_settings;
+    Policy m_policy;
     ColourSwatchButton m_textColour;
     ColourSwatchButton m_backgroundColour;
     ServerTable m_servers;

@@ -150,7 +150,7 @@ bool OptionsDialog::StartQuery(DialogView& view, int row) {
 
 void OptionsDialog::SetButtons(DialogView& view, bool enabled) {
     if (m_servers.Measuring()) return;
-    for (int id : kButtonsLockedWhileMeasuring) view.Enable(id, enabled);
+    for (int id : kButtonsLockedWhileMeasuring) view.Enable(id, enabled && !LockedByPolicy(id));
 }
 
 } // namespace hv

@@ -1,4 +1,5 @@
 #include "app/HorvaneApp.h"
+#include "framework/win32/DllSearch.h"
 #include "framework/win32/Win32Platform.h"
 #include "timeservice/win32/Win32TimeServiceLink.h"
 
@@ -19,6 +20,7 @@ void RegisterCommonControls() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    hv::LoadDllsFromSystem32Only();
     RegisterCommonControls();
     // The shell and the common file dialog expect a single-threaded apartment.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

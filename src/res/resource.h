@@ -46,6 +46,7 @@
 #define IDC_BROWSE 1024
 #define IDC_BELL_ENABLE 1040
 #define IDC_TIME_ONLY 1041
+#define IDC_POLICY_NOTE 1044
 
 // --- Adding New Time Server ----------------------------------------------------------------
 #define IDC_SERVER_TITLE 1025

@@ -151,16 +151,26 @@ std::string FormatSettingsText(const Settings& s) {
     return out;
 }
 
-SettingsFileState LoadSettingsFile(Platform& platform, const std::string& programDir, Settings& settings) {
-    const std::string path = SettingsPath(programDir);
-    const FileRead read = platform.ReadTextFileHead(path, kSettingsHeadBytes);
-    if (read.status == FileRead::Status::OpenFailed) return SettingsFileState::Unreadable;
-    if (read.status == FileRead::Status::Missing) platform.CreateFileIfMissing(path);
+SettingsFileState LoadSettingsFile(Platform& platform, const SettingsLocation& location, const std::string& programDir,
+                                   Settings& settings) {
+    FileRead read;
+    if (!location.folder.empty()) {
+        const std::string path = SettingsPath(location.folder);
+        read = platform.ReadTextFileHead(path, kSettingsHeadBytes);
+        if (read.status == FileRead::Status::OpenFailed) return SettingsFileState::Unreadable;
+        if (read.status == FileRead::Status::Missing) {
+            platform.CreateFolder(location.folder);
+            platform.CreateFileIfMissing(path);
+        }
+    }
+    // A user's first start: the administrator's defaults for new users, when there are any.
+    if (read.text.empty() && !location.seedFile.empty()) read = platform.ReadTextFileHead(location.seedFile, kSettingsHeadBytes);
     return ParseSettingsText(read.text, programDir, settings) ? SettingsFileState::Read : SettingsFileState::NoContent;
 }
 
-bool SaveSettingsFile(Platform& platform, const std::string& programDir, const Settings& settings) {
-    const std::string path = SettingsPath(programDir);
+bool SaveSettingsFile(Platform& platform, const SettingsLocation& location, const Settings& settings) {
+    if (location.folder.empty()) return false;
+    const std::string path = SettingsPath(location.folder);
     const std::string text = FormatSettingsText(settings);
     switch (platform.ReplaceFileContents(path, text)) {
     case FileReplace::Replaced: return true;

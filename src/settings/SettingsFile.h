@@ -1,5 +1,6 @@
 #pragma once
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 
 #include <cstddef>
 #include <string>
@@ -33,10 +34,13 @@ bool ParseSettingsText(std::string_view text, const std::string& programDir, Set
 
 std::string FormatSettingsText(const Settings& settings);
 
-// Reads programDir + config.txt, creating it empty when missing.
-SettingsFileState LoadSettingsFile(Platform& platform, const std::string& programDir, Settings& settings);
-// Replaces programDir + config.txt in one piece, or rewrites it in place where its folder
-// allows no new file. False when it could not be written.
-bool SaveSettingsFile(Platform& platform, const std::string& programDir, const Settings& settings);
+// Reads the location's config.txt, creating it (and its folder) empty when missing. A file
+// without content takes the location's seed file when that has some. programDir is where the
+// default chime lies.
+SettingsFileState LoadSettingsFile(Platform& platform, const SettingsLocation& location, const std::string& programDir,
+                                   Settings& settings);
+// Replaces the location's config.txt in one piece, or rewrites it in place where its folder
+// allows no new file. False when it could not be written, or the location has no folder.
+bool SaveSettingsFile(Platform& platform, const SettingsLocation& location, const Settings& settings);
 
 } // namespace hv

@@ -11,6 +11,8 @@ constexpr RegistryPlace kApprovedPlace{RegistryRoot::LocalMachine, kServiceConfi
 constexpr RegistryPlace kLimitPlace{RegistryRoot::LocalMachine, kServiceConfigKey, kMaxCorrectionValue};
 constexpr RegistryPlace kConfirmPlace{RegistryRoot::LocalMachine, kServiceConfigKey, kConfirmAboveValue};
 constexpr RegistryPlace kDefaultsPlace{RegistryRoot::LocalMachine, kServiceConfigKey, kDefaultsApprovedValue};
+constexpr RegistryPlace kApprovedPolicy{RegistryRoot::LocalMachine, kServicePolicyKey, kApprovedServersValue};
+constexpr RegistryPlace kLimitPolicy{RegistryRoot::LocalMachine, kServicePolicyKey, kMaxCorrectionValue};
 constexpr std::uint32_t kMarked = 1;
 constexpr std::string_view kBlanks = " \t";
 
@@ -63,6 +65,23 @@ StoredSeconds ReadStoredSeconds(const std::optional<RegistryValue>& stored, std:
         return unreadable;
     }
     return Clamped(value, name);
+}
+
+ServiceConfig EffectiveServiceConfig(RegistryRole& registry) {
+    ServiceConfig config = LoadServiceConfig(registry);
+    if (const auto stored = registry.ReadRegistryValue(kApprovedPolicy)) {
+        if (const auto* text = std::get_if<std::string>(&*stored)) {
+            config.approved = ApprovedServers::FromStored(*text);
+            config.approvedFromPolicy = true;
+        }
+    }
+    if (const auto stored = registry.ReadRegistryValue(kLimitPolicy)) {
+        if (const auto* seconds = std::get_if<std::uint32_t>(&*stored)) {
+            config.maxCorrectionSeconds = *seconds;
+            config.limitFromPolicy = true;
+        }
+    }
+    return config;
 }
 
 ServiceConfig LoadServiceConfig(RegistryRole& registry) {

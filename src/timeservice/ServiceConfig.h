@@ -31,6 +31,8 @@ constexpr std::uint32_t kDefaultConfirmAboveSeconds = 60;
 // is clamped.
 constexpr std::uint32_t kShortestSettingSeconds = 1;
 constexpr std::uint32_t kLongestSettingSeconds = kLongestLimitSeconds;
+// Group Policy's place for the same two values; where one is set it wins over the local one.
+constexpr const char* kServicePolicyKey = "Software\\Policies\\Horvane\\TimeService";
 
 struct ServiceConfig {
     ApprovedServers approved;
@@ -39,6 +41,8 @@ struct ServiceConfig {
     // What was wrong with the stored numbers and what was used instead, in words for the
     // status command and the event log; empty when nothing was.
     std::string problems;
+    bool approvedFromPolicy = false;
+    bool limitFromPolicy = false;
 };
 
 // A number of seconds as an administrator may store it: a DWORD, or a whole decimal
@@ -53,6 +57,10 @@ StoredSeconds ReadStoredSeconds(const std::optional<RegistryValue>& stored, std:
 // Read afresh for every request, so an approval takes effect at once. Without a key or a
 // value: no server approved, the default numbers.
 ServiceConfig LoadServiceConfig(RegistryRole& registry);
+// What the service works with: the policy's values over the local ones. The subcommands
+// that change the local values start from LoadServiceConfig, so a policy is never copied
+// into the administrator's own configuration.
+ServiceConfig EffectiveServiceConfig(RegistryRole& registry);
 // The system's error when it refuses the change.
 SystemResult SaveApprovedServers(RegistryRole& registry, const ApprovedServers& approved);
 SystemResult SaveMaxCorrection(RegistryRole& registry, std::uint32_t seconds);

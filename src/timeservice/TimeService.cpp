@@ -69,7 +69,7 @@ std::optional<std::vector<std::uint8_t>> TimeService::OnRequest(CallerId caller,
 }
 
 std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std::string& server, std::int64_t nowMs) {
-    const ServiceConfig config = LoadServiceConfig(m_platform);
+    const ServiceConfig config = EffectiveServiceConfig(m_platform);
     ReportConfigProblems(config.problems);
     if (!config.approved.Contains(server)) return Refusal(ServiceStatus::NotApproved, server);
     if (m_exchange) return Refusal(ServiceStatus::Busy, server);

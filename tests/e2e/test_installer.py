@@ -10,6 +10,7 @@ SETUP = "Horvane-setup.exe"
 FOLDER = r"C:\Program Files\Horvane"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\HorvaneTime"
+INSTALL_KEY = r"HKLM\Software\Horvane"
 UNINSTALL_WAIT = 30.0
 
 
@@ -19,8 +20,9 @@ def test_silent_install_and_uninstall(wine):
 
     assert wine.run(require_executable(SETUP), "/S", timeout=120).returncode == 0
     installed = {p.name for p in program_files.iterdir()}
-    # The portable release's files, and what only an installation needs.
-    assert installed == RELEASE_FILES | {"HorvaneTime.exe", "Uninstall.exe", "config.txt"}, installed
+    # The portable release's files, and what only an installation needs; no shared settings.
+    assert installed == RELEASE_FILES | {"HorvaneTime.exe", "Uninstall.exe"}, installed
+    assert FOLDER in wine.run("reg", "query", INSTALL_KEY, "/v", "InstallDir").stdout
     assert {p.name for p in start_menu.iterdir()} == {"Horvane.lnk", "Horvane Help.lnk", "Uninstall Horvane.lnk"}
     run = wine.run("reg", "query", RUN_KEY, "/v", "Horvane").stdout
     assert f'"{FOLDER}\\Horvane.exe"' in run, run
@@ -33,3 +35,4 @@ def test_silent_install_and_uninstall(wine):
     assert poll(lambda: not program_files.exists() and not start_menu.exists(), UNINSTALL_WAIT)
     assert wine.run("reg", "query", SERVICE_KEY).returncode != 0, "the service is gone"
     assert "Horvane" not in wine.run("reg", "query", RUN_KEY).stdout
+    assert "InstallDir" not in wine.run("reg", "query", INSTALL_KEY).stdout

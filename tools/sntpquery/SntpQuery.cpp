@@ -5,6 +5,7 @@
 // sample of a burst, then either the chosen delay and offset in seconds (to the
 // microsecond) or why no time was obtained. Exit code 0 only for a valid reply. The
 // timeout is the wait for the last request's reply.
+#include "framework/win32/DllSearch.h"
 #include "framework/win32/Win32Platform.h"
 #include "sync/ReplyValidation.h"
 #include "sync/SampleBurst.h"
@@ -142,6 +143,7 @@ int Query(const Arguments& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    hv::LoadDllsFromSystem32Only();
     Arguments arguments;
     if (!ParseArguments(argc, argv, arguments)) {
         std::fputs(kUsage, stderr);

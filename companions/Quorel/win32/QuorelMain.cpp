@@ -1,5 +1,6 @@
 #include "Quorel/SyncWindow.h"
 #include "common/win32/CompanionMain.h"
+#include "framework/win32/DllSearch.h"
 #include "common/win32/Win32PanelLink.h"
 #include "protocol/CompanionProtocol.h"
 
@@ -8,6 +9,7 @@ constexpr const char* kInstanceLock = "Horvane.Quorel";
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    hv::LoadDllsFromSystem32Only();
     hv::Win32Platform platform(instance);
     hv::Win32PanelLink panel;
     hv::SyncWindow window(panel);

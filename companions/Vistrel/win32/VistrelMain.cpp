@@ -1,5 +1,6 @@
 #include "Vistrel/DateTimeBar.h"
 #include "common/win32/CompanionMain.h"
+#include "framework/win32/DllSearch.h"
 #include "common/win32/Win32PanelLink.h"
 #include "protocol/CompanionProtocol.h"
 
@@ -8,6 +9,7 @@ constexpr const char* kInstanceLock = "Horvane.Vistrel";
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    hv::LoadDllsFromSystem32Only();
     hv::Win32Platform platform(instance);
     hv::Win32PanelLink panel;
     hv::DateTimeBar bar(platform, panel);

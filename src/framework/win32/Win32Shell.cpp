@@ -42,7 +42,16 @@ int Win32Shell::ShellOpen(std::string_view target) {
 }
 
 bool Win32Shell::PlaySoundFile(std::string_view path) {
-    return sndPlaySoundW(Widen(path).c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
+    // Looked up at the first chime rather than linked: the programs that never play a sound
+    // (the time service, the companions) never load the sound library, and the one that does
+    // takes it from System32 only.
+    using SndPlaySound = BOOL(WINAPI*)(LPCWSTR, UINT);
+    static const auto play = [] {
+        HMODULE library = LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return library ? reinterpret_cast<SndPlaySound>(reinterpret_cast<void*>(GetProcAddress(library, "sndPlaySoundW")))
+                       : nullptr;
+    }();
+    return play != nullptr && play(Widen(path).c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
 }
 
 } // namespace hv

@@ -42,6 +42,8 @@ constexpr const char* kDescription =
 // The installers' option from before config.txt needed asking for; it is what a bare install does.
 constexpr const char* kDefaultsOnlyOption = "--defaults-only";
 constexpr const char* kApproveConfigOption = "--approve-config";
+// Where Group Policy decides, approve, revoke and limit change a value nobody uses.
+constexpr const char* kFromPolicy = " (set by policy)";
 constexpr DWORD kServiceStateWaitMs = 15000;
 constexpr DWORD kDatabaseLockedRetryMs = 500;
 constexpr ULONGLONG kDatabaseLockedPatienceMs = 30000;
@@ -319,10 +321,10 @@ bool Commands::RemoveKey(const char* key, const char* what) {
 int Commands::Status() {
     const auto state = QueryTimeService();
     if (!state) return Refused("the service control manager could not be asked", GetLastError());
-    const ServiceConfig config = LoadServiceConfig(m_platform);
+    const ServiceConfig config = EffectiveServiceConfig(m_platform);
     Say(ServiceStandingText({state->installed, state->Running(), state->processId, state->account, state->imagePath}));
-    Say(ApprovedServersText(config.approved));
-    Say(LargestCorrectionText(config.maxCorrectionSeconds));
+    Say(ApprovedServersText(config.approved) + (config.approvedFromPolicy ? kFromPolicy : ""));
+    Say(LargestCorrectionText(config.maxCorrectionSeconds) + (config.limitFromPolicy ? kFromPolicy : ""));
     Say(ConfirmAboveText(config.confirmAboveSeconds));
     if (!config.problems.empty()) Say("registry settings: " + config.problems);
     if (state->Running()) PrintLastResult();

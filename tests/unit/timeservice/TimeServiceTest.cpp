@@ -167,6 +167,21 @@ TEST_F(TimeServiceTest, CorrectionBeyondTheLimitIsMeasuredButNotMade) {
     EXPECT_EQ(LoadServiceConfig(fresh).maxCorrectionSeconds, 54'000u);
 }
 
+TEST_F(TimeServiceTest, PolicyValuesWinOverTheAdministratorsOwn) {
+    constexpr const char* kPolicyKey = "HKLM\\Software\\Policies\\Horvane\\TimeService";
+    platform.registry[kPolicyKey]["ApprovedServers"] = std::string("pool.example");
+    EXPECT_EQ(Read(Ask("127.0.0.1")).status, ServiceStatus::NotApproved) << "approved locally, not by the policy";
+    platform.registry[kPolicyKey]["ApprovedServers"] = std::string("pool.example 127.0.0.1");
+    platform.registry[kPolicyKey]["MaxCorrectionSeconds"] = std::uint32_t{2};
+    Ask("127.0.0.1");
+    ServerAnswers(3.0);
+    EXPECT_EQ(ParseReply(PollAfter(0)->reply)->status, ServiceStatus::OverLimit);
+    // The subcommands that change the local values never see the policy's.
+    const ServiceConfig local = LoadServiceConfig(platform);
+    EXPECT_EQ(local.approved.Stored(), "time.example 127.0.0.1");
+    EXPECT_FALSE(local.approvedFromPolicy || local.limitFromPolicy);
+}
+
 TEST_F(TimeServiceTest, SilentServerAndRefusedPrivilegeAreAnsweredInPlainStatus) {
     Ask("127.0.0.1");
     for (int request = 2; request <= 4; ++request) EXPECT_FALSE(PollAtDeadline());

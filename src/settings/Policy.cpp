@@ -1,0 +1,63 @@
+#include "settings/Policy.h"
+
+#include "framework/Platform.h"
+#include "settings/ServerList.h"
+
+#include <algorithm>
+
+namespace hv {
+namespace {
+
+// The periods the preferences offer: (step + 2) quarter hours for steps 0 to 100.
+constexpr std::int32_t kQuarterHourMinutes = 15;
+constexpr std::int32_t kStepOffset = 2;
+constexpr std::int32_t kLastStep = 100;
+
+std::optional<std::uint32_t> ReadNumber(Platform& platform, const char* name) {
+    const auto value = platform.ReadRegistryValue({RegistryRoot::LocalMachine, kPolicyKey, name});
+    if (!value) return std::nullopt;
+    if (const auto* number = std::get_if<std::uint32_t>(&*value)) return *number;
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadText(Platform& platform, const char* name) {
+    const auto value = platform.ReadRegistryValue({RegistryRoot::LocalMachine, kPolicyKey, name});
+    if (!value) return std::nullopt;
+    if (const auto* text = std::get_if<std::string>(&*value)) return *text;
+    return std::nullopt;
+}
+
+std::int32_t StepOfMinutes(std::uint32_t minutes) {
+    const auto quarters = static_cast<std::int64_t>(minutes / kQuarterHourMinutes);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(quarters - kStepOffset, 0, kLastStep));
+}
+
+} // namespace
+
+Policy Policy::Read(Platform& platform) {
+    Policy policy;
+    if (const auto on = ReadNumber(platform, kPolicyAutoSyncValue)) policy.autoSync = *on != 0;
+    if (const auto minutes = ReadNumber(platform, kPolicyAutoSyncMinutesValue)) policy.autoSyncStep = StepOfMinutes(*minutes);
+    if (auto list = ReadText(platform, kPolicyServerListValue); list && HasValidServerCounts(*list)) {
+        policy.serverList = std::move(*list);
+    }
+    policy.serverListLocked = ReadNumber(platform, kPolicyLockServerListValue).value_or(0) != 0;
+    policy.shutdownOffered = ReadNumber(platform, kPolicyAllowShutdownValue).value_or(1) != 0;
+    return policy;
+}
+
+void Policy::ApplyTo(Settings& settings) const {
+    if (autoSync) settings.autoSync = *autoSync;
+    if (autoSyncStep) settings.autoSyncStep = *autoSyncStep;
+    if (serverList) settings.serverList = *serverList;
+    if (!shutdownOffered) settings.shutdown = ShutdownSchedule{};
+}
+
+void Policy::KeepUsersOwn(Settings& toSave, const Settings& usersOwn) const {
+    if (autoSync) toSave.autoSync = usersOwn.autoSync;
+    if (autoSyncStep) toSave.autoSyncStep = usersOwn.autoSyncStep;
+    if (FixesServerList()) toSave.serverList = usersOwn.serverList;
+    if (!shutdownOffered) toSave.shutdown = usersOwn.shutdown;
+}
+
+} // namespace hv
