@@ -1,4 +1,5 @@
 #pragma once
+#include "app/CatchUpRuns.h"
 #include "app/CompanionProtocol.h"
 #include "app/TimeServiceRun.h"
 #include "dialogs/LogViewDialog.h"
@@ -42,6 +43,8 @@ public:
     void OnTaskbarCreated() override;
     void OnClose() override;
     void OnEndSession() override;
+    void OnResumedFromSleep() override;
+    void OnNetworkConnectivity(bool connected) override;
 
     // --- settings ----------------------------------------------------------------------
     bool LoadSettings();
@@ -103,10 +106,12 @@ private:
     void RunShutdownCountdown();
     void StartTimer(int timerId, unsigned periodMs);
     void StartAutoSyncTimer();
-    void StartCompanion(const CompanionProgram& companion);
-    // Starts a program; one that is missing or will not start is named in a message.
-    void StartProgram(const std::string& program, std::string_view arguments);
-    void ShowDateTimeBar();
+    // Who wanted a program started: a program the user chose that will not start is named
+    // in a message box; one the program starts on its own, in an error entry of the log.
+    enum class StartedBy { User, Program };
+    void StartCompanion(const CompanionProgram& companion, StartedBy by = StartedBy::User);
+    void StartProgram(const std::string& program, std::string_view arguments, StartedBy by = StartedBy::User);
+    void ShowDateTimeBar(StartedBy by);
     void AddTrayIcon();
     bool TryAddTrayIcon();
     // Copy-data to another program's window; a send it did not take in time is traced.
@@ -128,14 +133,24 @@ private:
     // A log entry naming the current server: the stamp, then text around its address.
     void LogServerEntry(ActivityLog::Kind kind, const CivilTime& at, std::string_view beforeAddress,
                         std::string_view afterAddress);
+    bool IsRunValueSet(const RegistryPlace& place);
+    // Ours under the machine's Run key or the user's.
     bool IsRunAtStartupSet();
+    // Extra automatic runs after a resume and when the network is back.
+    void RequestCatchUpRun(CatchUpRuns::Reason reason);
+    void RunCatchUp();
+    bool CanSetRunAtStartup();
     void ShowTrayMenu();
 
     Platform& m_platform;
     TimeServiceRun m_serviceRun;
     ChimeClock m_chimeClock;
+    CatchUpRuns m_catchUpRuns;
     std::optional<std::int64_t> m_lastTickUtc;
     bool m_settingsFileUnreadable = false;  // then it is never written over
+    // Set while the calendar or the About box is open: one of each at a time.
+    bool m_calendarOpen = false;
+    bool m_aboutOpen = false;
 };
 
 } // namespace hv

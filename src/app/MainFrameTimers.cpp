@@ -9,6 +9,7 @@ void CMainFrame::OnTimer(int timerId) {
     case IDT_TICK: OnTick(); break;
     case IDT_AUTOSYNC: StartSync(); break;
     case IDT_TRAY_RETRY: TryAddTrayIcon(); break;
+    case IDT_CATCH_UP: RunCatchUp(); break;
     default: break;
     }
 }

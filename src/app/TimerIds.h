@@ -6,6 +6,7 @@ namespace hv {
 constexpr int IDT_SYNC_TIMEOUT = 102;
 constexpr int IDT_TICK = 104;
 constexpr int IDT_AUTOSYNC = 105;
+constexpr int IDT_CATCH_UP = 107;  // a run after a resume or with the network back
 constexpr int IDT_TRAY_RETRY = 110;
 
 constexpr unsigned kSyncTimeoutMs = 10000;

@@ -126,7 +126,9 @@ void OptionsDialog::OnReplyPoll(DialogView& view) {
     if (m_sntp.AwaitingReply()) return;
     view.KillTimer(kReplyPollTimer);
     view.KillTimer(kReplyTimeoutTimer);
-    view.SetListCell(IDC_SERVER_LIST, m_testRow, kDelayColumn, FormatDelay(kFormatDelayCell, m_sntp.Delay()));
+    // A name looked up in vain ends the measurement as a failed send does.
+    view.SetListCell(IDC_SERVER_LIST, m_testRow, kDelayColumn,
+                     m_sntp.SendFailed() ? kDelayError : FormatDelay(kFormatDelayCell, m_sntp.Delay()));
     EndMeasurement(view);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/CivilTime.h"
+#include "framework/NameResolver.h"
 #include "framework/PopupMenu.h"
 #include "framework/Privilege.h"
 #include "framework/Registry.h"
@@ -55,8 +56,9 @@ enum class FileReplace {
 
 // Everything the program asks of the operating system, one method per intent. The Win32
 // backend implements it with the real API; the fake backend with a virtual clock and
-// in-memory state so that the same handlers run inside unit tests.
-class Platform {
+// in-memory state so that the same handlers run inside unit tests. Looking names up
+// without blocking is a role of its own (NameResolver).
+class Platform : public NameResolver {
 public:
     virtual ~Platform() = default;
 
@@ -156,8 +158,11 @@ public:
     virtual bool PlaySoundFile(std::string_view path) = 0;
 
     // --- network ---------------------------------------------------------------------
-    // A dotted IPv4 address is taken as it stands; a host name is resolved synchronously.
-    virtual std::optional<std::uint32_t> ResolveIpv4(std::string_view host) = 0;
+    // A numeric address is taken as it stands; a host name is resolved synchronously, to
+    // its addresses of both families in the order the system gives them. Only for callers
+    // without a user to keep waiting (the time service, a console tool): the tray program
+    // looks names up with StartLookup.
+    virtual std::vector<IpAddress> ResolveHost(std::string_view host) = 0;
     virtual std::unique_ptr<UdpSocket> OpenUdpSocket(UdpSocketEvents& events) = 0;
     virtual std::uint32_t RandomBits() = 0;
 };

@@ -14,8 +14,9 @@ from dialogs import (CMD_VIEW_LOG, assert_on_screen, controls, list_rows, post_c
                      window_picture)
 
 SERVER = "127.0.0.1"
-# Automatic runs on (so the default server is chosen at start-up), but 75 minutes away.
-CONFIG = (b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
+# Automatic runs off: those who turn them off synchronise by hand, so the default server is
+# chosen at start-up all the same.
+CONFIG = (b"[auto]=0\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
           b"[list]=Local reference, Loopback, Here(" + SERVER.encode() + b")?0\r\n")
 # Under half a second, so that Wine leaves the host clock alone and reports success, yet a
 # clock adjustment is made and logged.

@@ -32,8 +32,8 @@ public:
     FakeSocket(const FakeSocket&) = delete;
     FakeSocket& operator=(const FakeSocket&) = delete;
 
-    bool SendTo(const Ipv4Endpoint& to, std::span<const std::uint8_t> bytes) override {
-        if (m_owner.failSends) return false;
+    bool SendTo(const IpEndpoint& to, std::span<const std::uint8_t> bytes) override {
+        if (m_owner.failSends || (m_owner.failIpv6Sends && to.address.IsIpv6())) return false;
         m_owner.sent.push_back({m_id, to, {bytes.begin(), bytes.end()}});
         return true;
     }
@@ -46,6 +46,18 @@ public:
         if (d.bytes.size() > maxBytes) d.bytes.resize(maxBytes);
         return d;
     }
+
+private:
+    FakePlatform& m_owner;
+    int m_id;
+};
+
+class FakePlatform::FakeLookup : public PendingLookup {
+public:
+    FakeLookup(FakePlatform& owner, int id) : m_owner(owner), m_id(id) {}
+    ~FakeLookup() override { m_owner.m_lookups.erase(m_id); }
+    FakeLookup(const FakeLookup&) = delete;
+    FakeLookup& operator=(const FakeLookup&) = delete;
 
 private:
     FakePlatform& m_owner;
@@ -89,6 +101,14 @@ void FakePlatform::AdvanceMs(std::int64_t ms) {
                 dueAt = timer.nextDueElapsedMicros;
                 dialogKey = key;
             }
+        }
+        const auto lookup = NextLookupDue(end);
+        if (lookup && (!dueAt || lookup->first < *dueAt)) {
+            const std::int64_t step = std::max<std::int64_t>(0, lookup->first - m_elapsedMicros);
+            m_elapsedMicros += step;
+            m_nowMicros += step;
+            AnswerLookup(lookup->second);
+            continue;
         }
         if (!dueAt) break;
         const std::int64_t step = std::max<std::int64_t>(0, *dueAt - m_elapsedMicros);
@@ -345,25 +365,35 @@ bool FakePlatform::PlaySoundFile(std::string_view path) {
     return true;
 }
 
-std::optional<std::uint32_t> FakePlatform::ResolveIpv4(std::string_view host) {
-    std::uint32_t address = 0;
-    int parts = 0;
-    const char* p = host.data();
-    const char* end = host.data() + host.size();
-    while (p < end && parts < 4) {
-        unsigned octet = 0;
-        auto [next, ec] = std::from_chars(p, end, octet);
-        if (ec != std::errc{} || octet > 255) break;
-        address = (address << 8) | octet;
-        ++parts;
-        p = next;
-        if (p == end || *p != '.') break;
-        ++p;
+std::vector<IpAddress> FakePlatform::ResolveHost(std::string_view host) {
+    if (const auto literal = ParseIpLiteral(host)) return {*literal};
+    const auto it = hosts.find(std::string(host));
+    return it == hosts.end() ? std::vector<IpAddress>{} : it->second;
+}
+
+std::unique_ptr<PendingLookup> FakePlatform::StartLookup(std::string_view host, LookupEvents& events) {
+    lookupsStarted.emplace_back(host);
+    const int id = m_nextLookupId++;
+    std::optional<std::int64_t> due;
+    if (!lookupsNeverAnswer) due = m_elapsedMicros + lookupDelayMs * 1000;
+    m_lookups[id] = LookupSlot{&events, std::string(host), due};
+    return std::make_unique<FakeLookup>(*this, id);
+}
+
+std::optional<std::pair<std::int64_t, int>> FakePlatform::NextLookupDue(std::int64_t end) const {
+    std::optional<std::pair<std::int64_t, int>> next;
+    for (const auto& [id, lookup] : m_lookups) {
+        if (lookup.dueElapsedMicros && *lookup.dueElapsedMicros <= end && (!next || *lookup.dueElapsedMicros < next->first)) {
+            next = std::pair{*lookup.dueElapsedMicros, id};
+        }
     }
-    if (parts == 4 && p == end) return address;
-    auto it = hosts.find(std::string(host));
-    if (it == hosts.end()) return std::nullopt;
-    return it->second;
+    return next;
+}
+
+void FakePlatform::AnswerLookup(int id) {
+    const LookupSlot lookup = m_lookups.at(id);
+    m_lookups.erase(id);
+    lookup.events->OnLookupDone(ResolveHost(lookup.host));
 }
 
 std::unique_ptr<UdpSocket> FakePlatform::OpenUdpSocket(UdpSocketEvents& events) {

@@ -30,7 +30,7 @@ public:
     };
     struct SentDatagram {
         int socketId;
-        Ipv4Endpoint to;
+        IpEndpoint to;
         std::vector<std::uint8_t> bytes;
     };
     struct TimerState {
@@ -108,9 +108,15 @@ public:
     std::int64_t soundBusyUntilMicros = 0;
     std::int64_t soundLengthMicros = 0;
 
-    std::map<std::string, std::uint32_t> hosts;
+    // Host names and their addresses, in the order the resolver gives them.
+    std::map<std::string, std::vector<IpAddress>> hosts;
+    // Looking a name up takes this long on the virtual clock, or never ends.
+    std::int64_t lookupDelayMs = 0;
+    bool lookupsNeverAnswer = false;
+    std::vector<std::string> lookupsStarted;
     bool failSocketOpen = false;
     bool failSends = false;
+    bool failIpv6Sends = false;  // no route for IPv6
     bool failReceive = false;
     std::vector<SentDatagram> sent;
 
@@ -141,6 +147,8 @@ public:
     // Hands a datagram to an open socket (the newest by default) and reports it readable.
     bool Deliver(const Datagram& datagram, int socketId = -1);
     int OpenSocketCount() const { return static_cast<int>(m_sockets.size()); }
+    // Look-ups started and neither answered nor abandoned.
+    int PendingLookupCount() const { return static_cast<int>(m_lookups.size()); }
     int NewestSocketId() const;
 
     // --- Platform ------------------------------------------------------------------------
@@ -196,7 +204,8 @@ public:
 
     bool PlaySoundFile(std::string_view path) override;
 
-    std::optional<std::uint32_t> ResolveIpv4(std::string_view host) override;
+    std::vector<IpAddress> ResolveHost(std::string_view host) override;
+    std::unique_ptr<PendingLookup> StartLookup(std::string_view host, LookupEvents& events) override;
     std::unique_ptr<UdpSocket> OpenUdpSocket(UdpSocketEvents& events) override;
     std::uint32_t RandomBits() override;
 
@@ -204,8 +213,18 @@ public:
 
 private:
     class FakeSocket;
+    class FakeLookup;
     bool FolderRefusesNewFiles(const std::string& path) const;
     friend class FakeSocket;
+    friend class FakeLookup;
+    struct LookupSlot {
+        LookupEvents* events;
+        std::string host;
+        std::optional<std::int64_t> dueElapsedMicros;  // nothing: never answered
+    };
+    // The look-up that falls due first within `end`, if any.
+    std::optional<std::pair<std::int64_t, int>> NextLookupDue(std::int64_t end) const;
+    void AnswerLookup(int id);
     struct SocketSlot {
         UdpSocketEvents* events;
         std::vector<Datagram> inbox;
@@ -219,6 +238,8 @@ private:
     std::map<WindowId, FakeWindow> m_windows;
     WindowId m_nextWindowId = 100;
     std::map<int, SocketSlot> m_sockets;
+    std::map<int, LookupSlot> m_lookups;
+    int m_nextLookupId = 1;
     int m_nextSocketId = 1;
     std::map<std::pair<FakeDialogView*, int>, TimerState> m_dialogTimers;
     std::vector<FakeDialogView*> m_modalDialogs;

@@ -3,6 +3,8 @@
 #include "framework/CommandLine.h"
 #include "framework/win32/Utf16.h"
 #include "framework/win32/Win32DialogRunner.h"
+#include "framework/win32/Win32NameResolver.h"
+#include "framework/win32/Win32NetworkWatch.h"
 #include "framework/win32/Win32UdpSocket.h"
 
 #include <bcrypt.h>
@@ -74,7 +76,9 @@ private:
 } // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance)
-    : m_instance(instance), m_socketNotifier(std::make_shared<SocketNotifier>(instance)) {
+    : m_instance(instance),
+      m_socketNotifier(std::make_shared<SocketNotifier>(instance)),
+      m_resolver(std::make_unique<Win32NameResolver>(instance)) {
     // Windows 8 and later offer the clock at its full resolution; older systems tick at
     // the scheduler's pace, which is still better than nothing.
     if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
@@ -88,6 +92,7 @@ Win32Platform::Win32Platform(HINSTANCE instance)
 Win32Platform::~Win32Platform() {
     // The program's event object is gone by now; the window must not call into it.
     m_events = nullptr;
+    m_networkWatch.reset();
     if (m_mainWindow != nullptr) DestroyWindow(m_mainWindow);
     if (m_trayIcon != nullptr) DestroyIcon(m_trayIcon);
 }

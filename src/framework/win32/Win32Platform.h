@@ -7,6 +7,8 @@
 namespace hv {
 
 class SocketNotifier;
+class Win32NameResolver;
+class Win32NetworkWatch;
 
 // The real backend: every Platform call goes straight to the Win32 API or Winsock.
 // Everything runs on the thread that created the object, which must pump its messages.
@@ -64,7 +66,8 @@ public:
 
     bool PlaySoundFile(std::string_view path) override;
 
-    std::optional<std::uint32_t> ResolveIpv4(std::string_view host) override;
+    std::vector<IpAddress> ResolveHost(std::string_view host) override;
+    std::unique_ptr<PendingLookup> StartLookup(std::string_view host, LookupEvents& events) override;
     std::unique_ptr<UdpSocket> OpenUdpSocket(UdpSocketEvents& events) override;
     std::uint32_t RandomBits() override;
 
@@ -85,6 +88,8 @@ private:
     PreciseClock m_preciseClock = nullptr;
     // Shared with every open socket, so a socket outliving the platform still closes cleanly.
     std::shared_ptr<SocketNotifier> m_socketNotifier;
+    std::unique_ptr<Win32NameResolver> m_resolver;
+    std::unique_ptr<Win32NetworkWatch> m_networkWatch;
 };
 
 } // namespace hv

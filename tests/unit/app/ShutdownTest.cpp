@@ -24,18 +24,6 @@ protected:
     ShutdownSchedule& Schedule() { return frame->m_settings.shutdown; }
 };
 
-TEST_F(ShutdownTest, TheDialogOpensOnceFromTheMenuOrACompanion) {
-    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView&) {
-        if (platform.dialogsRun.size() > 1) return;  // opened twice after all: no deeper
-        frame->OnCommand(kCmdShutDown);
-        frame->OnCopyData(35);
-    };
-    frame->OnCommand(kCmdShutDown);
-    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_SHUTDOWN});
-    EXPECT_TRUE(frame->OnCopyData(35));
-    EXPECT_EQ(platform.dialogsRun.size(), 2u);
-}
-
 TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
     Schedule().secondsLeft = 77;  // left from an earlier schedule: the dialog's count replaces it
     std::int64_t armedAt = 0, closedAt = 0, countdownAt = 0;

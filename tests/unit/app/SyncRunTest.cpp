@@ -12,7 +12,7 @@ using SyncRunTest = SyncRunFixture;
 TEST_F(SyncRunTest, CompanionStartedRunCompletesOnTheNextTick) {
     EXPECT_TRUE(frame->OnCopyData(kCodeStartSync));
     ASSERT_EQ(platform.sent.size(), 1u);
-    EXPECT_EQ(platform.sent[0].to, (Ipv4Endpoint{kServerAddress, 123}));
+    EXPECT_EQ(platform.sent[0].to, (IpEndpoint{kServerAddress, 123}));
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):\r\nSucced to Send Request Data to Time Server!\r\n");
 
     AnswerAfter(20, 2.5);

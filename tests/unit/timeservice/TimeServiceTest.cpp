@@ -61,7 +61,7 @@ protected:
 TEST_F(TimeServiceTest, ApprovedServerIsMeasuredAndTheClockSetFromTheMeasurement) {
     EXPECT_FALSE(Ask("127.0.0.1", 7)) << "the answer comes when the exchange ends";
     ASSERT_EQ(platform.sent.size(), 1u);
-    EXPECT_EQ(platform.sent[0].to, (Ipv4Endpoint{kLocalServer, kNtpPort}));
+    EXPECT_EQ(platform.sent[0].to, (IpEndpoint{kLocalServer, kNtpPort}));
     EXPECT_FALSE(PollAfter(0));
 
     ServerAnswers(2.5);
