@@ -31,24 +31,27 @@ ALLOWED = {
     # Its Win32 side: the service host, the pipe, the event log, the subcommands, and the
     # tray program's end of the pipe.
     "timeservice/win32": {"framework", "framework/win32", "sync", "settings", "timeservice"},
-    "dialogs": {"framework", "res", "controls", "settings", "shutdown", "sync", "log", "prefs"},
+    # What Horvane and its companions agree on: copy-data codes, window titles, how each
+    # companion is started, and the date-time bar's values.
+    "protocol": {"framework"},
+    "dialogs": {"framework", "res", "controls", "settings", "shutdown", "sync", "log", "prefs", "protocol"},
     "app": {"framework", "res", "controls", "dialogs", "settings", "shutdown", "sync", "log", "prefs",
-            "timeservice"},
+            "timeservice", "protocol"},
     # The entry points wire the Win32 backends to the programs: the one place that sees both.
     "main": {"app", "framework", "framework/win32", "timeservice", "timeservice/win32"},
     # The companions, each its own program on the same framework. Of Horvane itself they
-    # share only the protocol's codes and titles, and the bar the place of its settings.
-    "companions/common": {"framework"},
-    "companions/Quorel": {"framework", "app/CompanionProtocol.h", "companions/common"},
-    "companions/Vistrel": {"framework", "app/CompanionProtocol.h", "settings/BarSettings.h", "companions/common"},
-    "companions/Globrin": {"framework", "companions/common"},
+    # know only the protocol.
+    "companions/common": {"framework", "protocol"},
+    "companions/Quorel": {"framework", "protocol", "companions/common"},
+    "companions/Vistrel": {"framework", "protocol", "companions/common"},
+    "companions/Globrin": {"framework", "protocol", "companions/common"},
     # Their Win32 parts and entry points: each companion's one place that sees the backend.
-    "companions/common/win32": {"framework", "framework/win32", "app/CompanionProtocol.h", "companions/common"},
-    "companions/Quorel/win32": {"framework", "framework/win32", "app/CompanionProtocol.h", "companions/common",
+    "companions/common/win32": {"framework", "framework/win32", "protocol", "companions/common"},
+    "companions/Quorel/win32": {"framework", "framework/win32", "protocol", "companions/common",
                                 "companions/common/win32", "companions/Quorel"},
-    "companions/Vistrel/win32": {"framework", "framework/win32", "app/CompanionProtocol.h", "companions/common",
+    "companions/Vistrel/win32": {"framework", "framework/win32", "protocol", "companions/common",
                                  "companions/common/win32", "companions/Vistrel"},
-    "companions/Globrin/win32": {"framework", "framework/win32", "companions/common",
+    "companions/Globrin/win32": {"framework", "framework/win32", "protocol", "companions/common",
                                  "companions/common/win32", "companions/Globrin"},
 }
 # Folders whose files may include Windows headers.
@@ -75,8 +78,7 @@ def resolve(included: str) -> str | None:
 def allowed(layer: str, target_path: str) -> bool:
     rules = ALLOWED.get(layer, set())
     target = layer_of(target_path)
-    # A rule names a layer, or one file of a layer otherwise out of reach.
-    return target == layer or target in rules or target_path in rules
+    return target == layer or target in rules
 
 
 def sources():

@@ -1,8 +1,8 @@
 #include "Quorel/SyncWindow.h"
 
 #include "Quorel/res/resource.h"
-#include "app/CompanionProtocol.h"
 #include "common/CleanText.h"
+#include "protocol/CompanionProtocol.h"
 
 namespace hv {
 namespace {

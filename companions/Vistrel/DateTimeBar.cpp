@@ -1,8 +1,9 @@
 #include "Vistrel/DateTimeBar.h"
 
+#include "Vistrel/BarPlace.h"
 #include "Vistrel/res/resource.h"
-#include "app/CompanionProtocol.h"
 #include "common/ClockText.h"
+#include "protocol/CompanionProtocol.h"
 
 #include <algorithm>
 #include <array>

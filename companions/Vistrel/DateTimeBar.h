@@ -1,8 +1,8 @@
 #pragma once
-#include "Vistrel/BarSettings.h"
 #include "common/PanelLink.h"
 #include "framework/Dialog.h"
 #include "framework/Platform.h"
+#include "protocol/BarValues.h"
 
 namespace hv {
 

@@ -1,7 +1,8 @@
 #include "app/MainFrame.h"
 
-#include "app/CompanionProtocol.h"
 #include "app/TimerIds.h"
+#include "app/TracedCalls.h"
+#include "protocol/CompanionProtocol.h"
 #include "settings/SettingsFile.h"
 
 #include <string>
@@ -11,7 +12,6 @@ namespace hv {
 namespace {
 constexpr const char* kTrayTipOnAdd = "Horvane";
 constexpr const char* kTraceTrayIconNotAdded = "Horvane: the notification-area icon could not be added";
-constexpr const char* kTraceTimerNotSet = "Horvane: a timer could not be started, id ";
 constexpr const char* kTextCannotStart = "Cannot start ";
 constexpr const char* kTextFileMissing = "\r\nThe file does not exist.";
 constexpr const char* kTextWindowsError = "\r\nWindows reports error ";
@@ -19,9 +19,7 @@ constexpr const char* kTextWindowsError = "\r\nWindows reports error ";
 constexpr const char* kLogFileMissing = ": the file does not exist.";
 constexpr const char* kLogWindowsError = ": Windows reports error ";
 constexpr const char* kTraceCompanionNotStarted = "Horvane: ";
-constexpr const char* kTraceNotTakenBefore = "Horvane: the window \"";
-constexpr const char* kTraceNotTakenCode = "\" did not take copy-data code ";
-constexpr const char* kTraceNotTakenAfter = " in time";
+constexpr const char* kLogLineEnd = "\r\n";
 constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
 constexpr const char* kTraceSettingsUnreadable =
     "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is";
@@ -34,7 +32,7 @@ std::string DirectoryOf(const std::string& path) {
 } // namespace
 
 CMainFrame::CMainFrame(Platform& platform, TimeServiceLink* timeService)
-    : m_sntp(platform), m_platform(platform), m_serviceRun(timeService) {
+    : m_platform(platform), m_syncRun(platform, m_logText, timeService, [this] { RefreshLogView(); }) {
     m_programDir = DirectoryOf(m_platform.ModuleFileName());
     // Starting values for whatever the file does not set: those of a first start.
     ApplyEmptyFileDefaults(m_settings, m_programDir);
@@ -102,13 +100,9 @@ void CMainFrame::OnEndSession() {
     SaveSettings();
 }
 
-CivilTime CMainFrame::LocalNow() {
-    return m_platform.ToLocalTime(SplitUnixMicros(m_platform.NowMicroseconds()).seconds);
-}
+CivilTime CMainFrame::LocalNow() { return hv::LocalNow(m_platform); }
 
-void CMainFrame::StartTimer(int timerId, unsigned periodMs) {
-    if (!m_platform.SetTimer(timerId, periodMs)) m_platform.Trace(kTraceTimerNotSet + std::to_string(timerId));
-}
+void CMainFrame::StartTimer(int timerId, unsigned periodMs) { StartTimerTraced(m_platform, timerId, periodMs); }
 
 void CMainFrame::StartAutoSyncTimer() { StartTimer(IDT_AUTOSYNC, AutoSyncPeriodMs(m_settings.autoSyncStep)); }
 
@@ -125,7 +119,7 @@ void CMainFrame::StartProgram(const std::string& program, std::string_view argum
                                 (start.status == ProgramStart::Status::Missing
                                      ? std::string(kLogFileMissing)
                                      : kLogWindowsError + std::to_string(start.error) + ".");
-        LogPlainError(LocalNow(), why);
+        LogError(why);
         m_platform.Trace(kTraceCompanionNotStarted + why);
         return;
     }
@@ -136,6 +130,13 @@ void CMainFrame::StartProgram(const std::string& program, std::string_view argum
         m_platform.ShowMessageBox(kTextCannotStart + program + kTextWindowsError + std::to_string(start.error) + ".");
         break;
     }
+}
+
+void CMainFrame::LogError(std::string_view text) {
+    m_logText.Trim();
+    m_logText.AppendStamp(ActivityLog::Kind::Error, LocalNow());
+    m_logText.Append(text);
+    m_logText.Append(kLogLineEnd);
 }
 
 void CMainFrame::ShowDateTimeBar(StartedBy by) {
@@ -158,15 +159,8 @@ bool CMainFrame::TryAddTrayIcon() {
     return false;
 }
 
-void CMainFrame::SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text) {
-    if (!m_platform.SendCopyData(window, code, text)) {
-        m_platform.Trace(std::string(kTraceNotTakenBefore) + std::string(title) + kTraceNotTakenCode +
-                         std::to_string(code) + kTraceNotTakenAfter);
-    }
-}
-
 void CMainFrame::SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text) {
-    if (WindowId window = m_platform.FindWindowByTitle(title)) SendToWindow(window, title, code, text);
+    SendToTitled(m_platform, title, code, text);
 }
 
 } // namespace hv

@@ -1,14 +1,13 @@
 #pragma once
 #include "app/CatchUpRuns.h"
-#include "app/CompanionProtocol.h"
-#include "app/TimeServiceRun.h"
+#include "app/SyncRun.h"
 #include "dialogs/LogViewDialog.h"
 #include "framework/LocalTime.h"
 #include "framework/Platform.h"
 #include "log/ActivityLog.h"
 #include "prefs/Chime.h"
+#include "protocol/CompanionProtocol.h"
 #include "settings/Settings.h"
-#include "sync/SntpClient.h"
 
 #include <optional>
 #include <string>
@@ -46,24 +45,6 @@ public:
     void OnResumedFromSleep() override;
     void OnNetworkConnectivity(bool connected) override;
 
-    // --- settings ----------------------------------------------------------------------
-    bool LoadSettings();
-    bool SaveSettings();
-
-    // --- synchronisation ---------------------------------------------------------------
-    bool SelectDefaultServer();
-    void StartSync();
-    void HandleSyncResult(const CivilTime& tickTime);
-    void HandleSyncTimeout();
-    void StopSync();
-    // A request is outstanding, in-process or with the time service.
-    bool SyncAwaitingReply() const { return m_sntp.AwaitingReply() || m_serviceRun.Awaiting(); }
-
-    // --- companions and log ----------------------------------------------------------
-    // Tells the date-time bar the synchronisation status and refreshes an open log view.
-    void NotifyStatus();
-    void TrimLog() { m_logText.Trim(); }
-
     // --- commands ----------------------------------------------------------------------
     void OnPreferences();
     // The preferences dialog's OK: takes the chosen values and applies them at once.
@@ -85,22 +66,16 @@ public:
 
     std::vector<MenuItem> BuildTrayMenu();
 
-    // --- state -------------------------------------------------------------------------
-    Settings m_settings;
-    ActivityLog m_logText;
-    // Set while the preferences or the shutdown dialog is open (by a ReentryGuard), so
-    // that the command that opened it is ignored meanwhile.
-    bool m_prefsOpen = false;
-    bool m_shutdownDlgOpen = false;
-    bool m_syncPending = false;  // a request was sent and its result is not handled yet
-    bool m_lastSyncOk = true;
-    std::string m_syncReplyText;  // what the manual synchronisation window was last sent
-    std::string m_programDir;     // the executable's directory, with its trailing backslash
-    SntpClient m_sntp;
-    // Kept for every showing, so that it can be found open and refreshed.
-    LogViewDialog m_logView;
-
 private:
+    bool LoadSettings();
+    bool SaveSettings();
+    // The server the list's default entry names, for the runs; false, leaving the server as
+    // it was, when that entry has no address.
+    bool SelectDefaultServer();
+    // Tells the date-time bar the synchronisation status and refreshes an open log view.
+    void NotifyStatus() { m_syncRun.ShowStatus(); }
+    void RefreshLogView();
+
     CivilTime LocalNow();
     void OnTick();
     void RunShutdownCountdown();
@@ -114,25 +89,9 @@ private:
     void ShowDateTimeBar(StartedBy by);
     void AddTrayIcon();
     bool TryAddTrayIcon();
-    // Copy-data to another program's window; a send it did not take in time is traced.
-    void SendToWindow(WindowId window, std::string_view title, std::uintptr_t code, std::string_view text = {});
     void SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text = {});
-    void SendToSyncWindow(std::uintptr_t code, std::string_view text) { SendToWindowTitled(kSyncWindowTitle, code, text); }
-    // The steps of a run that both ways of measuring share.
-    void OnRequestSent();
-    void OnRequestFailed();
-    void WriteMeasurement(const CivilTime& at, double delay, double offset);
-    void WriteAdjustment(double offset);
-    // The time service's side of a run.
-    bool StartSyncThroughService();
-    void FinishServiceRun(const CivilTime& tickTime, const std::optional<ServiceReply>& answer);
-    // An error entry in plain words; ReportServiceTrouble gives the companion the same words
-    // under a stamp line too.
-    void LogPlainError(const CivilTime& at, std::string_view text);
-    void ReportServiceTrouble(const CivilTime& at, std::string_view text);
-    // A log entry naming the current server: the stamp, then text around its address.
-    void LogServerEntry(ActivityLog::Kind kind, const CivilTime& at, std::string_view beforeAddress,
-                        std::string_view afterAddress);
+    // An error entry of the log in plain words.
+    void LogError(std::string_view text);
     bool IsRunValueSet(const RegistryPlace& place);
     // Ours under the machine's Run key or the user's.
     bool IsRunAtStartupSet();
@@ -143,7 +102,16 @@ private:
     void ShowTrayMenu();
 
     Platform& m_platform;
-    TimeServiceRun m_serviceRun;
+    Settings m_settings;
+    std::string m_programDir;  // the executable's directory, with its trailing backslash
+    ActivityLog m_logText;
+    SyncRun m_syncRun;
+    // Set while the preferences or the shutdown dialog is open (by a ReentryGuard), so
+    // that the command that opened it is ignored meanwhile.
+    bool m_prefsOpen = false;
+    bool m_shutdownDlgOpen = false;
+    // Kept for every showing, so that it can be found open and refreshed.
+    LogViewDialog m_logView;
     ChimeClock m_chimeClock;
     CatchUpRuns m_catchUpRuns;
     std::optional<std::int64_t> m_lastTickUtc;

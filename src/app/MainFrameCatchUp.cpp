@@ -22,11 +22,11 @@ void CMainFrame::RunCatchUp() {
     m_platform.KillTimer(IDT_CATCH_UP);
     const std::optional<CatchUpRuns::Reason> reason = m_catchUpRuns.Take(m_platform.NowMicroseconds());
     if (!reason || !AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep)) return;
-    TrimLog();
+    m_logText.Trim();
     m_logText.AppendStamp(ActivityLog::Kind::Ordinary, LocalNow());
     m_logText.Append(*reason == CatchUpRuns::Reason::AfterResume ? kLogRunAfterResume : kLogRunNetworkBack);
     m_logText.Append(kLogLineEnd);
-    StartSync();
+    m_syncRun.Start();
     // The next automatic run is a whole period after this one.
     m_platform.KillTimer(IDT_AUTOSYNC);
     StartAutoSyncTimer();

@@ -1,5 +1,4 @@
 #include "app/CommandIds.h"
-#include "app/CompanionProtocol.h"
 #include "app/MainFrame.h"
 #include "app/TimerIds.h"
 #include "dialogs/AboutDialog.h"
@@ -8,6 +7,7 @@
 #include "dialogs/ShutdownCountdownDialog.h"
 #include "dialogs/ShutdownScheduleDialog.h"
 #include "framework/ReentryGuard.h"
+#include "protocol/CompanionProtocol.h"
 
 namespace hv {
 
@@ -62,7 +62,7 @@ void CMainFrame::ApplyPreferences(const Settings& chosen) {
         m_settings.barVisible = true;
         ShowDateTimeBar(StartedBy::Program);
     }
-    SendToSyncWindow(kCodeServerAddress, m_sntp.ServerAddress());
+    SendToWindowTitled(kSyncWindowTitle, kCodeServerAddress, m_syncRun.ServerAddress());
 }
 
 void CMainFrame::OnSynchronizeTime() { StartCompanion(kSyncProgram); }

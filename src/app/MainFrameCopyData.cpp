@@ -1,40 +1,39 @@
-#include "app/CompanionProtocol.h"
+#include "app/CommandIds.h"
 #include "app/MainFrame.h"
-#include "app/TimerIds.h"
+#include "protocol/CompanionProtocol.h"
 
 namespace hv {
 
 namespace {
 constexpr const char* kTraceCommandNotTaken = "Horvane: a companion's command did not reach the main window";
+
+// The menu command a copy-data code stands for; 0 when it stands for none.
+int CommandForCopyDataCode(std::uintptr_t code) {
+    switch (code) {
+    case kCodePreferences: return kCmdPreferences;
+    case kCodeSynchronizeTime: return kCmdSynchronizeTime;
+    case kCodeWorldClock: return kCmdWorldClock;
+    case kCodeCalendar: return kCmdCalendar;
+    case kCodeShutDown: return kCmdShutDown;
+    case kCodeHelp: return kCmdHelp;
+    case kCodeViewLog: return kCmdViewLog;
+    default: return 0;
+    }
+}
 } // namespace
 
 bool CMainFrame::OnCopyData(std::uintptr_t code) {
-    const WindowId sync = m_platform.FindWindowByTitle(kSyncWindowTitle);
+    // The "sync" window's requests are answered only while it is there to hear the answer.
+    const bool syncWindowOpen = m_platform.FindWindowByTitle(kSyncWindowTitle) != 0;
     switch (code) {
     case kCodeServerAddress:
-        if (sync != 0) SendToWindow(sync, kSyncWindowTitle, kCodeServerAddress, m_sntp.ServerAddress());
+        if (syncWindowOpen) SendToWindowTitled(kSyncWindowTitle, kCodeServerAddress, m_syncRun.ServerAddress());
         return true;
-    case kCodeStartSync: {
-        if (sync == 0) return true;
-        if (SyncAwaitingReply()) {
-            SendToWindow(sync, kSyncWindowTitle, kCodeStartSync, kTextSyncRunning);
-            return true;
-        }
-        StartSync();
-        const std::string stamp = FormatCivilTime(kCompanionStampFormat, LocalNow());
-        if (SyncAwaitingReply()) {
-            m_syncReplyText = stamp + kTextRequestSent;
-            SendToWindow(sync, kSyncWindowTitle, kCodeStartSync, m_syncReplyText);
-        } else {
-            SendToWindow(sync, kSyncWindowTitle, kCodeSyncResult, stamp + kTextRequestFailed);
-        }
+    case kCodeStartSync:
+        if (syncWindowOpen) m_syncRun.StartForSyncWindow();
         return true;
-    }
     case kCodeStopSync:
-        if (sync == 0) return true;
-        StopSync();
-        SendToWindow(sync, kSyncWindowTitle, kCodeStopSync,
-                                FormatCivilTime(kStopStampFormat, LocalNow()) + kTextSyncStopped);
+        if (syncWindowOpen) m_syncRun.StopForSyncWindow();
         return true;
     default:
         break;
@@ -44,17 +43,6 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
         return true;
     }
     return false;
-}
-
-void CMainFrame::NotifyStatus() {
-    const std::uintptr_t status = SyncAwaitingReply() ? kStatusOutstanding
-                                  : m_lastSyncOk         ? kStatusOk
-                                                         : kStatusFailed;
-    SendToWindowTitled(kBarWindowTitle, status);
-    if (m_logView.IsOpen()) {
-        TrimLog();
-        m_logView.Refresh(m_logText.Text());
-    }
 }
 
 } // namespace hv

@@ -5,9 +5,9 @@ namespace hv {
 
 void CMainFrame::OnTimer(int timerId) {
     switch (timerId) {
-    case IDT_SYNC_TIMEOUT: HandleSyncTimeout(); break;
+    case IDT_SYNC_TIMEOUT: m_syncRun.OnTimeout(); break;
     case IDT_TICK: OnTick(); break;
-    case IDT_AUTOSYNC: StartSync(); break;
+    case IDT_AUTOSYNC: m_syncRun.Start(); break;
     case IDT_TRAY_RETRY: TryAddTrayIcon(); break;
     case IDT_CATCH_UP: RunCatchUp(); break;
     default: break;
@@ -27,10 +27,7 @@ void CMainFrame::OnTick() {
         PlayChime(m_platform, m_settings.bellFile);
     }
 
-    if (m_syncPending) {
-        m_serviceRun.Poll();
-        if (!SyncAwaitingReply()) HandleSyncResult(now);
-    }
+    m_syncRun.OnTick(now);
 }
 
 } // namespace hv

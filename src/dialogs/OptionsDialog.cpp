@@ -1,8 +1,8 @@
 #include "dialogs/OptionsDialog.h"
 
 #include "prefs/Chime.h"
+#include "protocol/BarValues.h"
 #include "res/resource.h"
-#include "settings/BarSettings.h"
 
 #include <cstdio>
 
@@ -104,7 +104,7 @@ std::uint32_t OptionsDialog::ListLook(int listId) const {
 // --- the date-time bar ----------------------------------------------------------------------
 
 void OptionsDialog::ShowBarSettings(DialogView& view) {
-    const BarSettings stored = ReadBarSettings(m_platform);
+    const StoredBarValues stored = ReadBarValues(m_platform);
     if (stored.background) m_backgroundColour.SetColours(view, *stored.background, *stored.background);
     if (stored.text) m_textColour.SetColours(view, *stored.text, *stored.text);
     view.SetChecked(IDC_TIME_ONLY, stored.timeOnly.value_or(false));

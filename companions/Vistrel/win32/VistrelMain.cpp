@@ -1,7 +1,7 @@
 #include "Vistrel/DateTimeBar.h"
-#include "app/CompanionProtocol.h"
 #include "common/win32/CompanionMain.h"
 #include "common/win32/Win32PanelLink.h"
+#include "protocol/CompanionProtocol.h"
 
 namespace {
 constexpr const char* kInstanceLock = "Horvane.Vistrel";

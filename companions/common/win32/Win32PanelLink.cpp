@@ -1,8 +1,8 @@
 #include "common/win32/Win32PanelLink.h"
 
-#include "app/CompanionProtocol.h"
 #include "framework/win32/Utf16.h"
 #include "framework/win32/Win32Api.h"
+#include "protocol/CompanionProtocol.h"
 
 namespace hv {
 namespace {

@@ -102,7 +102,9 @@ void FakePlatform::AdvanceMs(std::int64_t ms) {
                 dialogKey = key;
             }
         }
-        const auto lookup = NextLookupDue(end);
+        // An answer due by now comes as soon as the thread is free, even when the handler
+        // that asked for it read the clock past the end.
+        const auto lookup = NextLookupDue(std::max(end, m_elapsedMicros));
         if (lookup && (!dueAt || lookup->first < *dueAt)) {
             const std::int64_t step = std::max<std::int64_t>(0, lookup->first - m_elapsedMicros);
             m_elapsedMicros += step;

@@ -56,11 +56,10 @@ TEST_F(MainFrameTest, EachModalDialogOpensOnceFromTheMenuOrACompanion) {
 }
 
 TEST_F(MainFrameTest, SyncCodesWithoutSyncWindowDoNothing) {
-    StartQuiet();
-    frame->m_sntp.SetServerAddress("127.0.0.1");
+    StartQuiet("[auto]=1\r\n[diff]=0\r\n");
     for (std::uintptr_t code : {kCodeServerAddress, kCodeStartSync, kCodeStopSync}) EXPECT_TRUE(frame->OnCopyData(code));
     EXPECT_TRUE(platform.sent.empty());
-    EXPECT_TRUE(frame->m_logText.Empty());
+    EXPECT_TRUE(Log().empty());
     auto& sync = Companion(kSyncWindowTitle);
     frame->OnCopyData(kCodeServerAddress);
     ASSERT_EQ(sync.received.size(), 1u);
@@ -85,13 +84,15 @@ TEST_F(MainFrameTest, BellAndBarItemsFollowTheirState) {
     EXPECT_EQ(Codes(bar), std::vector<std::uintptr_t>{kCodeQuit});
 
     // Always shown: the item is fixed and changes nothing.
-    frame->m_settings.alwaysShowBar = true;
+    StartQuiet("[alsh]=1\r\n");
+    platform.commandLines.clear();
+    bar.received.clear();
     menu = frame->BuildTrayMenu();
     EXPECT_EQ(Item(menu, kCmdDateTimeBar)->text, "DateTime Bar");
     EXPECT_TRUE(Item(menu, kCmdDateTimeBar)->checked);
     frame->OnDateTimeBar();
-    EXPECT_EQ(platform.commandLines.size(), 1u);
-    EXPECT_EQ(bar.received.size(), 1u);
+    EXPECT_TRUE(platform.commandLines.empty());
+    EXPECT_TRUE(bar.received.empty());
 }
 
 TEST_F(MainFrameTest, RunAtStartupItemTogglesTheQuotedRunValue) {
@@ -145,15 +146,16 @@ TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessageOnlyWhenTheUserAskedForI
     platform.missingPrograms = {bar, "C:\\Horvane\\Globrin.exe"};
     Start("[auto]=0\r\n[alsh]=1\r\n");  // the bar at start-up: nobody asked
     EXPECT_TRUE(platform.messageBoxes.empty());
-    const auto entries = ParseLogEntries(frame->m_logText.Text());
+    const auto entries = ParseLogEntries(Log());
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_TRUE(entries[0].isError);
     EXPECT_EQ(entries[0].message, "Cannot start " + bar + ": the file does not exist.");
     EXPECT_EQ(platform.traces.back(), "Horvane: Cannot start " + bar + ": the file does not exist.");
     // After Preferences' OK with the bar always shown the address still reaches "sync".
+    Start("[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n");
     auto& sync = Companion(kSyncWindowTitle);
-    Settings chosen = frame->m_settings;
-    frame->m_settings.barVisible = false;
+    Settings chosen = SavedSettings();
+    chosen.alwaysShowBar = true;
     frame->ApplyPreferences(chosen);
     EXPECT_TRUE(platform.messageBoxes.empty());
     EXPECT_EQ(Codes(sync), std::vector<std::uintptr_t>{kCodeServerAddress});
@@ -179,11 +181,11 @@ TEST_F(MainFrameTest, PreferencesAppliedKeepTheAutomaticPhaseUnlessTheyChangeIt)
     auto& sync = Companion(kSyncWindowTitle);
     platform.hosts["b.example"] = {kServerAddress};
     platform.AdvanceMs(600000);
-    Settings chosen = frame->m_settings;
+    Settings chosen = SavedSettings();
     chosen.bellEnabled = 1;
     chosen.serverList = "A(a.example)?B(b.example)?1";
     frame->ApplyPreferences(chosen);
-    EXPECT_EQ(frame->m_settings.bellEnabled, 1);
+    EXPECT_NE(Saved().find("[ring]=1\r\n"), std::string::npos);
     EXPECT_EQ(sync.received.back().code, kCodeServerAddress);
     EXPECT_EQ(sync.received.back().text, "b.example");
     platform.AdvanceMs(1200000);  // the step unchanged: the first period still ends at 30 minutes

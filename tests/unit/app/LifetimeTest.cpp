@@ -48,7 +48,7 @@ TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
 TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=1\r\n[list]=" + std::string(kServerList) + "\r\n");
     EXPECT_EQ(platform.timers.at(IDT_TICK).periodMs, 1000u);
-    EXPECT_EQ(frame->m_sntp.ServerAddress(), "127.0.0.1");
+    EXPECT_EQ(ServerAsked(), "127.0.0.1");
     EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     // No run at start-up: the first comes one full period later.
     platform.AdvanceMs(1799000);
@@ -59,6 +59,7 @@ TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
 
 TEST_F(MainFrameTest, ResumeAndNetworkBackRunOnceInFiveMinutesAndRestartThePeriod) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) + "\r\n");
+    Companion(kSyncWindowTitle);  // to stop each run
     platform.AdvanceMs(1000000);
     frame->OnResumedFromSleep();
     frame->OnResumedFromSleep();  // the system says it twice
@@ -66,34 +67,36 @@ TEST_F(MainFrameTest, ResumeAndNetworkBackRunOnceInFiveMinutesAndRestartThePerio
     EXPECT_TRUE(platform.sent.empty()) << "the adapter is given ten seconds";
     platform.AdvanceMs(1);
     ASSERT_EQ(platform.sent.size(), 1u);
-    auto entries = ParseLogEntries(frame->m_logText.Text());
+    auto entries = ParseLogEntries(Log());
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].message, "Automatic synchronisation after resume");
     EXPECT_EQ(entries[1].message, "Succed to Send Request Data to 127.0.0.1!");
-    frame->StopSync();
+    frame->OnCopyData(kCodeStopSync);
 
     // The network drops and comes back within five minutes of that run: no second run; the
     // period counts from the extra run, not from the start.
     frame->OnNetworkConnectivity(true);  // only how things are
     frame->OnNetworkConnectivity(false);
     frame->OnNetworkConnectivity(true);
-    platform.AdvanceMs(1799999);
+    platform.AdvanceMs(1799990);
     EXPECT_EQ(platform.sent.size(), 1u);
-    platform.AdvanceMs(1);
+    platform.AdvanceMs(20);
     EXPECT_EQ(platform.sent.size(), 2u);
-    frame->StopSync();
+    frame->OnCopyData(kCodeStopSync);
 
     // Later it drops and comes back again: that is worth a run, said so in the log.
     frame->OnNetworkConnectivity(false);
     frame->OnNetworkConnectivity(true);
     frame->OnNetworkConnectivity(true);
-    platform.AdvanceMs(10000);
+    platform.AdvanceMs(10010);
     EXPECT_EQ(platform.sent.size(), 3u);
-    entries = ParseLogEntries(frame->m_logText.Text());
+    entries = ParseLogEntries(Log());
     EXPECT_EQ(entries[entries.size() - 2].message, "Automatic synchronisation, network back");
 
     // Automatic runs off: neither makes a run.
-    frame->m_settings.autoSync = false;
+    Settings off = SavedSettings();
+    off.autoSync = false;
+    frame->ApplyPreferences(off);
     platform.AdvanceMs(600000);
     frame->OnResumedFromSleep();
     platform.AdvanceMs(20000);
@@ -113,7 +116,7 @@ TEST_F(MainFrameTest, NoAutomaticRunsWithoutTheFlagANonNegativeStepAndAValidDefa
     for (const auto& c : cases) {
         Start(c.config + "[alsh]=0\r\n[bash]=0\r\n");
         EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC)) << c.config;
-        EXPECT_EQ(frame->m_sntp.ServerAddress(), c.server) << c.config;
+        EXPECT_EQ(ServerAsked(), c.server) << c.config;
         frame.reset();
     }
 }
@@ -144,7 +147,7 @@ TEST_F(MainFrameTest, AFileThatCouldNotBeReadAtStartIsNeverWrittenOver) {
     platform.unopenableFiles.insert(kConfigPath);
     Start(saved);
     platform.unopenableFiles.clear();
-    EXPECT_EQ(frame->m_settings.autoSyncStep, 3);
+    EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, AutoSyncPeriodMs(3)) << "the defaults are in force";
     frame->OnBell();
     frame->OnEndSession();
     EXPECT_EQ(Config(), saved);
@@ -159,9 +162,7 @@ TEST_F(MainFrameTest, AFileThatCouldNotBeReadAtStartIsNeverWrittenOver) {
 
 TEST_F(MainFrameTest, ALargeFileIsReadByItsFirstLines) {
     StartQuiet("[diff]=7\r\n[ring]=1\r\n" + std::string(100 * 1024, 'x'));
-    EXPECT_EQ(frame->m_settings.autoSyncStep, 7);
-    EXPECT_EQ(frame->m_settings.bellEnabled, 1);
-    EXPECT_EQ(frame->m_settings.serverList, kServerList);
+    EXPECT_EQ(Saved().find("[auto]=0\r\n[diff]=7\r\n[list]=" + std::string(kServerList) + "\r\n[ring]=1\r\n"), 0u);
 }
 
 TEST_F(MainFrameTest, SessionEndSavesAndAFolderThatRefusesNewFilesGetsTheFileRewrittenInPlace) {

@@ -35,41 +35,41 @@ protected:
 };
 
 TEST_F(LogViewTest, ListsEntriesOldestFirstMarkingErrors) {
-    frame->m_logText.Append("C14:05:09 03-21-2004):Succed to Send Request Data to lab (north) server!\r\n"
-                            "E14:05:19 03-21-2004):lab (north) server doesn't send response data back!\r\n");
-    std::vector<Row> shown;
+    // Empty, it still shows its columns.
     WhileOpen([&](FakeDialogView& view) {
         EXPECT_EQ(view.Caption(), "LogView");
-        shown = Rows(view);
+        EXPECT_TRUE(Rows(view).empty());
     });
+    frame->OnCopyData(kCodeStartSync);
+    platform.AdvanceMs(10000);
+    std::vector<Row> shown;
+    WhileOpen([&](FakeDialogView& view) { shown = Rows(view); });
     EXPECT_EQ(shown, (std::vector<Row>{
-                         {"14:05:09 03-21-2004", "Succed to Send Request Data to lab (north) server!", kOrdinaryImage},
-                         {"14:05:19 03-21-2004", "lab (north) server doesn't send response data back!", kErrorImage}}));
-
-    // Empty, it still shows its columns.
-    frame->m_logText.Clear();
-    WhileOpen([&](FakeDialogView& view) { EXPECT_TRUE(Rows(view).empty()); });
+                         {"09:59:50 03-14-2026", "Succed to Send Request Data to 127.0.0.1!", kOrdinaryImage},
+                         {"10:00:00 03-14-2026", "127.0.0.1 doesn't send response data back!", kErrorImage}}));
     EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_LOGVIEW, IDD_LOGVIEW}));
 }
 
 TEST_F(LogViewTest, RefreshPastTheLimitEmptiesTheViewAndTheNextRunRefillsIt) {
-    // Filled so that the request's entry brings the log to exactly the limit, which it keeps.
-    const std::string stamp = "C09:00:00 03-14-2026):";
-    const std::string requestSent = "C09:59:50 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n";
-    frame->m_logText.Append(stamp + std::string(ActivityLog::kLimit - requestSent.size() - stamp.size() - 2, 'x') + "\r\n");
+    // Thirty-one silent runs of lab.net, two entries each (63 and 64 bytes), and the next
+    // request's entry bring the log to exactly the limit, which it keeps.
+    platform.hosts["lab.net"] = {kServerAddress};
+    StartQuiet("[list]=Lab(lab.net)?0\r\n");
     WhileOpen([&](FakeDialogView& view) {
+        for (int run = 0; run < 31; ++run) {
+            frame->OnCopyData(kCodeStartSync);
+            platform.AdvanceMs(10000);
+        }
+        EXPECT_EQ(Rows(view).size(), 62u);
         frame->OnCopyData(kCodeStartSync);
-        EXPECT_EQ(frame->m_logText.Text().size(), ActivityLog::kLimit);
-        EXPECT_EQ(Rows(view).size(), 1u);
         platform.AdvanceMs(10000);
-        EXPECT_TRUE(frame->m_logText.Empty()) << "the time-out's entry took it past the limit";
-        EXPECT_TRUE(Rows(view).empty());
+        EXPECT_TRUE(Rows(view).empty()) << "the time-out's entry took it past the limit";
 
         frame->OnCopyData(kCodeStartSync);
         AnswerAfter(20, 1.5);
         platform.AdvanceMs(1000);
         ASSERT_EQ(Rows(view).size(), 3u);
-        EXPECT_EQ(Rows(view)[0].message, "Succed to Send Request Data to 127.0.0.1!");
+        EXPECT_EQ(Rows(view)[0].message, "Succed to Send Request Data to lab.net!");
     });
 }
 

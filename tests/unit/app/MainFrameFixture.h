@@ -1,8 +1,11 @@
 #pragma once
-#include "app/CompanionProtocol.h"
+#include "app/CommandIds.h"
 #include "app/HorvaneApp.h"
 #include "app/MainFrame.h"
 #include "framework/fake/FakePlatform.h"
+#include "protocol/CompanionProtocol.h"
+#include "res/resource.h"
+#include "settings/SettingsFile.h"
 #include "sync/NtpTime.h"
 #include "sync/SntpTestSupport.h"
 
@@ -29,6 +32,7 @@ protected:
     MainFrameTest() { platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50, 250000)); }
 
     void Start(const std::string& config) {
+        frame.reset();
         platform.files[kConfigPath] = config;
         frame = std::make_unique<CMainFrame>(platform, timeService);
         frame->Create();
@@ -52,16 +56,62 @@ protected:
         return codes;
     }
 
-    void ArmDelay(std::int32_t seconds) {
-        frame->m_settings.shutdown.kind = kShutdownAfterDelay;
-        frame->m_settings.shutdown.disarmed = false;
-        frame->m_settings.shutdown.secondsLeft = seconds;
+    // Through the schedule dialog: a delay of `seconds`, activated.
+    void ArmDelay(int seconds) {
+        platform.dialogScripts[IDD_SHUTDOWN] = [seconds](FakeDialogView& view) {
+            view.Click(IDC_AFTER);
+            view.Type(IDC_AFTER_SECOND, std::to_string(seconds));
+            view.Click(IDC_ACTIVATE);
+            view.PressEnter();
+        };
+        frame->OnCommand(kCmdShutDown);
+        platform.dialogScripts.erase(IDD_SHUTDOWN);
+        platform.dialogsRun.clear();
+    }
+
+    // The log as its view shows it, each row back in the log's own form: kind letter,
+    // stamp, "):", message.
+    std::string Log() {
+        std::string text;
+        platform.dialogScripts[IDD_LOGVIEW] = [&](FakeDialogView& view) {
+            const auto& list = view.List(IDC_LOG_LIST);
+            for (std::size_t i = 0; i < list.rows.size(); ++i) {
+                text += (list.rowImages[i] == 0 ? "E" : "C") + list.rows[i][0] + "):" + list.rows[i][1] + "\r\n";
+            }
+        };
+        frame->OnCommand(kCmdViewLog);
+        platform.dialogScripts.erase(IDD_LOGVIEW);
+        platform.dialogsRun.pop_back();
+        return text;
+    }
+    // What the log gained since it read `before`.
+    std::string LogSince(const std::string& before) { return Log().substr(before.size()); }
+
+    // The server the runs ask, as the "sync" window hears it.
+    std::string ServerAsked() {
+        auto& sync = Companion(kSyncWindowTitle);
+        frame->OnCopyData(kCodeServerAddress);
+        std::string address = sync.received.back().text;
+        sync.received.pop_back();
+        return address;
+    }
+
+    // The settings as the end of the session writes them.
+    std::string Saved() {
+        frame->OnEndSession();
+        return Config();
+    }
+
+    Settings SavedSettings() {
+        Settings settings;
+        ParseSettingsText(Saved(), kProgramDir, settings);
+        return settings;
     }
 
     std::string Config() { return platform.files[kConfigPath]; }
 };
 
-// Quiet, with the sync window and the bar open and 127.0.0.1 as the server.
+// With the sync window and the bar open and 127.0.0.1 as the server.
 class SyncRunFixture : public MainFrameTest {
 protected:
     FakePlatform::FakeWindow* sync = nullptr;
@@ -71,7 +121,12 @@ protected:
         StartQuiet();
         sync = &Companion(kSyncWindowTitle);
         bar = &Companion(kBarWindowTitle);
-        frame->m_sntp.SetServerAddress("127.0.0.1");
+    }
+
+    // Automatic runs are scheduled but fall due only after half an hour; the server is the
+    // list's default, 127.0.0.1.
+    void StartQuiet(const std::string& extra = {}) {
+        MainFrameTest::StartQuiet("[auto]=1\r\n[diff]=0\r\n" + extra);
     }
 
     std::vector<std::uintptr_t> BarStatuses() const { return Codes(*bar); }

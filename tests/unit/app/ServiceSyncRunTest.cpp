@@ -50,7 +50,7 @@ TEST_F(ServiceSyncRunTest, RunThroughTheServiceWritesTheSameTextsAsOurOwn) {
     service.Answer(ServiceStatus::Adjusted, 2'500'000);
     platform.SetNowMicroseconds(platform.NowMicroseconds() + 2'500'000);  // the service's step
     platform.AdvanceMs(500);
-    EXPECT_EQ(frame->m_logText.Text(),
+    EXPECT_EQ(Log(),
               "C09:59:50 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
               "C09:59:53 03-14-2026):Net delay:0.020 sec,localtime off:2.500 sec.\r\n"
               "C09:59:53 03-14-2026):Complete to adjust time,adjust size:2.500sec.\r\n");
@@ -59,6 +59,15 @@ TEST_F(ServiceSyncRunTest, RunThroughTheServiceWritesTheSameTextsAsOurOwn) {
     EXPECT_TRUE(platform.messageBoxes.empty());
     EXPECT_FALSE(platform.TimerRunning(IDT_SYNC_TIMEOUT));
     EXPECT_FALSE(service.open);
+
+    // The service finding the clock right already is a run that succeeded.
+    const std::string log = Log();
+    frame->OnCopyData(kCodeStartSync);
+    service.Answer(ServiceStatus::Measured, 1'000);
+    platform.AdvanceMs(1000);
+    EXPECT_EQ(LogSince(log), "C09:59:53 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
+                             "C09:59:54 03-14-2026):Net delay:0.020 sec,localtime off:0.001 sec.\r\n");
+    EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0, 1, 0}));
 }
 
 TEST_F(ServiceSyncRunTest, RefusalsEndAsFailedRunsInPlainWords) {
@@ -82,12 +91,13 @@ TEST_F(ServiceSyncRunTest, RefusalsEndAsFailedRunsInPlainWords) {
     const std::int64_t start = platform.NowMicroseconds();
     for (const Case& c : cases) {
         platform.SetNowMicroseconds(start);
-        frame->m_logText.Clear();
         bar->received.clear();
+        const std::string log = Log();
         frame->OnCopyData(kCodeStartSync);
         service.Answer(c.status, c.offsetMicros);
         platform.AdvanceMs(1000);
-        EXPECT_EQ(frame->m_logText.Text().substr(frame->m_logText.Text().find("\r\n") + 2), c.entries);
+        const std::string entries = LogSince(log);
+        EXPECT_EQ(entries.substr(entries.find("\r\n") + 2), c.entries);
         EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2}));
         service.reply.reset();
     }
@@ -105,14 +115,14 @@ TEST_F(ServiceSyncRunTest, SilentServerIsTheUsualTimeOutAndASilentServiceIsSaidS
     platform.AdvanceMs(1999);
     EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1}) << "the run waits for its own time-out";
     platform.AdvanceMs(1);
-    EXPECT_NE(frame->m_logText.Text().find("E10:00:00 03-14-2026):127.0.0.1 doesn't send response data back!\r\n"),
+    EXPECT_NE(Log().find("E10:00:00 03-14-2026):127.0.0.1 doesn't send response data back!\r\n"),
               std::string::npos);
 
     service.reply.reset();
-    frame->m_logText.Clear();
+    const std::string log = Log();
     frame->OnCopyData(kCodeStartSync);
     platform.AdvanceMs(10000);
-    EXPECT_EQ(frame->m_logText.Text(),
+    EXPECT_EQ(LogSince(log),
               "C10:00:00 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
               "E10:00:10 03-14-2026):The time service did not answer within 10 seconds.\r\n");
     EXPECT_EQ(sync->received.back().text, "(10:00:10 03-14-2026):\r\nThe time service did not answer within 10 seconds.\r\n");
@@ -125,7 +135,7 @@ TEST_F(ServiceSyncRunTest, ImpostorIsNotAskedAndAStoppedServiceLeavesTheRunToUs)
     frame->OnCopyData(kCodeStartSync);
     EXPECT_TRUE(service.requests.empty());
     EXPECT_TRUE(platform.sent.empty());
-    EXPECT_EQ(frame->m_logText.Text(),
+    EXPECT_EQ(Log(),
               "E09:59:50 03-14-2026):The time service's pipe is served by a program that is not the time service; "
               "nothing was sent.\r\n");
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n");
@@ -140,10 +150,10 @@ TEST_F(ServiceSyncRunTest, StopHangsUpAndALateAnswerIsNeverRead) {
     frame->OnCopyData(kCodeStartSync);
     frame->OnCopyData(kCodeStopSync);
     EXPECT_FALSE(service.open);
-    const std::string log = frame->m_logText.Text();
+    const std::string log = Log();
     service.Answer(ServiceStatus::Adjusted, 2'500'000);
     platform.AdvanceMs(15000);
-    EXPECT_EQ(frame->m_logText.Text(), log);
+    EXPECT_EQ(Log(), log);
     EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1});
 }
 

@@ -2,6 +2,8 @@
 #include "app/MainFrameFixture.h"
 #include "res/resource.h"
 
+#include <algorithm>
+
 namespace hv::testing {
 namespace {
 
@@ -21,11 +23,10 @@ protected:
         view.Click(IDC_ACTIVATE);
     }
     std::int64_t NowMs() { return platform.NowMicroseconds() / 1000; }
-    ShutdownSchedule& Schedule() { return frame->m_settings.shutdown; }
+    std::size_t Countdowns() const { return static_cast<std::size_t>(std::count(platform.dialogsRun.begin(), platform.dialogsRun.end(), IDD_COUNTDOWN)); }
 };
 
 TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
-    Schedule().secondsLeft = 77;  // left from an earlier schedule: the dialog's count replaces it
     std::int64_t armedAt = 0, closedAt = 0, countdownAt = 0;
     platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
         Arm(view, IDC_AFTER, 0, 0, 0);
@@ -45,8 +46,9 @@ TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
     EXPECT_GT(countdownAt, closedAt);
     EXPECT_LE(countdownAt - closedAt, 1000);
     // Cancelled: the mode is kept, disarmed, and nothing was requested.
-    EXPECT_EQ(Schedule().kind, kShutdownAfterDelay);
-    EXPECT_TRUE(Schedule().disarmed);
+    EXPECT_EQ(SavedSettings().shutdown.kind, kShutdownAfterDelay);
+    platform.AdvanceMs(100000);
+    EXPECT_EQ(Countdowns(), 1u);
     EXPECT_TRUE(platform.privilegesEnabled.empty());
 }
 
@@ -73,30 +75,37 @@ TEST_F(ShutdownTest, AScheduleThatFellDueWhileTheDialogWasOpenIsNotArmedAgainByI
     frame->OnCommand(kCmdShutDown);
     platform.AdvanceMs(5000);
     EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_SHUTDOWN, IDD_COUNTDOWN}));
-    EXPECT_TRUE(Schedule().disarmed);
+    platform.AdvanceMs(10000);
+    EXPECT_EQ(Countdowns(), 1u) << "disarmed";
 
     // Armed anew in the dialog after such a countdown, it stays armed.
     ArmDelay(1);
     platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
         view.Click(IDC_ACTIVATE);
         platform.AdvanceMs(3000);
-        Arm(view, IDC_AT, 23, 0, 0);
+        Arm(view, IDC_AT, 10, 0, 30);
         view.PressEnter();
     };
     frame->OnCommand(kCmdShutDown);
-    EXPECT_EQ(platform.dialogsRun.size(), 4u);
-    EXPECT_TRUE(Schedule().IsArmed());
+    EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_SHUTDOWN, IDD_COUNTDOWN}));
+    platform.AdvanceMs(20000);
+    EXPECT_EQ(Countdowns(), 2u) << "armed for 10:00:30";
 }
 
 // The countdown prepares the power-off before requesting it; from the main window that
 // preparation is the save, so a session that ends at once keeps the schedule.
 TEST_F(ShutdownTest, TheCountdownRunningOutSavesTheSettings) {
-    ArmDelay(0);
-    Schedule().afterSecond = 5;
-    Schedule().atStartup = true;
+    platform.dialogScripts[IDD_SHUTDOWN] = [](FakeDialogView& view) {
+        view.Click(IDC_AFTER);
+        view.Type(IDC_AFTER_SECOND, "5");
+        view.Click(IDC_ACTIVATE);
+        view.Click(IDC_AUTO_ARM);
+        view.PressEnter();
+    };
+    frame->OnCommand(kCmdShutDown);
     platform.files[kConfigPath].clear();
     platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView&) { platform.AdvanceMs(22000); };
-    platform.AdvanceMs(1000);
+    platform.AdvanceMs(7000);
     EXPECT_EQ(platform.powerOffRequests, 1);
     EXPECT_NE(Config().find("[shut]=3\r\n[shcd]=5\r\n"), std::string::npos) << Config();
 }

@@ -2,8 +2,6 @@
 #include "app/TimerIds.h"
 #include "settings/ServerList.h"
 
-#include <tuple>
-
 namespace hv::testing {
 namespace {
 
@@ -16,11 +14,11 @@ TEST_F(SyncRunTest, CompanionStartedRunCompletesOnTheNextTick) {
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):\r\nSucced to Send Request Data to Time Server!\r\n");
 
     AnswerAfter(20, 2.5);
-    EXPECT_EQ(frame->m_logText.Text().find("Net delay"), std::string::npos) << "handled only by the tick";
+    EXPECT_EQ(Log().find("Net delay"), std::string::npos) << "handled only by the tick";
 
     platform.AdvanceMs(1000);
     // The tick at 09:59:51.250 handles it; the clock is then 2.5 s ahead, read again for the stamp.
-    EXPECT_EQ(frame->m_logText.Text(),
+    EXPECT_EQ(Log(),
               "C09:59:50 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
               "C09:59:51 03-14-2026):Net delay:0.020 sec,localtime off:2.500 sec.\r\n"
               "C09:59:53 03-14-2026):Complete to adjust time,adjust size:2.500sec.\r\n");
@@ -50,12 +48,16 @@ TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
     EXPECT_EQ(sync->received.size(), 1u);
     platform.AdvanceMs(1);
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2}));
-    EXPECT_NE(frame->m_logText.Text().find("E10:00:00 03-14-2026):127.0.0.1 doesn't send response data back!\r\n"),
+    EXPECT_NE(Log().find("E10:00:00 03-14-2026):127.0.0.1 doesn't send response data back!\r\n"),
               std::string::npos);
     EXPECT_EQ(sync->received.back().code, kCodeSyncResult);
     EXPECT_EQ(sync->received.back().text, "(10:00:00 03-14-2026):\r\nTime Server doesn't send response data back!\r\n");
-    EXPECT_FALSE(frame->m_sntp.AwaitingReply());
     EXPECT_FALSE(platform.TimerRunning(IDT_SYNC_TIMEOUT));
+    // A failed run is no verdict on the next: a good one shows success again.
+    frame->OnCopyData(kCodeStartSync);
+    AnswerAfter(20, 0.5);
+    platform.AdvanceMs(1000);
+    EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2, 1, 0}));
 }
 
 TEST_F(SyncRunTest, ReplyJustBeforeTheTimeOutIsHandledByTheTick) {
@@ -63,64 +65,101 @@ TEST_F(SyncRunTest, ReplyJustBeforeTheTimeOutIsHandledByTheTick) {
     AnswerAfter(9990, 0.5);
     platform.AdvanceMs(10);  // timer 102 and the tick fall due together; the tick wins the run
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0}));
-    EXPECT_EQ(frame->m_logText.Text().find("doesn't send"), std::string::npos);
+    EXPECT_EQ(Log().find("doesn't send"), std::string::npos);
 }
 
 TEST_F(SyncRunTest, StartWhileOutstandingStartsNothing) {
     frame->OnCopyData(kCodeStartSync);
-    const std::string log = frame->m_logText.Text();
+    const std::string log = Log();
     EXPECT_TRUE(frame->OnCopyData(kCodeStartSync));
     EXPECT_EQ(sync->received.back().code, kCodeStartSync);
     EXPECT_EQ(sync->received.back().text, "Synch is running,please retry later.\r\n");
     frame->OnTimer(IDT_AUTOSYNC);  // nor does the automatic timer
     EXPECT_EQ(platform.sent.size(), 1u);
-    EXPECT_EQ(frame->m_logText.Text(), log);
+    EXPECT_EQ(Log(), log);
     // The outstanding request still gets its answer.
     AnswerAfter(30, -1.234);
     platform.AdvanceMs(1000);
-    EXPECT_NE(frame->m_logText.Text().find("localtime off:-1.234 sec."), std::string::npos);
+    EXPECT_NE(Log().find("localtime off:-1.234 sec."), std::string::npos);
 }
 
 TEST_F(SyncRunTest, StopEndsTheRunQuietly) {
     frame->OnCopyData(kCodeStartSync);
     EXPECT_TRUE(frame->OnCopyData(kCodeStopSync));
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):Stop Sycn Process.\r\n");
-    const std::string log = frame->m_logText.Text();
+    const std::string log = Log();
     AnswerAfter(50, 3.0);
     platform.AdvanceMs(15000);
-    EXPECT_EQ(frame->m_logText.Text(), log);
+    EXPECT_EQ(Log(), log);
     EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1});
     EXPECT_EQ(Codes(*sync), (std::vector<std::uintptr_t>{kCodeStartSync, kCodeStopSync}));
     EXPECT_TRUE(platform.systemTimeSets.empty());
 }
 
 TEST_F(SyncRunTest, FailedSendIsReported) {
-    frame->m_sntp.SetServerAddress("");
+    StartQuiet("[list]=Nowhere()?0\r\n");  // a default with no address: the server stays unset
     frame->OnCopyData(kCodeStartSync);
     EXPECT_TRUE(platform.sent.empty());
-    EXPECT_EQ(frame->m_logText.Text(), "E09:59:50 03-14-2026):Failed to Send Request Data to !\r\n");
+    EXPECT_EQ(Log(), "E09:59:50 03-14-2026):Failed to Send Request Data to !\r\n");
     EXPECT_EQ(sync->received.back().code, kCodeSyncResult);
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n");
     // Told before the request would have gone out, the bar then learns it failed.
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2}));
 }
 
+// The name is looked up without holding the window; the run's ten seconds count from its
+// start, and a look-up that never ends fails the run as a send that could not leave.
+TEST_F(SyncRunTest, ANameIsLookedUpWithinTheRunsTenSeconds) {
+    StartQuiet("[list]=Named(time.test)?0\r\n");
+    platform.hosts["time.test"] = {kServerAddress};
+    platform.lookupDelayMs = 2000;
+    frame->OnCopyData(kCodeStartSync);
+    EXPECT_TRUE(platform.sent.empty());
+    EXPECT_TRUE(sync->received.empty()) << "told once the request is out";
+    frame->OnCopyData(kCodeStartSync);
+    EXPECT_EQ(sync->received.back().text, "Synch is running,please retry later.\r\n");
+    platform.AdvanceMs(2000);
+    ASSERT_EQ(platform.sent.size(), 1u);
+    EXPECT_EQ(sync->received.back().text, "(09:59:52 03-14-2026):\r\nSucced to Send Request Data to Time Server!\r\n");
+    platform.AdvanceMs(7999);
+    EXPECT_EQ(sync->received.back().code, kCodeStartSync);
+    platform.AdvanceMs(1);
+    EXPECT_EQ(sync->received.back().text, "(10:00:00 03-14-2026):\r\nTime Server doesn't send response data back!\r\n");
+
+    platform.lookupsNeverAnswer = true;
+    frame->OnCopyData(kCodeStartSync);
+    platform.AdvanceMs(10000);
+    EXPECT_EQ(sync->received.back().text, "(10:00:10 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n");
+    EXPECT_NE(Log().find("E10:00:10 03-14-2026):Failed to Send Request Data to time.test!\r\n"), std::string::npos);
+    EXPECT_EQ(platform.PendingLookupCount(), 0);
+    frame->OnCopyData(kCodeStartSync);
+    frame->OnCopyData(kCodeStopSync);
+    EXPECT_EQ(platform.PendingLookupCount(), 0) << "a stop gives the look-up up";
+    platform.AdvanceMs(15000);
+    EXPECT_EQ(platform.sent.size(), 1u);
+    EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2, 1, 2, 1}));
+}
+
 TEST_F(SyncRunTest, SocketThatCannotOpenIsShownAndChangesNothing) {
     platform.failSocketOpen = true;
-    frame->StartSync();
+    frame->OnTimer(IDT_AUTOSYNC);
     EXPECT_EQ(platform.messageBoxes, std::vector<std::string>{"Error to create socket!"});
-    EXPECT_TRUE(frame->m_logText.Empty());
+    EXPECT_TRUE(Log().empty());
     EXPECT_TRUE(bar->received.empty());
-    EXPECT_TRUE(frame->m_lastSyncOk);
+    EXPECT_TRUE(sync->received.empty()) << "the window did not ask";
 }
 
 TEST_F(SyncRunTest, LogLimitCanSplitOneCompletion) {
+    // Thirty silent runs of two entries (65 and 66 bytes) and a request: 3995 bytes.
+    for (int run = 0; run < 30; ++run) {
+        frame->OnCopyData(kCodeStartSync);
+        platform.AdvanceMs(10000);
+    }
     frame->OnCopyData(kCodeStartSync);
-    frame->m_logText.Append(std::string(3950 - frame->m_logText.Text().size(), '.'));
     AnswerAfter(20, 2.5);
     platform.AdvanceMs(1000);
     // The delay entry took the log past the limit, so it was emptied before the adjustment.
-    EXPECT_EQ(frame->m_logText.Text(), "C09:59:53 03-14-2026):Complete to adjust time,adjust size:2.500sec.\r\n");
+    EXPECT_EQ(Log(), "C10:04:53 03-14-2026):Complete to adjust time,adjust size:2.500sec.\r\n");
 }
 
 TEST_F(SyncRunTest, RefusedClockChangeLeavesOnlyTheMeasurement) {
@@ -133,26 +172,30 @@ TEST_F(SyncRunTest, RefusedClockChangeLeavesOnlyTheMeasurement) {
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0})) << "a reply came: the run succeeded";
 }
 
-TEST_F(MainFrameTest, DefaultServerSelection) {
-    StartQuiet();
-    const std::tuple<std::string, bool, std::string> cases[] = {
-        {"A(one.example)?B(two.example)?1", true, "two.example"},
-        {"A(one.example)?B(two.example)?2", false, "unchanged"},
-        {"A(one.example)?no address?1", false, "unchanged"},
-        {"no address?B(10.1.2.3)?1", true, "10.1.2.3"},
-        {"A(one.example)?B(two.example)?x", true, "one.example"},
-        {"7", true, "time-a-g.nist.gov"},
-        {"A(one.example)?12", true, "time-a-g.nist.gov"},
+TEST_F(MainFrameTest, RunsAskTheDefaultServerOfTheList) {
+    // Ten servers from the file, the tenth the default.
+    Start("[auto]=1\r\n[diff]=0\r\n[list]=A(a)?B(b)?C(c)?D(d)?E(e)?F(f)?G(g)?H(h)?I(i)?J(ten.example)?9\r\n");
+    EXPECT_EQ(ServerAsked(), "ten.example");
+    // Lists as Preferences may give them.
+    const std::pair<std::string, std::string> cases[] = {
+        {"A(one.example)?B(two.example)?1", "two.example"},
+        {"A(one.example)?B(two.example)?2", "unchanged"},
+        {"A(one.example)?no address?1", "unchanged"},
+        {"no address?B(10.1.2.3)?1", "10.1.2.3"},
+        {"A(one.example)?B(two.example)?x", "one.example"},
+        {"A(one.example)?12", "time-a-g.nist.gov"},
+        {"7", "time-a-g.nist.gov"},
     };
-    for (const auto& [list, found, address] : cases) {
-        frame->m_settings.serverList = list;
-        frame->m_sntp.SetServerAddress("unchanged");
-        EXPECT_EQ(frame->SelectDefaultServer(), found) << list;
-        EXPECT_EQ(frame->m_sntp.ServerAddress(), address) << list;
+    Settings chosen = SavedSettings();
+    for (const auto& [list, address] : cases) {
+        chosen.serverList = "U(unchanged)?0";
+        frame->ApplyPreferences(chosen);
+        chosen.serverList = list;
+        frame->ApplyPreferences(chosen);
+        EXPECT_EQ(ServerAsked(), address) << list;
     }
     // The replaced list is what reaches the file.
-    frame.reset();
-    EXPECT_NE(Config().find("[list]=" + std::string(DEFAULT_SERVER_LIST) + "\r\n"), std::string::npos);
+    EXPECT_NE(Saved().find("[list]=" + std::string(DEFAULT_SERVER_LIST) + "\r\n"), std::string::npos);
 }
 
 } // namespace

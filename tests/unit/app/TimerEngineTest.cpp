@@ -29,10 +29,10 @@ protected:
         platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, day, t.hour, t.minute, t.second, 400000));
         frame->OnTimer(IDT_TICK);
     }
+    // Starts anew with the chime so set.
     void ChimeEvery(bool hourly, int enabled = 1) {
-        frame->m_settings.bellEnabled = enabled;
-        frame->m_settings.chimeHourly = hourly;
-        frame->m_settings.bellFile = "C:\\Horvane\\bell.wav";
+        StartQuiet("[ring]=" + std::to_string(enabled) + "\r\n[rpoh]=" + (hourly ? "1" : "0") +
+                   "\r\n[rifn]=C:\\Horvane\\bell.wav\r\n");
     }
     // Lets time pass tick by tick; the local times ("HH:MM") at which the chime sounded.
     std::vector<std::string> ChimesOver(int seconds) {
@@ -45,8 +45,12 @@ protected:
         }
         return at;
     }
-    // An armed schedule is disarmed at the moment it falls due.
-    bool FellDue() const { return frame->m_settings.shutdown.disarmed; }
+    // Falling due, a schedule opens the countdown (which the fake closes at once).
+    bool FellDue() {
+        const bool due = !platform.dialogsRun.empty() && platform.dialogsRun.back() == IDD_COUNTDOWN;
+        platform.dialogsRun.clear();
+        return due;
+    }
 };
 
 TEST_F(TickTest, ChimeSoundsOncePerSlotOnTheFirstTickWithinAMinuteOfIt) {
@@ -118,13 +122,19 @@ TEST_F(TickTest, AtTimeScheduleFallsDueOnTheTickThatPassesItWithinAMinute) {
     };
     int day = 14;  // two days per case
     for (const Case& c : cases) {
+        StartQuiet();
         TickAt(c.lastTick, day);
         const ClockTime t = ReadClock(c.target);
-        frame->m_settings.shutdown = {.kind = kShutdownAtTime,
-                                      .atHour = static_cast<std::int16_t>(t.hour),
-                                      .atMinute = static_cast<std::int16_t>(t.minute),
-                                      .atSecond = static_cast<std::int16_t>(t.second),
-                                      .disarmed = false};
+        platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
+            view.Click(IDC_AT);
+            view.Type(IDC_AT_HOUR, std::to_string(t.hour));
+            view.Type(IDC_AT_MINUTE, std::to_string(t.minute));
+            view.Type(IDC_AT_SECOND, std::to_string(t.second));
+            view.Click(IDC_ACTIVATE);
+            view.PressEnter();
+        };
+        frame->OnCommand(kCmdShutDown);
+        platform.dialogsRun.clear();
         TickAt(c.nextTick, std::string(c.nextTick) < c.lastTick ? day + 1 : day);
         EXPECT_EQ(FellDue(), c.due) << c.target << " seen last at " << c.lastTick << ", next at " << c.nextTick;
         day += 2;

@@ -13,7 +13,6 @@ namespace {
 constexpr const char* kBarKey = "Software\\Horvane\\Bar";
 constexpr const char* kPlaceKey = "HKCU\\Software\\Horvane\\Vistrel";
 constexpr Colour kDefaultBackground = RgbColour(32, 32, 32);
-constexpr Colour kDefaultText = RgbColour(240, 240, 240);
 
 class DateTimeBarTest : public ::testing::Test {
 protected:
@@ -43,7 +42,7 @@ protected:
     ControlColours ColoursOf(int id) { return bar->ColoursOf(id).value_or(ControlColours{1, 1}); }
 };
 
-TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateOrTheTimeOnlyTurningWithTheSecond) {
+TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
     Open();
     EXPECT_EQ(view->Caption(), "VistrelShow");
     EXPECT_EQ(Shown(), "10:05:07  Sat 03/14/2026");
@@ -52,36 +51,15 @@ TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateOrTheTimeOnlyTurningWithTheSecon
     EXPECT_EQ(Shown(), "10:05:07  Sat 03/14/2026");
     platform.AdvanceMs(40);
     EXPECT_EQ(Shown(), "10:05:08  Sat 03/14/2026");
-
-    Store(RegistryRoot::LocalMachine, "Timeonly", 1u);
-    Open();
-    EXPECT_EQ(Shown(), "10:05:08");
 }
 
-TEST_F(DateTimeBarTest, ColoursAreReadByteSwappedTheUsersFirst) {
-    struct Case {
-        const char* what;
-        std::optional<RegistryValue> userBackground, machineBackground, machineText;
-        Colour background, text;
-    };
-    const Case cases[] = {
-        {"nothing stored", {}, {}, {}, kDefaultBackground, kDefaultText},
-        {"the machine's", {}, 0x00112233u, 0x00FF8000u, RgbColour(0x11, 0x22, 0x33), RgbColour(0xFF, 0x80, 0x00)},
-        {"the user's over the machine's", 0x000000FFu, 0x00112233u, 0x00FF8000u, RgbColour(0, 0, 0xFF), RgbColour(0xFF, 0x80, 0x00)},
-        {"a text is not a colour", std::string("red"), {}, {}, kDefaultBackground, kDefaultText},
-    };
-    for (const Case& c : cases) {
-        platform.registry.clear();
-        if (c.userBackground) Store(RegistryRoot::CurrentUser, "Bkcolor", *c.userBackground);
-        if (c.machineBackground) Store(RegistryRoot::LocalMachine, "Bkcolor", *c.machineBackground);
-        if (c.machineText) Store(RegistryRoot::LocalMachine, "Textcolor", *c.machineText);
-        Open();
-        EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, c.background) << c.what;
-        EXPECT_EQ(ColoursOf(IDC_BAR_TIME).text, c.text) << c.what;
-    }
-    // The bar and its mark share the background.
-    EXPECT_EQ(ColoursOf(kDialogItself).background, kDefaultBackground);
-    EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).background, kDefaultBackground);
+// Which values count is protocol/BarValues' to say (tests/unit/protocol).
+TEST_F(DateTimeBarTest, BarAndMarkShareTheStoredBackground) {
+    Store(RegistryRoot::LocalMachine, "Bkcolor", 0x00112233u);
+    Open();
+    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, RgbColour(0x11, 0x22, 0x33));
+    EXPECT_EQ(ColoursOf(kDialogItself).background, RgbColour(0x11, 0x22, 0x33));
+    EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).background, RgbColour(0x11, 0x22, 0x33));
 }
 
 TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
@@ -109,6 +87,7 @@ TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
 TEST_F(DateTimeBarTest, ReadsItsValuesAgainOnTwentyOneAndQuitsOnThree) {
     Open();
     Store(RegistryRoot::CurrentUser, "Bkcolor", 0x00FFFFFFu);
+    Store(RegistryRoot::CurrentUser, "Textcolor", 0u);
     Store(RegistryRoot::CurrentUser, "Timeonly", 1u);
     EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, kDefaultBackground) << "not before it is told";
     EXPECT_TRUE(view->ReceiveCopyData(21));

@@ -56,7 +56,7 @@ TEST_F(MainFrameTest, PreferencesOkStoresAStepFromOutsideTheRangeAtItsEndAndRest
         Start("[auto]=1\r\n[diff]=" + std::string(stored) + "\r\n[alsh]=0\r\n[bash]=0\r\n");
         platform.dialogScripts[IDD_OPTIONS] = [](FakeDialogView& options) { options.PressEnter(); };
         frame->OnCommand(kCmdPreferences);
-        EXPECT_EQ(frame->m_settings.autoSyncStep, shown) << stored;
+        EXPECT_EQ(SavedSettings().autoSyncStep, shown) << stored;
         ASSERT_TRUE(platform.TimerRunning(IDT_AUTOSYNC)) << stored;
         EXPECT_EQ(platform.timers.at(IDT_AUTOSYNC).periodMs, AutoSyncPeriodMs(shown)) << stored;
         frame.reset();
@@ -65,7 +65,7 @@ TEST_F(MainFrameTest, PreferencesOkStoresAStepFromOutsideTheRangeAtItsEndAndRest
 
 TEST_F(MainFrameTest, PreferencesCancelAppliesNothingWhileTheBarsColourStays) {
     StartQuiet();
-    const Settings before = frame->m_settings;
+    const std::string before = Saved();
     platform.colourToPick = RgbColour(0, 0, 255);
     platform.dialogScripts[IDD_OPTIONS] = [](FakeDialogView& options) {
         for (int id : {IDC_BG_COLOUR, IDC_BELL_ENABLE, IDC_AUTO_SYNC, IDC_ALWAYS_SHOW_BAR}) options.Click(id);
@@ -74,7 +74,7 @@ TEST_F(MainFrameTest, PreferencesCancelAppliesNothingWhileTheBarsColourStays) {
         options.Click(kIdCancel);
     };
     frame->OnCommand(kCmdPreferences);
-    EXPECT_EQ(frame->m_settings, before);
+    EXPECT_EQ(Saved(), before);
     EXPECT_FALSE(platform.TimerRunning(IDT_AUTOSYNC));
     EXPECT_EQ(platform.colourPickerStarts, std::vector<Colour>{0}) << "the chooser starts from black";
     EXPECT_EQ(platform.registry[kMachineBar]["Bkcolor"], RegistryValue{0x0000FFu});

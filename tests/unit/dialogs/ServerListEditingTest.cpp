@@ -41,7 +41,7 @@ TEST_F(OptionsDialogTest, EditingTheListKeepsTheDefaultByItsNumber) {
 
 TEST_F(MainFrameTest, DeletingEveryRowGivesTheDigitAloneWhichTheBuiltInListReplaces) {
     StartQuiet();
-    Settings settings = frame->m_settings;
+    Settings settings = SavedSettings();
     settings.serverList = kThreeServers;
     OptionsDialog dialog(platform, settings);
     FakeDialogView options(platform, dialog);
@@ -50,7 +50,7 @@ TEST_F(MainFrameTest, DeletingEveryRowGivesTheDigitAloneWhichTheBuiltInListRepla
     options.PressEnter();
     EXPECT_EQ(dialog.Chosen().serverList, "1");
     frame->ApplyPreferences(dialog.Chosen());
-    EXPECT_EQ(frame->m_settings.serverList, DEFAULT_SERVER_LIST);
+    EXPECT_EQ(SavedSettings().serverList, DEFAULT_SERVER_LIST);
 }
 
 TEST_F(OptionsDialogTest, FindBestChoosesTheEarliestOfTheFastest) {

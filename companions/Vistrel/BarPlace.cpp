@@ -1,4 +1,7 @@
-#include "Vistrel/BarSettings.h"
+#include "Vistrel/BarPlace.h"
+
+#include <cstdint>
+#include <string_view>
 
 namespace hv {
 namespace {
@@ -6,6 +9,7 @@ namespace {
 constexpr const char* kPlaceKey = "Software\\Horvane\\Vistrel";
 constexpr const char* kLeftValue = "Left";
 constexpr const char* kTopValue = "Top";
+
 std::optional<std::uint32_t> ReadNumber(Platform& platform, RegistryRoot root, std::string_view key,
                                         std::string_view name) {
     const std::optional<RegistryValue> value = platform.ReadRegistryValue({root, key, name});
@@ -14,20 +18,7 @@ std::optional<std::uint32_t> ReadNumber(Platform& platform, RegistryRoot root, s
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> ReadBarValue(Platform& platform, std::string_view name) {
-    if (auto mine = ReadNumber(platform, RegistryRoot::CurrentUser, kBarRegistryKey, name)) return mine;
-    return ReadNumber(platform, RegistryRoot::LocalMachine, kBarRegistryKey, name);
-}
-
 } // namespace
-
-BarAppearance ReadBarAppearance(Platform& platform) {
-    BarAppearance appearance;
-    if (auto stored = ReadBarValue(platform, kBarBackgroundValue)) appearance.background = SwapRedAndBlue(*stored);
-    if (auto stored = ReadBarValue(platform, kBarTextColourValue)) appearance.text = SwapRedAndBlue(*stored);
-    if (auto stored = ReadBarValue(platform, kBarTimeOnlyValue)) appearance.timeOnly = *stored != 0;
-    return appearance;
-}
 
 // Screen coordinates left of or above the primary screen are negative; they are stored as
 // their two's complement.

@@ -1,4 +1,6 @@
-#include "settings/BarSettings.h"
+#include "protocol/BarValues.h"
+
+#include "protocol/CompanionProtocol.h"
 
 #include <string>
 
@@ -30,8 +32,8 @@ bool WriteNumber(Platform& platform, std::string_view name, std::uint32_t number
 
 } // namespace
 
-BarSettings ReadBarSettings(Platform& platform) {
-    BarSettings read;
+StoredBarValues ReadBarValues(Platform& platform) {
+    StoredBarValues read;
     const auto background = ReadNumber(platform, kBarBackgroundValue);
     if (!background) return read;
     read.background = SwapRedAndBlue(*background);
@@ -40,6 +42,15 @@ BarSettings ReadBarSettings(Platform& platform) {
     read.text = SwapRedAndBlue(*text);
     if (const auto timeOnly = ReadNumber(platform, kBarTimeOnlyValue)) read.timeOnly = *timeOnly != 0;
     return read;
+}
+
+BarAppearance ReadBarAppearance(Platform& platform) {
+    const StoredBarValues stored = ReadBarValues(platform);
+    BarAppearance appearance;
+    appearance.background = stored.background.value_or(appearance.background);
+    appearance.text = stored.text.value_or(appearance.text);
+    appearance.timeOnly = stored.timeOnly.value_or(appearance.timeOnly);
+    return appearance;
 }
 
 bool WriteBarColour(Platform& platform, std::string_view valueName, Colour colour) {
