@@ -126,6 +126,7 @@ TEST_F(MainFrameTest, RunAtStartupItemTogglesTheQuotedRunValue) {
     EXPECT_EQ(run["Horvane"], RegistryValue{quoted});
     EXPECT_EQ(userRun.count("Horvane"), 0u);
     run.erase("Horvane");
+    ASSERT_NE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup), nullptr) << "the user's key can be written";
     EXPECT_FALSE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
     frame->OnRunAtStartup();
     EXPECT_EQ(userRun["Horvane"], RegistryValue{quoted});
