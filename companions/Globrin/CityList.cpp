@@ -58,9 +58,9 @@ std::string CleanCityName(std::string_view typed) {
     return name;
 }
 
-std::optional<std::vector<City>> ReadRememberedCities(Platform& platform) {
+std::optional<std::vector<City>> ReadRememberedCities(RegistryRole& registry) {
     const std::optional<RegistryValue> stored =
-        platform.ReadRegistryValue({RegistryRoot::CurrentUser, kCitiesKey, kCitiesValue});
+        registry.ReadRegistryValue({RegistryRoot::CurrentUser, kCitiesKey, kCitiesValue});
     if (!stored) return std::nullopt;
     const auto* text = std::get_if<std::string>(&*stored);
     if (text == nullptr) return std::nullopt;

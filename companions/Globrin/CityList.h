@@ -32,7 +32,7 @@ std::vector<City> DecodeCities(std::string_view text);
 std::string CleanCityName(std::string_view typed);
 
 // The user's cities, per user; nothing when none were ever stored.
-std::optional<std::vector<City>> ReadRememberedCities(Platform& platform);
+std::optional<std::vector<City>> ReadRememberedCities(RegistryRole& registry);
 void RememberCities(Platform& platform, const std::vector<City>& cities);
 
 } // namespace hv

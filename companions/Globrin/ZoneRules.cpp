@@ -1,14 +1,13 @@
 #include "Globrin/ZoneRules.h"
 
 #include "framework/LocalTime.h"
+#include "framework/TimeUnits.h"
 
 #include <algorithm>
 
 namespace hv {
 namespace {
 
-constexpr std::int64_t kMillisPerSecond = 1000;
-constexpr std::int64_t kMillisPerMinute = 60 * kMillisPerSecond;
 constexpr int kDaysPerWeek = 7;
 constexpr int kLastWeek = 5;
 

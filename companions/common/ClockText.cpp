@@ -1,4 +1,5 @@
 #include "common/ClockText.h"
+#include "framework/TimeUnits.h"
 
 #include <array>
 
@@ -8,8 +9,6 @@ namespace {
 constexpr const char* kTimeFormat = "%H:%M:%S";
 constexpr const char* kDateFormat = "%m/%d/%Y";
 constexpr std::array<const char*, 7> kWeekdays{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr std::int64_t kMicrosPerMilli = 1000;
-constexpr std::int64_t kMillisPerSecond = 1000;
 // Timers fire a little early or late; aiming this far past the second never shows the old one.
 constexpr std::int64_t kPastTheSecondMs = 20;
 

@@ -87,12 +87,12 @@ void CMainFrame::OnRunAtStartup() {
     if (IsRunAtStartupSet()) {
         // Ours in either place starts us: removing takes it out of both.
         for (const RegistryPlace& place : kRunValues) {
-            if (IsRunValueSet(place)) changed = m_platform.DeleteRegistryValue(place) || changed;
+            if (IsRunValueSet(place)) changed = static_cast<bool>(m_platform.DeleteRegistryValue(place)) || changed;
         }
     } else {
         const std::string command = QuotedCommandLine(m_programDir + kRunValueFile, {});
         changed = std::any_of(std::begin(kRunValues), std::end(kRunValues), [&](const RegistryPlace& place) {
-            return m_platform.WriteRegistryValue(place, command);
+            return static_cast<bool>(m_platform.WriteRegistryValue(place, command));
         });
     }
     if (!changed) m_platform.Trace(kTraceRunValueNotChanged);

@@ -2,6 +2,7 @@
 
 #include "app/TimerIds.h"
 #include "app/TracedCalls.h"
+#include "framework/TimeUnits.h"
 #include "protocol/CompanionProtocol.h"
 
 #include <cstdio>
@@ -11,7 +12,6 @@ namespace hv {
 namespace {
 constexpr const char* kTextSocketError = "Error to create socket!";
 constexpr const char* kLineEnd = "\r\n";
-constexpr double kMicrosPerSecond = 1e6;
 
 // The "sync" window's texts, each under a time stamp line.
 constexpr const char* kWindowStampFormat = "(%H:%M:%S %m-%d-%Y):\r\n";
@@ -38,7 +38,7 @@ std::string FormatSeconds(const char* format, double a, double b = 0.0) {
     return text;
 }
 
-double SecondsOf(std::int64_t micros) { return static_cast<double>(micros) / kMicrosPerSecond; }
+double SecondsOf(std::int64_t micros) { return SecondsFromMicros(micros); }
 } // namespace
 
 SyncRun::SyncRun(Platform& platform, ActivityLog& log, TimeServiceLink* timeService,

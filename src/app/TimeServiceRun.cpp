@@ -1,4 +1,5 @@
 #include "app/TimeServiceRun.h"
+#include "framework/TimeUnits.h"
 
 #include <cstdio>
 
@@ -23,7 +24,6 @@ constexpr const char* kFormatSendFailed =
     "The time service could not send a request to %s (unknown host or network error).";
 constexpr const char* kTextMalformed = "The time service refused the request as malformed.";
 constexpr const char* kTextNoAnswer = "The time service ended the request without a valid answer.";
-constexpr double kMicrosPerSecond = 1e6;
 
 template <typename... Values>
 std::string Format(const char* format, Values... values) {
@@ -96,7 +96,7 @@ std::string ServiceRefusalText(const std::optional<ServiceReply>& answer, const 
     case ServiceStatus::Busy: return kTextBusy;
     case ServiceStatus::TooSoon: return Format(kFormatTooSoon, answer->retryAfterSeconds);
     case ServiceStatus::OverLimit:
-        return Format(kFormatOverLimit, static_cast<double>(answer->offsetMicros) / kMicrosPerSecond,
+        return Format(kFormatOverLimit, SecondsFromMicros(answer->offsetMicros),
                       answer->limitSeconds);
     case ServiceStatus::ClockRefused: return kTextClockRefused;
     case ServiceStatus::SendFailed: return Format(kFormatSendFailed, server.c_str());

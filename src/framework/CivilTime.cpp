@@ -1,4 +1,5 @@
 #include "framework/CivilTime.h"
+#include "framework/TimeUnits.h"
 
 #include <cstdio>
 
@@ -53,7 +54,6 @@ std::int64_t UnixSecondsFromCivil(const CivilTime& t) {
 }
 
 UnixSplit SplitUnixMicros(std::int64_t unixMicros) {
-    constexpr std::int64_t kMicrosPerSecond = 1'000'000;
     std::int64_t seconds = unixMicros / kMicrosPerSecond;
     if (unixMicros % kMicrosPerSecond < 0) --seconds;
     return {seconds, unixMicros - seconds * kMicrosPerSecond};

@@ -1,9 +1,9 @@
 #pragma once
+#include "framework/TimeUnits.h"
+
 #include <cstdint>
 
 namespace hv {
-
-constexpr int kSecondsPerDay = 86400;
 
 // Seconds since some fixed local midnight: local wall-clock time as one count. It jumps
 // when daylight saving time begins or ends, so it tells what the clock shows, not how much

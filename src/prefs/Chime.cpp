@@ -1,6 +1,6 @@
 #include "prefs/Chime.h"
 
-#include "framework/Platform.h"
+#include "framework/ShellRole.h"
 
 namespace hv {
 
@@ -24,6 +24,6 @@ bool ChimeClock::IsDue(const TickSpan& tick, bool hourly) {
     return true;
 }
 
-bool PlayChime(Platform& platform, std::string_view soundFile) { return platform.PlaySoundFile(soundFile); }
+bool PlayChime(ShellRole& shell, std::string_view soundFile) { return shell.PlaySoundFile(soundFile); }
 
 } // namespace hv

@@ -7,7 +7,7 @@
 
 namespace hv {
 
-class Platform;
+class ShellRole;
 
 constexpr LocalSeconds kHourSeconds = 3600;
 constexpr LocalSeconds kHalfHourSeconds = 1800;
@@ -24,6 +24,6 @@ private:
 };
 
 // Plays the file asynchronously without cutting off a chime that is still sounding.
-bool PlayChime(Platform& platform, std::string_view soundFile);
+bool PlayChime(ShellRole& shell, std::string_view soundFile);
 
 } // namespace hv

@@ -25,11 +25,11 @@ std::string PrivilegeFailureText(const PrivilegeOutcome& outcome) {
 
 } // namespace
 
-std::optional<std::string> PowerOffComputer(Platform& platform, const std::function<void()>& beforeRequest) {
-    const PrivilegeOutcome privilege = platform.EnablePrivilege(kShutdownPrivilege);
+std::optional<std::string> PowerOffComputer(ProcessRole& process, const std::function<void()>& beforeRequest) {
+    const PrivilegeOutcome privilege = process.EnablePrivilege(kShutdownPrivilege);
     if (!privilege.Succeeded()) return PrivilegeFailureText(privilege);
     if (beforeRequest) beforeRequest();
-    platform.RequestPowerOff();
+    process.RequestPowerOff();
     return std::nullopt;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/Platform.h"
+#include "framework/ProcessRole.h"
 
 #include <functional>
 #include <optional>
@@ -12,6 +12,6 @@ namespace hv {
 // survive is written there) and asks the system to power off. Returns the message for the
 // user when the privilege cannot be had; the system's refusal of the request itself is
 // silent, as the computer then simply stays on.
-std::optional<std::string> PowerOffComputer(Platform& platform, const std::function<void()>& beforeRequest);
+std::optional<std::string> PowerOffComputer(ProcessRole& process, const std::function<void()>& beforeRequest);
 
 } // namespace hv

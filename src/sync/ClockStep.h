@@ -3,7 +3,7 @@
 
 namespace hv {
 
-class Platform;
+class ClockRole;
 
 // How one step of the system clock went.
 struct ClockStep {
@@ -16,6 +16,6 @@ struct ClockStep {
 // a millisecond behind. Instead the clock is watched, spinning rather than sleeping and for
 // at most a millisecond, until now + offset reaches a whole millisecond, and exactly that
 // millisecond is set: the cut then costs nothing.
-ClockStep StepClockBy(Platform& platform, std::int64_t offsetMicros);
+ClockStep StepClockBy(ClockRole& clock, std::int64_t offsetMicros);
 
 } // namespace hv

@@ -2,6 +2,7 @@
 
 #include "sync/ClockStep.h"
 #include "sync/NtpTime.h"
+#include "framework/TimeUnits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +26,6 @@ constexpr std::size_t kFractionOffset = kTransmitTimestampOffset + 4;
 // Below this (seconds) an offset is not worth a clock change, and a send time or delay
 // is no result at all.
 constexpr double kNegligibleSeconds = 0.000001;
-constexpr double kMicrosPerSecond = 1e6;
 constexpr const char* kTraceStepCall = "Horvane: the clock was stepped; setting it took ";
 // The message boxes show the bare error number, unsigned for a token that would not open,
 // signed for a privilege that would not enable.
@@ -160,7 +160,7 @@ ClockAdjustment SntpClient::TryAdjustClock() {
         return adjustment;
     }
     // Whole microseconds: now + offset split in floating point could put 0.4 s a hair below.
-    m_lastStep = StepClockBy(m_platform, std::llround(m_offset * kMicrosPerSecond));
+    m_lastStep = StepClockBy(m_platform, std::llround(m_offset * static_cast<double>(kMicrosPerSecond)));
     if (!m_lastStep.set) {
         adjustment.outcome = ClockAdjustment::Outcome::SystemRefused;
         return adjustment;

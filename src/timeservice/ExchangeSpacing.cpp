@@ -1,11 +1,11 @@
 #include "timeservice/ExchangeSpacing.h"
+#include "framework/TimeUnits.h"
 
 #include <algorithm>
 
 namespace hv {
 namespace {
 constexpr std::int64_t kBurstToleranceMs = (ExchangeSpacing::kBurst - 1) * ExchangeSpacing::kIntervalMs;
-constexpr std::int64_t kMillisPerSecond = 1000;
 } // namespace
 
 bool ExchangeSpacing::TryStart(std::int64_t nowMs) {

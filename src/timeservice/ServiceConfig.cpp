@@ -1,6 +1,6 @@
 #include "timeservice/ServiceConfig.h"
 
-#include "framework/Platform.h"
+#include "framework/RegistryRole.h"
 
 namespace hv {
 namespace {
@@ -8,28 +8,28 @@ constexpr RegistryPlace kApprovedPlace{RegistryRoot::LocalMachine, kServiceConfi
 constexpr RegistryPlace kLimitPlace{RegistryRoot::LocalMachine, kServiceConfigKey, kMaxCorrectionValue};
 } // namespace
 
-ServiceConfig LoadServiceConfig(Platform& platform) {
+ServiceConfig LoadServiceConfig(RegistryRole& registry) {
     ServiceConfig config;
-    if (const auto stored = platform.ReadRegistryValue(kApprovedPlace)) {
+    if (const auto stored = registry.ReadRegistryValue(kApprovedPlace)) {
         if (const auto* text = std::get_if<std::string>(&*stored)) config.approved = ApprovedServers::FromStored(*text);
     }
-    config.maxCorrectionSeconds = StoredMaxCorrection(platform).value_or(kDefaultMaxCorrectionSeconds);
+    config.maxCorrectionSeconds = StoredMaxCorrection(registry).value_or(kDefaultMaxCorrectionSeconds);
     return config;
 }
 
-std::optional<std::uint32_t> StoredMaxCorrection(Platform& platform) {
-    const auto stored = platform.ReadRegistryValue(kLimitPlace);
+std::optional<std::uint32_t> StoredMaxCorrection(RegistryRole& registry) {
+    const auto stored = registry.ReadRegistryValue(kLimitPlace);
     if (!stored) return std::nullopt;
     if (const auto* seconds = std::get_if<std::uint32_t>(&*stored)) return *seconds;
     return std::nullopt;
 }
 
-bool SaveApprovedServers(Platform& platform, const ApprovedServers& approved) {
-    return platform.WriteRegistryValue(kApprovedPlace, approved.Stored());
+SystemResult SaveApprovedServers(RegistryRole& registry, const ApprovedServers& approved) {
+    return registry.WriteRegistryValue(kApprovedPlace, approved.Stored());
 }
 
-bool SaveMaxCorrection(Platform& platform, std::uint32_t seconds) {
-    return platform.WriteRegistryValue(kLimitPlace, seconds);
+SystemResult SaveMaxCorrection(RegistryRole& registry, std::uint32_t seconds) {
+    return registry.WriteRegistryValue(kLimitPlace, seconds);
 }
 
 } // namespace hv

@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/SystemResult.h"
 #include "timeservice/ApprovedServers.h"
 
 #include <cstdint>
@@ -6,7 +7,7 @@
 
 namespace hv {
 
-class Platform;
+class RegistryRole;
 
 // Where the time service keeps what administrators decide: under HKEY_LOCAL_MACHINE, whose
 // default access lets users read this key and only administrators and SYSTEM change it.
@@ -24,10 +25,11 @@ struct ServiceConfig {
 
 // Read afresh for every request, so an approval takes effect at once. Without a key or a
 // value: no server approved, the default limit.
-ServiceConfig LoadServiceConfig(Platform& platform);
-bool SaveApprovedServers(Platform& platform, const ApprovedServers& approved);
-bool SaveMaxCorrection(Platform& platform, std::uint32_t seconds);
+ServiceConfig LoadServiceConfig(RegistryRole& registry);
+// The system's error when it refuses the change.
+SystemResult SaveApprovedServers(RegistryRole& registry, const ApprovedServers& approved);
+SystemResult SaveMaxCorrection(RegistryRole& registry, std::uint32_t seconds);
 // Whether the limit has been set at all (install keeps one an administrator chose).
-std::optional<std::uint32_t> StoredMaxCorrection(Platform& platform);
+std::optional<std::uint32_t> StoredMaxCorrection(RegistryRole& registry);
 
 } // namespace hv

@@ -3,6 +3,7 @@
 #include "framework/Platform.h"
 #include "sync/ReplyValidation.h"
 #include "timeservice/ServiceConfig.h"
+#include "framework/TimeUnits.h"
 
 #include <cmath>
 #include <cstdio>
@@ -11,15 +12,14 @@
 namespace hv {
 namespace {
 
-constexpr double kMicrosPerSecond = 1e6;
 
 std::string Seconds(std::int64_t micros) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(micros) / kMicrosPerSecond);
+    std::snprintf(text, sizeof text, "%.3f", SecondsFromMicros(micros));
     return text;
 }
 
-std::int64_t Micros(double seconds) { return std::llround(seconds * kMicrosPerSecond); }
+std::int64_t Micros(double seconds) { return std::llround(seconds * static_cast<double>(kMicrosPerSecond)); }
 
 ServiceReply Refusal(ServiceStatus status, std::string server = {}) {
     ServiceReply reply;
@@ -31,7 +31,7 @@ ServiceReply Refusal(ServiceStatus status, std::string server = {}) {
 // A correction is refused when its size passes the limit; the comparison is in whole
 // microseconds so that no rounding lets a larger one through.
 bool BeyondLimit(std::int64_t offsetMicros, std::uint32_t limitSeconds) {
-    const std::int64_t limitMicros = static_cast<std::int64_t>(limitSeconds) * 1'000'000;
+    const std::int64_t limitMicros = static_cast<std::int64_t>(limitSeconds) * kMicrosPerSecond;
     return offsetMicros > limitMicros || offsetMicros < -limitMicros;
 }
 
@@ -87,7 +87,7 @@ ServiceReply TimeService::Conclude(const Exchange& exchange) {
     if (m_sntp.AwaitingReply()) {
         m_sntp.Abandon();
         std::string text = exchange.server + " sent no valid reply within " +
-                           std::to_string(kExchangeWaitMs / 1000) + " seconds.";
+                           std::to_string(kExchangeWaitMs / kMillisPerSecond) + " seconds.";
         if (m_sntp.LastRefusal() != ReplyVerdict::Accepted) {
             text += " A datagram was refused: " + std::string(ReplyVerdictText(m_sntp.LastRefusal())) + ".";
         }

@@ -19,6 +19,7 @@ from pathlib import Path
 
 import pytest
 
+from tray_support import RUN_KEY, RUN_VALUE
 from winehost import WineHost, poll, windows_path
 
 REPO_ROOT = Path(__file__).resolve().parents[2]
@@ -29,6 +30,8 @@ SCREENSHOT_DIR = E2E_DIR / "screenshots"
 PROGRAM = "Horvane.exe"
 DRIVER = "HorvaneDriver.exe"
 COMPANIONS = ("Vistrel.exe", "Quorel.exe", "Globrin.exe")
+RELEASE_FILES = {"Horvane.exe", "Quorel.exe", "Vistrel.exe", "Globrin.exe", "Horvane.chm", "bell.wav",
+                 "LICENSE.txt", "README.txt"}
 MAIN_TITLE = "panel"
 CONFIG_NAME = "config.txt"
 
@@ -182,6 +185,43 @@ def horvane(wine, driver, program_dir, tmp_path):
                 program.process.kill()
                 program.process.wait()
     driver("wait-gone", MAIN_TITLE, EXIT_TIMEOUT)
+
+
+# -- its settings file ----------------------------------------------------------------------
+
+KEYS = ("[auto]=", "[diff]=", "[list]=", "[ring]=", "[rifn]=",
+        "[bash]=", "[alsh]=", "[rpoh]=", "[shut]=", "[shcd]=")
+# Keeps the program from starting the date-time bar itself, so that a test's own companion
+# window is the only one.
+NO_BAR_CONFIG = b"[alsh]=0\r\n[bash]=0\r\n"
+
+
+def settings_lines(data: bytes) -> list[str]:
+    """The lines of a written config.txt, checked to be ten keyed lines ending in CRLF."""
+    text = data.decode("latin-1")
+    assert text.endswith("\r\n"), repr(text[-20:])
+    lines = text[:-2].split("\r\n")
+    assert not any("\n" in line or "\r" in line for line in lines), repr(text)
+    assert [line[:7] for line in lines] == list(KEYS), lines
+    return lines
+
+
+def settings_values(data: bytes) -> dict[str, str]:
+    return {line[:7]: line[7:] for line in settings_lines(data)}
+
+
+def close_and_wait(driver, program) -> None:
+    driver.facts("close", MAIN_TITLE)
+    assert program.wait_exit() == 0, "the program did not end normally after its close"
+
+
+@pytest.fixture
+def no_run_value(wine):
+    """The Run value is absent during the test and removed after it, so that no later boot
+    of the prefix starts a program from a test directory."""
+    wine.reg_delete(RUN_KEY, RUN_VALUE)
+    yield
+    wine.reg_delete(RUN_KEY, RUN_VALUE)
 
 
 # -- companions played by the driver -----------------------------------------------------

@@ -5,15 +5,17 @@ from __future__ import annotations
 from dataclasses import dataclass
 
 from conftest import MAIN_TITLE, SCREENSHOT_DIR
+from program_ids import COMMAND, STATIC_ID
 from winehost import crop
 
 WM_COMMAND = 0x0111
 # The commands of the tray menu.
-CMD_SYNCHRONIZE, CMD_PREFERENCES, CMD_TIMEZONE, CMD_WORLD_CLOCK, CMD_CALENDAR = 32771, 32773, 32774, 32775, 32776
-CMD_HELP, CMD_SHUTDOWN, CMD_VIEW_LOG, CMD_RUN_AT_STARTUP, CMD_EXIT = 32777, 32778, 32779, 32780, 32789
-CMD_DATETIME_BAR, CMD_BELL, CMD_ABOUT = 32790, 32793, 57664
+CMD_SYNCHRONIZE, CMD_PREFERENCES, CMD_TIMEZONE, CMD_WORLD_CLOCK, CMD_CALENDAR = (COMMAND[name] for name in (
+    "kCmdSynchronizeTime", "kCmdPreferences", "kCmdChangeTimeZone", "kCmdWorldClock", "kCmdCalendar"))
+CMD_HELP, CMD_SHUTDOWN, CMD_VIEW_LOG, CMD_RUN_AT_STARTUP, CMD_EXIT = (COMMAND[name] for name in (
+    "kCmdHelp", "kCmdShutDown", "kCmdViewLog", "kCmdRunAtStartup", "kCmdExit"))
+CMD_DATETIME_BAR, CMD_BELL, CMD_ABOUT = COMMAND["kCmdDateTimeBar"], COMMAND["kCmdBell"], COMMAND["kCmdAbout"]
 DIALOG_OPEN_TIMEOUT = 10.0
-STATIC_ID = 0xFFFF  # IDC_STATIC as GetDlgCtrlID reads it back
 
 
 @dataclass

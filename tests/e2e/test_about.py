@@ -6,14 +6,13 @@ from pathlib import Path
 
 import pytest
 
-from conftest import SCREENSHOT_DIR, install_stand_ins, poll
+from conftest import NO_BAR_CONFIG, SCREENSHOT_DIR, install_stand_ins, poll
 from dialogs import CMD_ABOUT, assert_on_screen, controls, post_command, wait_closed, wait_open, window_picture
-from test_lifetime import NO_BAR_CONFIG
+from program_ids import CONTROL
 from winehost import colours, windows_path
 
 ABOUT_TITLE = "About Horvane..."
-VERSION_ID = 1043
-LINK_ID = 1042
+VERSION_ID, LINK_ID = CONTROL["IDC_ABOUT_VERSION"], CONTROL["IDC_ABOUT_LINK"]
 MAIL_TARGET = "mailto:feedback@horvane.org"
 MAIL_COMMAND_KEY = r"HKCR\mailto\shell\open\command"
 TOOLTIP_TIMEOUT = 10.0

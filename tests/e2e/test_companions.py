@@ -14,10 +14,11 @@ from zoneinfo import ZoneInfo
 
 import pytest
 
-from conftest import BUILD_DIR, MAIN_TITLE, SCREENSHOT_DIR, install_companions, poll
+from conftest import BUILD_DIR, MAIN_TITLE, RELEASE_FILES, SCREENSHOT_DIR, install_companions, poll
 from dialogs import (CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_SYNCHRONIZE, CMD_WORLD_CLOCK, controls, list_rows,
                      post_command, rect_of, wait_closed, wait_open, window, window_picture, window_rect)
-from test_sync_protocol import CONFIG, RESULT_TEXT, SENT_TEXT, SERVER, STOP_TEXT
+from program_ids import CODE, companion_ids
+from sync_support import CONFIG, RESULT_TEXT, SENT_TEXT, SERVER, STOP_TEXT
 from winehost import colours
 
 WM_SYSCOMMAND = 0x0112
@@ -30,12 +31,12 @@ ADD_CITY_TITLE = "Add City"
 HELP_TITLE = "Horvane Help"
 SHUTDOWN_TITLE = "ShutDown..."
 
-# Quorel's controls
-SYNC_SERVER, SYNC_START, SYNC_STOP, SYNC_TRANSCRIPT = 2001, 2003, 2004, 2005
-# Vistrel's
-BAR_STATUS, BAR_TIME = 3001, 3002
-# Globrin's
-CITY_LIST, ADD_CITY = 4001, 4002
+QUOREL, VISTREL, GLOBRIN = companion_ids("Quorel"), companion_ids("Vistrel"), companion_ids("Globrin")
+SYNC_SERVER, SYNC_START, SYNC_STOP, SYNC_TRANSCRIPT = (QUOREL[name] for name in ("IDC_SYNC_SERVER", "IDC_SYNC_START",
+                                                                                 "IDC_SYNC_STOP", "IDC_SYNC_TRANSCRIPT"))
+BAR_STATUS, BAR_TIME = VISTREL["IDC_BAR_STATUS"], VISTREL["IDC_BAR_TIME"]
+CITY_LIST, ADD_CITY = GLOBRIN["IDC_CITY_LIST"], GLOBRIN["IDC_ADD_CITY"]
+CODE_RESULT, CODE_BAR_SETTINGS = CODE["kCodeSyncResult"], CODE["kCodeBarSettingsChanged"]
 
 MARK_OK, MARK_RUNNING = "\u25CF", "\u25CB"
 
@@ -110,10 +111,10 @@ def test_sync_window_and_bar_follow_the_runs_and_horvane(horvane, driver, wine, 
 
     # Messages from any process are read with care.
     shown = transcript(driver)
-    for title, code in ((SYNC_TITLE, 13), (BAR_TITLE, 21)):
+    for title, code in ((SYNC_TITLE, CODE_RESULT), (BAR_TITLE, CODE_BAR_SETTINGS)):
         driver.facts("copydata-badlen", title, code)
         driver.facts("copydata-null", title)
-    assert driver.facts("copydata", SYNC_TITLE, 13, "x" * 20000)["result"] == "0", "far too long"
+    assert driver.facts("copydata", SYNC_TITLE, CODE_RESULT, "x" * 20000)["result"] == "0", "far too long"
     assert transcript(driver) == shown
 
     # A second start brings the first window forward instead of opening another.
@@ -125,7 +126,7 @@ def test_sync_window_and_bar_follow_the_runs_and_horvane(horvane, driver, wine, 
 
     # New settings take effect when Horvane's options say so.
     wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00CC2200", "/f")
-    assert driver.facts("copydata", BAR_TITLE, 21)["result"] == "1"
+    assert driver.facts("copydata", BAR_TITLE, CODE_BAR_SETTINGS)["result"] == "1"
     x, y = right - 3, (top + bottom) // 2
     assert colours(wine.screenshot(SCREENSHOT_DIR / "pixel.png"), (x, y, x + 1, y + 1)) == {(0xCC, 0x22, 0x00)}
 
@@ -156,8 +157,6 @@ def test_sync_window_and_bar_follow_the_runs_and_horvane(horvane, driver, wine, 
 
 # -- the portable release ---------------------------------------------------------------------
 
-RELEASE_FILES = {"Horvane.exe", "Quorel.exe", "Vistrel.exe", "Globrin.exe", "Horvane.chm", "bell.wav",
-                 "LICENSE.txt", "README.txt"}
 CITY_ZONES = {"London": "Europe/London", "New York": "America/New_York", "Berlin": "Europe/Berlin",
               "Tokyo": "Asia/Tokyo", "Sydney": "Australia/Sydney"}
 

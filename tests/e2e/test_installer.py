@@ -3,8 +3,7 @@ Start-menu entries and the start with Windows in place; the silent uninstaller r
 
 from pathlib import Path
 
-from conftest import require_executable
-from test_companions import RELEASE_FILES
+from conftest import RELEASE_FILES, require_executable
 from winehost import poll
 
 SETUP = "Horvane-setup.exe"

@@ -7,36 +7,14 @@ import re
 import time
 from contextlib import contextmanager
 
-from conftest import CONFIG_NAME, MAIN_TITLE, PROGRAM, install_stand_ins
+from conftest import (CONFIG_NAME, MAIN_TITLE, NO_BAR_CONFIG, PROGRAM, close_and_wait, install_stand_ins, settings_lines,
+                      settings_values)
 from dialogs import CMD_BELL
+from program_ids import CODE
 from winehost import poll, windows_path
 
-KEYS = ("[auto]=", "[diff]=", "[list]=", "[ring]=", "[rifn]=",
-        "[bash]=", "[alsh]=", "[rpoh]=", "[shut]=", "[shcd]=")
-QUIT = 3
-# Keeps the program from starting the date-time bar itself, so that a test's own companion
-# window is the only one.
-NO_BAR_CONFIG = b"[alsh]=0\r\n[bash]=0\r\n"
+QUIT = CODE["kCodeQuit"]
 BOX_WAIT = 2.0  # a message box would be up by then
-
-
-def settings_lines(data: bytes) -> list[str]:
-    """The lines of a written config.txt, checked to be ten keyed lines ending in CRLF."""
-    text = data.decode("latin-1")
-    assert text.endswith("\r\n"), repr(text[-20:])
-    lines = text[:-2].split("\r\n")
-    assert not any("\n" in line or "\r" in line for line in lines), repr(text)
-    assert [line[:7] for line in lines] == list(KEYS), lines
-    return lines
-
-
-def settings_values(data: bytes) -> dict[str, str]:
-    return {line[:7]: line[7:] for line in settings_lines(data)}
-
-
-def close_and_wait(driver, program) -> None:
-    driver.facts("close", MAIN_TITLE)
-    assert program.wait_exit() == 0, "the program did not end normally after its close"
 
 
 def test_first_start_runs_once_and_its_close_tells_the_companions_and_saves(horvane, driver, companion,

@@ -14,7 +14,8 @@ import time
 import pytest
 
 from conftest import MAIN_TITLE, poll
-from test_sync_protocol import CODE_RESULT, CODE_SERVER, CODE_START, RESULT_TEXT, SERVER_OFFSET, STAMP, texts
+from sync_support import RESULT_TEXT, STAMP, texts
+from test_sync_protocol import CODE_RESULT, CODE_SERVER, CODE_START, SERVER_OFFSET
 
 DEAD_NAME = "time.dead.example"
 DEAD_RESOLVER = "127.0.0.53"

@@ -8,19 +8,28 @@ import re
 
 import pytest
 
-from conftest import SCREENSHOT_DIR, Received
+from conftest import SCREENSHOT_DIR, Received, close_and_wait, settings_values
 from dialogs import CMD_PREFERENCES, controls, list_rows, post_command, wait_closed, wait_open, window_picture
-from test_lifetime import close_and_wait, settings_values
+from program_ids import CODE, CONTROL
 from winehost import colours, poll
 
 OPTIONS, ADD_SERVER, CHOOSER = "Options...", "Adding New Time Server...", "Color"
-PREFERENCES_CODE, BAR_SETTINGS_CHANGED, CODE_SERVER = 31, 21, 10
-ALWAYS_SHOW_BAR, BG_COLOUR, TEXT_COLOUR, AUTO_SYNC, INTERVAL, INTERVAL_LABEL = 1001, 1002, 1003, 1004, 1005, 1006
-ADD, LIST, DELETE, TEST, FIND_BEST, SET_DEFAULT, DEFAULT_LABEL = 1007, 1010, 1011, 1013, 1014, 1015, 1016
-HALF_HOUR, HOURLY, BELL_FILE, BELL, TIME_ONLY, OK, CANCEL = 1018, 1019, 1020, 1040, 1041, 1, 2
-TITLE, ADDRESS, CHECK, REPORT = 1025, 1026, 1027, 1028
+PREFERENCES_CODE, BAR_SETTINGS_CHANGED = CODE["kCodePreferences"], CODE["kCodeBarSettingsChanged"]
+CODE_SERVER = CODE["kCodeServerAddress"]
+ALWAYS_SHOW_BAR, BG_COLOUR, TEXT_COLOUR, AUTO_SYNC, INTERVAL, INTERVAL_LABEL = (CONTROL[name] for name in (
+    "IDC_ALWAYS_SHOW_BAR", "IDC_BG_COLOUR", "IDC_TEXT_COLOUR", "IDC_AUTO_SYNC", "IDC_SYNC_INTERVAL", "IDC_INTERVAL_LABEL"))
+ADD, LIST, DELETE, TEST, FIND_BEST, SET_DEFAULT, DEFAULT_LABEL = (CONTROL[name] for name in (
+    "IDC_ADD_SERVER", "IDC_SERVER_LIST", "IDC_DELETE_SERVER", "IDC_TEST_SERVER", "IDC_FIND_BEST", "IDC_SET_DEFAULT",
+    "IDC_DEFAULT_LABEL"))
+HALF_HOUR, HOURLY, BELL_FILE, BELL, TIME_ONLY, OK, CANCEL = (CONTROL[name] for name in (
+    "IDC_PER_HALF_HOUR", "IDC_PER_HOUR", "IDC_BELL_FILE", "IDC_BELL_ENABLE", "IDC_TIME_ONLY", "kIdOk", "kIdCancel"))
+TITLE, ADDRESS, CHECK, REPORT = (CONTROL[name] for name in (
+    "IDC_SERVER_TITLE", "IDC_SERVER_ADDRESS", "IDC_CHECK_SERVER", "IDC_CHECK_REPORT"))
 LOCKED_WHILE_MEASURING = (TEST, ADD, DELETE, SET_DEFAULT, FIND_BEST, OK, CANCEL)
-CHOOSER_RGB = (706, 707, 708)  # the colour chooser's red, green and blue edits
+# The system colour chooser's red, green and blue edits, as the system's colordlg.h names
+# them: the system's ids, not the program's.
+COLOR_RED, COLOR_GREEN, COLOR_BLUE = 706, 707, 708
+CHOOSER_RGB = (COLOR_RED, COLOR_GREEN, COLOR_BLUE)
 
 SLOW_DELAY = 0.5
 SERVERS = "Prompt(127.0.0.1)?Slow(127.0.0.2)?Silent(127.0.0.3)?1"

@@ -5,19 +5,20 @@ from __future__ import annotations
 
 import shutil
 
-from conftest import MAIN_TITLE, PROGRAM, install_stand_ins, require_executable
+from conftest import MAIN_TITLE, PROGRAM, close_and_wait, install_stand_ins, require_executable, settings_values
 from dialogs import CMD_BELL, CMD_RUN_AT_STARTUP
-from test_lifetime import close_and_wait, settings_values
-from test_tray import no_run_value  # noqa: F401  (a fixture)
+from program_ids import CODE
 from tray_support import run_value
 from winehost import poll, windows_path
 
 FOLDER = ("Program Files", "Horvane Ünïcödé")
-CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP = 32, 33, 36
-# The codes whose command opens a modal dialog (31, 34, 35, 37) hold the sender until it
-# closes, so each is tested with its dialog; these are the rest of 31 to 37, and some that
-# are not the main window's.
-UNLISTED_CODES = (0, 3, 13, 20, 38)
+CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP = CODE["kCodeSynchronizeTime"], CODE["kCodeWorldClock"], CODE["kCodeHelp"]
+# The codes whose command opens a modal dialog (Preferences, Calendar, ShutDown, ViewLog) hold
+# the sender until it closes, so each is tested with its dialog; these are the rest of the
+# command codes, and some that are not the main window's: a status, the companions' own codes,
+# and the neighbours of the command codes.
+UNLISTED_CODES = (CODE["kStatusOk"], CODE["kCodeQuit"], CODE["kCodeSyncResult"], CODE["kCodePreferences"] - 1,
+                  CODE["kCodeViewLog"] + 1)
 STAND_INS = {"Vistrel.exe": "VistrelShow", "Quorel.exe": "QuorelShow", "Globrin.exe": "ChronvelShow"}
 STAND_IN_TIMEOUT = 10.0
 # A sound file that an older version stored in the ANSI code page (Windows-1252, ö = 0xF6);

@@ -7,17 +7,18 @@ import shutil
 import time
 from pathlib import Path
 
-from conftest import CONFIG_NAME, MAIN_TITLE, PROGRAM, Driver
+from conftest import CONFIG_NAME, MAIN_TITLE, NO_BAR_CONFIG, PROGRAM, Driver, close_and_wait, settings_values
 from dialogs import CMD_SHUTDOWN, controls, post_command, rect_of, wait_closed, wait_open, window, window_picture
-from test_lifetime import NO_BAR_CONFIG, close_and_wait, settings_values
+from program_ids import CODE, CONTROL
 from winehost import WineHost, poll
 
-SHUTDOWN_CODE = 35
+SHUTDOWN_CODE = CODE["kCodeShutDown"]
 DIALOG_TITLE = "ShutDown..."
 COUNTDOWN_TITLE = "ShutDown Countdown"
-AFTER, AT, AFTER_HOUR, AT_HOUR = 1029, 1030, 1031, 1034
-AUTO_ARM, STATUS, ACTIVATE, CLOSE = 1037, 1038, 1039, 1
-COUNTDOWN_LABEL = 1028
+AFTER, AT, AFTER_HOUR, AT_HOUR = (CONTROL[name] for name in ("IDC_AFTER", "IDC_AT", "IDC_AFTER_HOUR", "IDC_AT_HOUR"))
+AUTO_ARM, STATUS, ACTIVATE = CONTROL["IDC_AUTO_ARM"], CONTROL["IDC_SHUTDOWN_STATUS"], CONTROL["IDC_ACTIVATE"]
+CLOSE = CONTROL["kIdOk"]
+COUNTDOWN_LABEL = CONTROL["IDC_COUNTDOWN_LABEL"]
 POWER_OFF_TIMEOUT = 60.0  # the count alone takes 22 s
 SESSION_END_TIMEOUT = 10.0
 WS_CAPTION, WS_BORDER, WS_EX_TOOLWINDOW = 0x00C00000, 0x00800000, 0x80

@@ -12,12 +12,9 @@ import re
 from conftest import MAIN_TITLE, poll
 from dialogs import (CMD_VIEW_LOG, assert_on_screen, controls, list_rows, post_command, wait_closed, wait_open, window,
                      window_picture)
+from program_ids import CODE, CONTROL
+from sync_support import CONFIG, RESULT_TEXT, SENT_TEXT, SERVER, STAMP, STOP_TEXT, texts
 
-SERVER = "127.0.0.1"
-# Automatic runs off: those who turn them off synchronise by hand, so the default server is
-# chosen at start-up all the same.
-CONFIG = (b"[auto]=0\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
-          b"[list]=Local reference, Loopback, Here(" + SERVER.encode() + b")?0\r\n")
 # Under half a second, so that Wine leaves the host clock alone and reports success, yet a
 # clock adjustment is made and logged.
 SERVER_OFFSET = "0.2"
@@ -27,16 +24,14 @@ HUNG_RUN_WAIT = 20.0
 REFRESH_TIMEOUT = 5.0
 # Wine shows what the program writes with OutputDebugString among the warnings of this channel.
 TRACES = "warn+seh"
-CODE_SERVER, CODE_START, CODE_STOP, CODE_RESULT, CODE_CALENDAR, CODE_VIEW_LOG = 10, 11, 12, 13, 34, 37
+CODE_SERVER, CODE_START, CODE_STOP, CODE_RESULT = (CODE[name] for name in ("kCodeServerAddress", "kCodeStartSync",
+                                                                             "kCodeStopSync", "kCodeSyncResult"))
+CODE_CALENDAR, CODE_VIEW_LOG = CODE["kCodeCalendar"], CODE["kCodeViewLog"]
 LOGVIEW_TITLE, CALENDAR_TITLE = "LogView", "Calendar"
-LIST_ID = CALENDAR_ID = 1
+LIST_ID, CALENDAR_ID = CONTROL["IDC_LOG_LIST"], CONTROL["IDC_MONTH_CALENDAR"]
+STATUS_OK, STATUS_OUTSTANDING, STATUS_FAILED = CODE["kStatusOk"], CODE["kStatusOutstanding"], CODE["kStatusFailed"]
 
-STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
-SENT_TEXT = re.compile(STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n")
-RESULT_TEXT = re.compile(STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec\.\r\n"
-                         + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
 TIMEOUT_TEXT = re.compile(STAMP + r"\r\nTime Server doesn't send response data back!\r\n")
-STOP_TEXT = re.compile(STAMP + r"Stop Sycn Process\.\r\n")
 
 ERROR_IMAGE, ORDINARY_IMAGE = 0, 1
 LOG_STAMP = re.compile(r"\d\d:\d\d:\d\d \d\d-\d\d-\d{4}")
@@ -46,10 +41,6 @@ ONE_RUN = [
     (ORDINARY_IMAGE, re.compile(r"Complete to adjust time,adjust size:-?\d+\.\d{3}sec\.")),
 ]
 TIMED_OUT_RUN = [ONE_RUN[0], (ERROR_IMAGE, re.compile(re.escape(f"{SERVER} doesn't send response data back!")))]
-
-
-def texts(companion, code):
-    return [r.text for r in companion.received if r.code == code]
 
 
 def assert_log_rows(driver, expected) -> None:
@@ -103,7 +94,7 @@ def test_companion_codes_open_the_calendar_and_the_log_view_which_follows_the_ru
     assert SENT_TEXT.fullmatch(texts(sync, CODE_START)[0].decode()), texts(sync, CODE_START)
     assert RESULT_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
     assert STOP_TEXT.fullmatch(texts(sync, CODE_STOP)[0].decode()), texts(sync, CODE_STOP)
-    assert bar.received_codes == [1, 0]
+    assert bar.received_codes == [STATUS_OUTSTANDING, STATUS_OK]
     assert all(r.result == 1 for r in sync.sent)
     assert server.stop().count("-> reply") == 1, "the server answered one request"
 
@@ -139,7 +130,7 @@ def test_companion_codes_open_the_calendar_and_the_log_view_which_follows_the_ru
         assert poll(lambda: CODE_RESULT in sync.received_codes, TIMEOUT_WAIT), sync.records()
         assert poll(lambda: len(bar.received) >= 2, 5), bar.records()
     assert TIMEOUT_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
-    assert bar.received_codes == [1, 2]
+    assert bar.received_codes == [STATUS_OUTSTANDING, STATUS_FAILED]
     assert_log_rows(driver, ONE_RUN * 2 + TIMED_OUT_RUN)
     window_picture(wine, driver, LOGVIEW_TITLE, "log-view.png")
     driver.facts("keys", LOGVIEW_TITLE, "escape")

@@ -8,7 +8,8 @@ import shutil
 import pytest
 
 from conftest import CONFIG_NAME, require_executable
-from test_sync_protocol import CONFIG, RESULT_TEXT, SENT_TEXT, STAMP, SERVER, texts
+from program_ids import CODE
+from sync_support import CONFIG, RESULT_TEXT, SENT_TEXT, STAMP, SERVER, texts
 from winehost import poll
 
 SERVICE_EXE = "HorvaneTime.exe"
@@ -25,6 +26,7 @@ REPLY_HEADER = "485654530181"
 ADJUSTED = "01"
 # Wine applies a change under half a second as a no-op that the program sees succeed.
 OFFSET = 0.2
+CODE_START, CODE_RESULT = CODE["kCodeStartSync"], CODE["kCodeSyncResult"]
 MEASURED = re.compile(r"Net delay:(\d+\.\d{3}) sec,localtime off:(-?\d+\.\d{3}) sec\.")
 
 
@@ -58,8 +60,8 @@ def time_service(wine, program_dir):
 
 def sync_once(companion):
     """One run started by the "sync" companion; the texts it was sent for it."""
-    with companion("sync", (300, 11)) as sync:
-        assert poll(lambda: 13 in sync.received_codes, RUN_WAIT), sync.records()
+    with companion("sync", (300, CODE_START)) as sync:
+        assert poll(lambda: CODE_RESULT in sync.received_codes, RUN_WAIT), sync.records()
     return sync
 
 
@@ -71,9 +73,9 @@ def test_runs_go_through_the_service_until_it_stops(horvane, companion, sntp_ser
 
     # Through the service: the program's own texts, and the service measured and set the clock.
     sync = sync_once(companion)
-    assert SENT_TEXT.fullmatch(texts(sync, 11)[0].decode()), texts(sync, 11)
-    assert RESULT_TEXT.fullmatch(texts(sync, 13)[0].decode()), texts(sync, 13)
-    assert_offset_near(texts(sync, 13)[0].decode(), OFFSET)
+    assert SENT_TEXT.fullmatch(texts(sync, CODE_START)[0].decode()), texts(sync, CODE_START)
+    assert RESULT_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
+    assert_offset_near(texts(sync, CODE_RESULT)[0].decode(), OFFSET)
     rc, status = time_service("status")
     assert "last result: set the clock from 127.0.0.1: offset 0." in status, status
     assert server.stop().count("-> reply") == 1, "the service asked once"
@@ -82,7 +84,7 @@ def test_runs_go_through_the_service_until_it_stops(horvane, companion, sntp_ser
     rc, out = time_service("revoke", SERVER)
     assert rc == 0, out
     sync = sync_once(companion)
-    assert NOT_APPROVED_TEXT.fullmatch(texts(sync, 13)[0].decode()), texts(sync, 13)
+    assert NOT_APPROVED_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
 
     # A malformed message gets its refusal, and the service keeps serving.
     assert MALFORMED_REPLY.fullmatch(driver.facts("pipe-send", PIPE, VERSION_TWO_REQUEST, 5)["reply"])
@@ -94,7 +96,7 @@ def test_runs_go_through_the_service_until_it_stops(horvane, companion, sntp_ser
     assert poll(lambda: "installed, not running" in time_service("status")[1], RUN_WAIT)
     sntp_server("--offset", str(OFFSET), "--delay", "0.010")
     sync = sync_once(companion)
-    assert RESULT_TEXT.fullmatch(texts(sync, 13)[0].decode()), texts(sync, 13)
+    assert RESULT_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
 
     rc, out = time_service("uninstall")
     assert rc == 0, out

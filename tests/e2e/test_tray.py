@@ -4,14 +4,11 @@ from __future__ import annotations
 
 from datetime import datetime
 
-import pytest
-
-from conftest import MAIN_TITLE, SCREENSHOT_DIR, RunningProgram
+from conftest import MAIN_TITLE, SCREENSHOT_DIR, RunningProgram, settings_values
 from dialogs import (CMD_ABOUT, CMD_BELL, CMD_CALENDAR, CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_PREFERENCES,
                      CMD_RUN_AT_STARTUP, CMD_SHUTDOWN, CMD_SYNCHRONIZE, CMD_TIMEZONE, CMD_VIEW_LOG, CMD_WORLD_CLOCK,
                      rect_of)
-from test_lifetime import settings_values
-from tray_support import ICON_SIZE, RUN_KEY, RUN_VALUE, SEPARATOR, TRACE_CHANNELS, drawn_menus, icon_rect
+from tray_support import ICON_SIZE, SEPARATOR, TRACE_CHANNELS, drawn_menus, icon_rect
 from winehost import VIRTUAL_DESKTOP_SIZE, colours, crop, poll
 
 WM_LBUTTONDOWN = 0x201
@@ -39,15 +36,6 @@ def expected_menu(bell: bool) -> list[tuple[str, int, str]]:
             ("Run Horvane When System Startup", CMD_RUN_AT_STARTUP, ""), ("&View Log", CMD_VIEW_LOG, ""),
             ("Change Local TimeZone", CMD_TIMEZONE, ""), SEPARATOR, ("&Help", CMD_HELP, ""),
             ("About...", CMD_ABOUT, ""), SEPARATOR, ("E&xit Horvane", CMD_EXIT, "")]
-
-
-@pytest.fixture
-def no_run_value(wine):
-    """The Run value is absent during the test and removed after it, so that no later boot
-    of the prefix starts a program from a test directory."""
-    wine.reg_delete(RUN_KEY, RUN_VALUE)
-    yield
-    wine.reg_delete(RUN_KEY, RUN_VALUE)
 
 
 def wait_for_menu(driver, program: RunningProgram, index: int):

@@ -22,6 +22,13 @@ EXPLORER_KEY = r"HKCU\Software\Wine\Explorer"
 DESKTOPS_KEY = r"HKCU\Software\Wine\Explorer\Desktops"
 X_START_TIMEOUT = 10.0
 POLL_INTERVAL = 0.05
+# A new prefix is ready once a trivial program runs to its end and the prefix's processes
+# (the wineserver, the services the boot started) have gone quiet for QUIET_PERIOD.
+PREFIX_READY_TIMEOUT = 90.0
+PROBE_TIMEOUT = 30.0
+PROBE_PAUSE = 0.5
+QUIET_PERIOD = 1.0
+QUIET_TICKS = 2  # CPU ticks (1/100 s) the whole prefix may still use in a quiet period
 
 
 def windows_path(path: Path | str) -> str:
@@ -53,6 +60,7 @@ class WineHost:
         self._xvfb: subprocess.Popen | None = None
         self._wine = shutil.which("wine") or "wine"
         self._wineserver = shutil.which("wineserver") or "wineserver"
+        self.probe_starts = 0  # how many starts of a trivial program the prefix needed to be ready
 
     # -- life cycle -------------------------------------------------------------------
 
@@ -74,12 +82,60 @@ class WineHost:
             # through one is unknown to the other; a restarted server starts just one.
             self._kill_wineserver()
             subprocess.run([self._wineserver, "-p"], env=self.env, check=True)
+        self.probe_starts = self.wait_ready()
         # Every program opens its windows inside one virtual desktop: like Windows it has a
         # taskbar with a notification area, while on a bare X display Wine shows tray icons in
         # a small window of its own, where every removal of an icon takes two seconds.
         width, height = VIRTUAL_DESKTOP_SIZE
         self.reg_add(DESKTOPS_KEY, VIRTUAL_DESKTOP_NAME, f"{width}x{height}")
         self.reg_add(EXPLORER_KEY, "Desktop", VIRTUAL_DESKTOP_NAME)
+
+    def wait_ready(self, timeout: float = PREFIX_READY_TIMEOUT) -> int:
+        """Waits until the prefix runs a program and is idle; returns how many starts of the
+        trivial program that took. In the first seconds of a new prefix a Wine process can
+        end with code 1 before it runs: that is the prefix still settling, not a fault of
+        the program under test, so no test may start before this returns."""
+        deadline = time.monotonic() + timeout
+        attempts = 0
+        while True:
+            attempts += 1
+            try:
+                probe = self.run("cmd", "/c", "exit", "0", timeout=PROBE_TIMEOUT)
+                if probe.returncode == 0:
+                    break
+                failure = f"ended with code {probe.returncode}: {(probe.stdout + probe.stderr)[-500:]!r}"
+            except subprocess.TimeoutExpired:
+                failure = f"did not end within {PROBE_TIMEOUT} s"
+            if time.monotonic() >= deadline:
+                raise RuntimeError(f"the Wine prefix {self.prefix} is not ready after {timeout} s: "
+                                   f"a trivial program (cmd /c exit 0), started {attempts} times, {failure}")
+            time.sleep(PROBE_PAUSE)
+        if not poll(self._quiet, max(deadline - time.monotonic(), QUIET_PERIOD), interval=0):
+            raise RuntimeError(f"the Wine prefix {self.prefix} runs programs but its processes did not go "
+                               f"quiet for {QUIET_PERIOD} s within {timeout} s of the start")
+        return attempts
+
+    def _prefix_cpu_ticks(self) -> int:
+        """The CPU time (in ticks) used so far by every process of this prefix."""
+        marker = f"WINEPREFIX={self.prefix}".encode() + b"\0"
+        total = 0
+        for entry in Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                if marker not in (entry / "environ").read_bytes():
+                    continue
+                # Fields after the command name in parentheses; utime and stime are 14 and 15.
+                fields = (entry / "stat").read_text().rsplit(")", 1)[1].split()
+                total += int(fields[11]) + int(fields[12])
+            except (OSError, IndexError, ValueError):
+                continue  # ended meanwhile, or not ours to read
+        return total
+
+    def _quiet(self) -> bool:
+        before = self._prefix_cpu_ticks()
+        time.sleep(QUIET_PERIOD)
+        return self._prefix_cpu_ticks() - before <= QUIET_TICKS
 
     def stop(self) -> None:
         self._kill_wineserver()

@@ -1,6 +1,6 @@
 #include "framework/fake/FakeDialogView.h"
 
-#include "framework/fake/FakePlatform.h"
+#include "framework/fake/FakeDialogs.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,7 +21,7 @@ constexpr int kUnnamedControl = -1;
 
 } // namespace
 
-FakeDialogView::FakeDialogView(FakePlatform& platform, Dialog& dialog) : m_platform(platform), m_dialog(dialog) {
+FakeDialogView::FakeDialogView(FakeDialogs& dialogs, Dialog& dialog) : m_dialogs(dialogs), m_dialog(dialog) {
     const DialogTemplate* declared = FindDialogTemplate(dialog.TemplateId());
     if (declared == nullptr) Misuse("no template for dialog", dialog.TemplateId());
     m_template = *declared;
@@ -36,7 +36,7 @@ FakeDialogView::FakeDialogView(FakePlatform& platform, Dialog& dialog) : m_platf
     }
 }
 
-FakeDialogView::~FakeDialogView() { m_platform.KillDialogTimers(this); }
+FakeDialogView::~FakeDialogView() { m_dialogs.KillDialogTimers(this); }
 
 void FakeDialogView::Open() {
     m_open = true;
@@ -153,7 +153,7 @@ bool FakeDialogView::IsRow(const ListState& list, int row) const {
     return row >= 0 && row < static_cast<int>(list.rows.size());
 }
 
-bool FakeDialogView::TimerRunning(int timerId) const { return m_platform.DialogTimerRunning(this, timerId); }
+bool FakeDialogView::TimerRunning(int timerId) const { return m_dialogs.DialogTimerRunning(this, timerId); }
 
 void FakeDialogView::Focus(int id) {
     State(id);
@@ -216,30 +216,30 @@ void FakeDialogView::SelectListRow(int id, int row) {
     list.selected = IsRow(list, row) ? row : -1;
 }
 
-void FakeDialogView::SetTimer(int timerId, unsigned periodMs) { m_platform.SetDialogTimer(this, timerId, periodMs); }
+void FakeDialogView::SetTimer(int timerId, unsigned periodMs) { m_dialogs.SetDialogTimer(this, timerId, periodMs); }
 
-void FakeDialogView::KillTimer(int timerId) { m_platform.KillDialogTimer(this, timerId); }
+void FakeDialogView::KillTimer(int timerId) { m_dialogs.KillDialogTimer(this, timerId); }
 
 void FakeDialogView::Close(int result) {
     if (!m_open) return;
     m_open = false;
     m_result = result;
     m_dialog.OnDestroy(*this);
-    m_platform.KillDialogTimers(this);
+    m_dialogs.KillDialogTimers(this);
 }
 
-int FakeDialogView::RunModalChild(Dialog& child) { return m_platform.RunModalDialog(child); }
+int FakeDialogView::RunModalChild(Dialog& child) { return m_dialogs.RunModalDialog(child); }
 
-void FakeDialogView::ShowMessage(std::string_view text, MessageIcon) { m_platform.messageBoxes.emplace_back(text); }
+void FakeDialogView::ShowMessage(std::string_view text, MessageIcon) { m_dialogs.messageBoxes.emplace_back(text); }
 
 std::optional<std::string> FakeDialogView::PickFileToOpen(std::string_view filterName, std::string_view pattern) {
-    m_platform.filePickerFilters.push_back(std::string(filterName) + "|" + std::string(pattern));
-    return m_platform.fileToPick;
+    m_dialogs.filePickerFilters.push_back(std::string(filterName) + "|" + std::string(pattern));
+    return m_dialogs.fileToPick;
 }
 
 std::optional<Colour> FakeDialogView::PickColour(Colour initial) {
-    m_platform.colourPickerStarts.push_back(initial);
-    return m_platform.colourToPick;
+    m_dialogs.colourPickerStarts.push_back(initial);
+    return m_dialogs.colourToPick;
 }
 
 } // namespace hv

@@ -10,7 +10,7 @@
 
 namespace hv {
 
-class FakePlatform;
+class FakeDialogs;
 
 // A dialog window in memory: every control of the dialog's template with its text, check,
 // enabled and visible state, trackbar and list view, driven by a test as a user drives the
@@ -36,7 +36,7 @@ public:
         ListState list;
     };
 
-    FakeDialogView(FakePlatform& platform, Dialog& dialog);
+    FakeDialogView(FakeDialogs& dialogs, Dialog& dialog);
     ~FakeDialogView();
     FakeDialogView(const FakeDialogView&) = delete;
     FakeDialogView& operator=(const FakeDialogView&) = delete;
@@ -112,7 +112,7 @@ private:
     void Command(int id);
     bool IsRow(const ListState& list, int row) const;
 
-    FakePlatform& m_platform;
+    FakeDialogs& m_dialogs;
     Dialog& m_dialog;
     DialogTemplate m_template;
     std::vector<int> m_order;  // control ids in template order, for radio groups

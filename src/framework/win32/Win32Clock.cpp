@@ -1,11 +1,13 @@
-#include "framework/win32/Win32Platform.h"
+#include "framework/win32/Win32Clock.h"
+
+#include "framework/TimeUnits.h"
 
 namespace hv {
 namespace {
 
 // FILETIME counts 100-nanosecond ticks since 1601-01-01 00:00 UTC.
 constexpr std::int64_t kTicksPerMicrosecond = 10;
-constexpr std::int64_t kTicksPerSecond = 10'000'000;
+constexpr std::int64_t kTicksPerSecond = kTicksPerMicrosecond * kMicrosPerSecond;
 constexpr std::int64_t kUnixEpochTicks = 116'444'736'000'000'000;
 
 std::int64_t TicksOf(const FILETIME& time) {
@@ -36,7 +38,18 @@ CivilTime CivilOf(const SYSTEMTIME& time) {
 
 } // namespace
 
-std::int64_t Win32Platform::NowMicroseconds() {
+Win32Clock::Win32Clock() {
+    // Windows 8 and later offer the clock at its full resolution; older systems tick at
+    // the scheduler's pace, which is still better than nothing.
+    if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
+        if (FARPROC proc = GetProcAddress(kernel, "GetSystemTimePreciseAsFileTime")) {
+            // Through the generic function type, which converts to any other without a warning.
+            m_preciseClock = reinterpret_cast<PreciseClock>(reinterpret_cast<void (*)()>(proc));
+        }
+    }
+}
+
+std::int64_t Win32Clock::NowMicroseconds() {
     FILETIME now{};
     if (m_preciseClock != nullptr) {
         m_preciseClock(&now);
@@ -46,7 +59,7 @@ std::int64_t Win32Platform::NowMicroseconds() {
     return (TicksOf(now) - kUnixEpochTicks) / kTicksPerMicrosecond;
 }
 
-CivilTime Win32Platform::ToLocalTime(std::int64_t unixSeconds) {
+CivilTime Win32Clock::ToLocalTime(std::int64_t unixSeconds) {
     const FILETIME utcFile = FileTimeOf(unixSeconds * kTicksPerSecond + kUnixEpochTicks);
     SYSTEMTIME utc{};
     SYSTEMTIME local{};
@@ -57,7 +70,7 @@ CivilTime Win32Platform::ToLocalTime(std::int64_t unixSeconds) {
     return CivilOf(local);
 }
 
-bool Win32Platform::SetSystemTimeUtc(const CivilTime& utc) {
+bool Win32Clock::SetSystemTimeUtc(const CivilTime& utc) {
     SYSTEMTIME time{};
     time.wYear = static_cast<WORD>(utc.year);
     time.wMonth = static_cast<WORD>(utc.month);

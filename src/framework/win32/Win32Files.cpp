@@ -1,5 +1,7 @@
+#include "framework/win32/Win32Files.h"
+
 #include "framework/win32/Utf16.h"
-#include "framework/win32/Win32Platform.h"
+#include "framework/win32/Win32Api.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -120,7 +122,7 @@ bool PutInPlace(const std::wstring& replacement, const std::wstring& target) {
 
 } // namespace
 
-FileRead Win32Platform::ReadTextFileHead(const std::string& path, std::size_t maxBytes) {
+FileRead Win32Files::ReadTextFileHead(const std::string& path, std::size_t maxBytes) {
     FileHandle file(OpenFile(Widen(path), GENERIC_READ, kShareAll, OPEN_EXISTING));
     if (!file.IsOpen()) {
         return {IsMissingFileError(GetLastError()) ? FileRead::Status::Missing : FileRead::Status::OpenFailed, {}};
@@ -136,12 +138,12 @@ FileRead Win32Platform::ReadTextFileHead(const std::string& path, std::size_t ma
     return {FileRead::Status::Ok, IsUtf8(*bytes) ? std::move(*bytes) : Utf8FromAnsi(*bytes)};
 }
 
-bool Win32Platform::CreateFileIfMissing(const std::string& path) {
+bool Win32Files::CreateFileIfMissing(const std::string& path) {
     FileHandle file(OpenFile(Widen(path), GENERIC_READ, kShareAll, OPEN_ALWAYS));
     return file.IsOpen();
 }
 
-FileReplace Win32Platform::ReplaceFileContents(const std::string& path, std::string_view contents) {
+FileReplace Win32Files::ReplaceFileContents(const std::string& path, std::string_view contents) {
     // The new contents go beside the target, in the same folder and so on the same
     // volume, where putting them in its place is one step.
     const std::wstring target = Widen(path);
@@ -161,7 +163,7 @@ FileReplace Win32Platform::ReplaceFileContents(const std::string& path, std::str
     return written && error == ERROR_UNABLE_TO_REMOVE_REPLACED ? FileReplace::NotAllowed : FileReplace::Failed;
 }
 
-bool Win32Platform::RewriteFileInPlace(const std::string& path, std::string_view contents) {
+bool Win32Files::RewriteFileInPlace(const std::string& path, std::string_view contents) {
     FileHandle file(OpenFile(Widen(path), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
     return file.IsOpen() && WriteWhole(file.Get(), contents);
 }

@@ -12,11 +12,8 @@ constexpr const wchar_t* kEmptyTitle = L"";
 constexpr const wchar_t* kTaskbarCreatedMessage = L"TaskbarCreated";
 // Where the network watch reports, from threads of the system's, by posting.
 constexpr UINT kWmNetworkChange = WM_APP + 1;
-constexpr UINT kSendFlags = SMTO_ABORTIFHUNG;
 constexpr UINT kFrameChangeFlags =
     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
-
-HWND WindowOf(WindowId id) { return reinterpret_cast<HWND>(id); }
 
 } // namespace
 
@@ -156,30 +153,6 @@ int Win32Platform::RunMessageLoop() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-}
-
-// --- other windows -------------------------------------------------------------------
-
-WindowId Win32Platform::FindWindowByTitle(std::string_view title) {
-    return reinterpret_cast<WindowId>(FindWindowW(nullptr, Widen(title).c_str()));
-}
-
-bool Win32Platform::SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) {
-    COPYDATASTRUCT data{};
-    data.dwData = code;
-    data.cbData = static_cast<DWORD>(text.size());
-    // The receiver only reads the bytes; the structure's pointer is not const for history's sake.
-    data.lpData = text.empty() ? nullptr : const_cast<char*>(text.data());
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(WindowOf(to), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), kSendFlags,
-                               kSendTimeoutMs, &result) != 0;
-}
-
-bool Win32Platform::SendCommand(WindowId to, int commandId) {
-    // To a window of this thread the message is a direct call, which no time-out cuts short.
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(WindowOf(to), WM_COMMAND, MAKEWPARAM(commandId, 0), 0, kSendFlags, kSendTimeoutMs,
-                               &result) != 0;
 }
 
 } // namespace hv

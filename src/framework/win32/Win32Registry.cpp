@@ -1,4 +1,6 @@
-#include "framework/win32/Win32Platform.h"
+#include "framework/win32/Win32Registry.h"
+
+#include "framework/win32/Win32Api.h"
 
 #include "framework/win32/Utf16.h"
 
@@ -26,12 +28,13 @@ public:
     OpenKey(const OpenKey&) = delete;
     OpenKey& operator=(const OpenKey&) = delete;
 
-    bool Open(RegistryRoot root, std::string_view path, REGSAM access) {
-        return RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0, access, &m_key) == ERROR_SUCCESS;
+    // The registry's functions return their error rather than leave it for GetLastError.
+    LSTATUS Open(RegistryRoot root, std::string_view path, REGSAM access) {
+        return RegOpenKeyExW(RootKey(root), Widen(path).c_str(), 0, access, &m_key);
     }
-    bool Create(RegistryRoot root, std::string_view path) {
+    LSTATUS Create(RegistryRoot root, std::string_view path) {
         return RegCreateKeyExW(RootKey(root), Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                               nullptr, &m_key, nullptr) == ERROR_SUCCESS;
+                               nullptr, &m_key, nullptr);
     }
     HKEY Get() const { return m_key; }
 
@@ -45,16 +48,18 @@ std::string StoredString(std::wstring text) {
     return Narrow(text);
 }
 
+SystemResult ResultOf(LSTATUS status) { return {static_cast<std::uint32_t>(status)}; }
+
 } // namespace
 
-bool Win32Platform::CanWriteRegistryKey(RegistryRoot root, std::string_view key) {
+bool Win32Registry::CanWriteRegistryKey(RegistryRoot root, std::string_view key) {
     OpenKey open;
-    return open.Open(root, key, KEY_ALL_ACCESS);
+    return open.Open(root, key, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
-std::optional<RegistryValue> Win32Platform::ReadRegistryValue(const RegistryPlace& place) {
+std::optional<RegistryValue> Win32Registry::ReadRegistryValue(const RegistryPlace& place) {
     OpenKey key;
-    if (!key.Open(place.root, place.key, KEY_READ)) return std::nullopt;
+    if (key.Open(place.root, place.key, KEY_READ) != ERROR_SUCCESS) return std::nullopt;
     const std::wstring name = Widen(place.name);
     // Asked for its size first; read again if it grew in between.
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -83,25 +88,27 @@ std::optional<RegistryValue> Win32Platform::ReadRegistryValue(const RegistryPlac
     return std::nullopt;
 }
 
-bool Win32Platform::WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) {
+SystemResult Win32Registry::WriteRegistryValue(const RegistryPlace& place, const RegistryValue& value) {
     OpenKey key;
-    if (!key.Create(place.root, place.key)) return false;
+    if (const LSTATUS status = key.Create(place.root, place.key); status != ERROR_SUCCESS) return ResultOf(status);
     const std::wstring name = Widen(place.name);
     if (const auto* number = std::get_if<std::uint32_t>(&value)) {
         const DWORD data = *number;
-        return RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                              sizeof data) == ERROR_SUCCESS;
+        return ResultOf(
+            RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data));
     }
     const std::wstring text = Widen(std::get<std::string>(value));
     const auto bytesWithZero = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          bytesWithZero) == ERROR_SUCCESS;
+    return ResultOf(RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                   bytesWithZero));
 }
 
-bool Win32Platform::DeleteRegistryValue(const RegistryPlace& place) {
+SystemResult Win32Registry::DeleteRegistryValue(const RegistryPlace& place) {
     OpenKey key;
-    if (!key.Open(place.root, place.key, KEY_SET_VALUE)) return false;
-    return RegDeleteValueW(key.Get(), Widen(place.name).c_str()) == ERROR_SUCCESS;
+    if (const LSTATUS status = key.Open(place.root, place.key, KEY_SET_VALUE); status != ERROR_SUCCESS) {
+        return ResultOf(status);
+    }
+    return ResultOf(RegDeleteValueW(key.Get(), Widen(place.name).c_str()));
 }
 
 } // namespace hv

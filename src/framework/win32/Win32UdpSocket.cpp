@@ -1,7 +1,6 @@
 #include "framework/win32/Win32UdpSocket.h"
 
 #include "framework/win32/Win32NameResolver.h"
-#include "framework/win32/Win32Platform.h"
 #include "framework/win32/Utf16.h"
 
 #include <cstring>
@@ -191,29 +190,6 @@ std::optional<Datagram> Win32UdpSocket::ReceiveFrom(std::size_t maxBytes) {
         return datagram;
     }
     return std::nullopt;
-}
-
-// --- the platform's network calls --------------------------------------------------------
-
-std::vector<IpAddress> Win32Platform::ResolveHost(std::string_view host) {
-    // An empty name would make the resolver answer with this computer's own address.
-    if (host.empty()) return {};
-    if (const auto literal = ParseIpLiteral(host)) return {*literal};
-    return LookUpHost(Widen(host));
-}
-
-std::unique_ptr<PendingLookup> Win32Platform::StartLookup(std::string_view host, LookupEvents& events) {
-    return m_resolver->StartLookup(host, events);
-}
-
-std::unique_ptr<UdpSocket> Win32Platform::OpenUdpSocket(UdpSocketEvents& events) {
-    const SOCKET handle = Win32UdpSocket::OpenBound(AF_INET);
-    if (handle == INVALID_SOCKET) return nullptr;
-    if (!m_socketNotifier->Watch(handle, events)) {
-        closesocket(handle);
-        return nullptr;
-    }
-    return std::make_unique<Win32UdpSocket>(handle, events, m_socketNotifier);
 }
 
 } // namespace hv

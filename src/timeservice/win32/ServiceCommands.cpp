@@ -4,9 +4,11 @@
 #include "framework/win32/Win32Platform.h"
 #include "settings/ServerList.h"
 #include "settings/SettingsFile.h"
+#include "timeservice/CorrectionLimit.h"
 #include "timeservice/ServiceConfig.h"
 #include "timeservice/ServiceIdentity.h"
 #include "timeservice/ServiceProtocol.h"
+#include "timeservice/ServiceStatusText.h"
 #include "timeservice/ServerName.h"
 #include "timeservice/win32/Win32EventJournal.h"
 #include "timeservice/win32/Win32ServiceManager.h"
@@ -15,7 +17,6 @@
 #include <winsvc.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 namespace hv {
@@ -37,10 +38,8 @@ constexpr DWORD kServiceStateWaitMs = 15000;
 constexpr DWORD kDatabaseLockedRetryMs = 500;
 constexpr ULONGLONG kDatabaseLockedPatienceMs = 30000;
 constexpr DWORD kEventTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
-constexpr std::uint32_t kLongestLimitSeconds = 366u * 24 * 60 * 60;
 constexpr ULONGLONG kStatusReplyWaitMs = 3000;
 constexpr DWORD kStatusPollMs = 20;
-constexpr double kMicrosPerSecond = 1e6;
 
 // Console output in the console's own characters; UTF-8 when redirected.
 void Print(std::string_view text) {
@@ -98,12 +97,6 @@ bool UnderProgramFiles(const std::wstring& exePath) {
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
 
-std::string Seconds(std::int64_t micros) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(micros) / kMicrosPerSecond);
-    return text;
-}
-
 // The servers of a list in its stored form, in order.
 void ApproveListed(ApprovedServers& approved, std::string_view list, std::vector<std::string>& added) {
     for (const auto& entry : ParseServerEntries(list)) {
@@ -123,8 +116,8 @@ public:
     int Limit(const std::string& seconds);
 
 private:
-    bool ApproveAtInstall(bool includeConfig);
-    bool RegisterEventSource(const std::wstring& exePath);
+    SystemResult ApproveAtInstall(bool includeConfig);
+    SystemResult RegisterEventSource(const std::wstring& exePath);
     int StartInstalled(SC_HANDLE service);
     void ConfigureService(SC_HANDLE service);
     void PrintLastResult();
@@ -160,7 +153,9 @@ int Commands::Install(bool includeConfig) {
             "whoever can replace HorvaneTime.exe runs code as the service.");
     }
     if (!RegisterEventSource(exePath)) Say("note: could not register the event log source; entries show without their text.");
-    if (!ApproveAtInstall(includeConfig)) return Refused("could not write the service's configuration", GetLastError());
+    if (const SystemResult approved = ApproveAtInstall(includeConfig); !approved) {
+        return Refused("could not write the service's configuration", approved.error);
+    }
     return StartInstalled(service.Get());
 }
 
@@ -186,7 +181,7 @@ void Commands::ConfigureService(SC_HANDLE service) {
     }
 }
 
-bool Commands::ApproveAtInstall(bool includeConfig) {
+SystemResult Commands::ApproveAtInstall(bool includeConfig) {
     ServiceConfig config = LoadServiceConfig(m_platform);
     std::vector<std::string> added;
     ApproveListed(config.approved, DEFAULT_SERVER_LIST, added);
@@ -200,16 +195,19 @@ bool Commands::ApproveAtInstall(bool includeConfig) {
             ApproveListed(config.approved, settings.serverList, added);
         }
     }
-    if (!SaveApprovedServers(m_platform, config.approved)) return false;
-    if (!StoredMaxCorrection(m_platform) && !SaveMaxCorrection(m_platform, kDefaultMaxCorrectionSeconds)) return false;
+    if (const SystemResult saved = SaveApprovedServers(m_platform, config.approved); !saved) return saved;
+    if (!StoredMaxCorrection(m_platform)) {
+        if (const SystemResult saved = SaveMaxCorrection(m_platform, kDefaultMaxCorrectionSeconds); !saved) return saved;
+    }
     for (const std::string& server : added) Say("approved " + server);
-    return true;
+    return kSystemOk;
 }
 
-bool Commands::RegisterEventSource(const std::wstring& exePath) {
+SystemResult Commands::RegisterEventSource(const std::wstring& exePath) {
     const std::string path = Narrow(exePath);
-    return m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "EventMessageFile"}, path) &&
-           m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "TypesSupported"},
+    const SystemResult file = m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "EventMessageFile"}, path);
+    if (!file) return file;
+    return m_platform.WriteRegistryValue({RegistryRoot::LocalMachine, kEventSourceKey, "TypesSupported"},
                                          std::uint32_t{kEventTypesSupported});
 }
 
@@ -262,15 +260,9 @@ int Commands::Status() {
     const auto state = QueryTimeService();
     if (!state) return Refused("the service control manager could not be asked", GetLastError());
     const ServiceConfig config = LoadServiceConfig(m_platform);
-    if (!state->installed) {
-        Say("not installed.");
-    } else {
-        Say(std::string(state->Running() ? "running" : "installed, not running") +
-            (state->Running() ? " (process " + std::to_string(state->processId) + ")" : std::string()) + " as " +
-            state->account + ", program " + state->imagePath);
-    }
-    Say("approved servers: " + (config.approved.Names().empty() ? std::string("none") : config.approved.Stored()));
-    Say("largest correction: " + std::to_string(config.maxCorrectionSeconds) + " seconds");
+    Say(ServiceStandingText({state->installed, state->Running(), state->processId, state->account, state->imagePath}));
+    Say(ApprovedServersText(config.approved));
+    Say(LargestCorrectionText(config.maxCorrectionSeconds));
     if (state->Running()) PrintLastResult();
     return state->Running() ? kCommandOk : kCommandFailed;
 }
@@ -296,17 +288,7 @@ void Commands::PrintLastResult() {
         Say("its pipe gave no valid answer.");
         return;
     }
-    const std::string measured = " from " + reply->server + ": offset " + Seconds(reply->offsetMicros) +
-                                 " s, delay " + Seconds(reply->delayMicros) + " s";
-    switch (reply->status) {
-    case ServiceStatus::Adjusted: Say("last result: set the clock" + measured + "."); break;
-    case ServiceStatus::Measured: Say("last result: measured" + measured + "; nothing to change."); break;
-    case ServiceStatus::OverLimit: Say("last result: did not set the clock" + measured + ", beyond the limit."); break;
-    case ServiceStatus::ClockRefused: Say("last result: could not set the clock" + measured + "."); break;
-    case ServiceStatus::NoResponse: Say("last result: " + reply->server + " did not answer."); break;
-    case ServiceStatus::SendFailed: Say("last result: could not send a request to " + reply->server + "."); break;
-    default: Say("last result: none yet."); break;
-    }
+    Say(LastResultText(*reply));
 }
 
 int Commands::Approve(const std::string& server) {
@@ -316,7 +298,9 @@ int Commands::Approve(const std::string& server) {
         Say("\"" + server + "\" is not a host name or IPv4 address.");
         return kCommandUsage;
     }
-    if (!SaveApprovedServers(m_platform, config.approved)) return Refused("could not write the approved list", GetLastError());
+    if (const SystemResult saved = SaveApprovedServers(m_platform, config.approved); !saved) {
+        return Refused("could not write the approved list", saved.error);
+    }
     Say("approved " + *NormaliseServerName(server) + ".");
     return kCommandOk;
 }
@@ -328,23 +312,24 @@ int Commands::Revoke(const std::string& server) {
         Say(server + " was not approved; nothing changed.");
         return kCommandOk;
     }
-    if (!SaveApprovedServers(m_platform, config.approved)) return Refused("could not write the approved list", GetLastError());
+    if (const SystemResult saved = SaveApprovedServers(m_platform, config.approved); !saved) {
+        return Refused("could not write the approved list", saved.error);
+    }
     Say("revoked " + *NormaliseServerName(server) + ".");
     return kCommandOk;
 }
 
 int Commands::Limit(const std::string& seconds) {
     if (!RequireElevation("limit")) return kCommandNotElevated;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(seconds.c_str(), &end, 10);
-    if (seconds.empty() || *end != '\0' || seconds[0] == '-' || value < 1 || value > kLongestLimitSeconds) {
+    const auto value = ParseCorrectionLimit(seconds);
+    if (!value) {
         Say("the limit is a whole number of seconds from 1 to " + std::to_string(kLongestLimitSeconds) + ".");
         return kCommandUsage;
     }
-    if (!SaveMaxCorrection(m_platform, static_cast<std::uint32_t>(value))) {
-        return Refused("could not write the limit", GetLastError());
+    if (const SystemResult saved = SaveMaxCorrection(m_platform, *value); !saved) {
+        return Refused("could not write the limit", saved.error);
     }
-    Say("the service corrects the clock by at most " + std::to_string(value) + " seconds.");
+    Say("the service corrects the clock by at most " + std::to_string(*value) + " seconds.");
     return kCommandOk;
 }
 
