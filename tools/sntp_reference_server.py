@@ -204,7 +204,7 @@ def read_commands(settings):
 
 def parse_arguments(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--host", default="127.0.0.1", help="address to serve on")
+    parser.add_argument("--host", default="127.0.0.1", help="address to serve on (IPv4 or IPv6)")
     parser.add_argument("--port", type=int, default=123, help="UDP port to serve on")
     parser.add_argument("--offset", type=float, default=0.0,
                         help="seconds the served clock is ahead of the host's")
@@ -228,13 +228,14 @@ def parse_arguments(argv):
 def main(argv):
     args = parse_arguments(argv)
     settings = Settings(args)
-    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    family = socket.AF_INET6 if ":" in args.host else socket.AF_INET
+    sock = socket.socket(family, socket.SOCK_DGRAM)
     sock.bind((args.host, args.port))
     sock.settimeout(POLL_INTERVAL_SECONDS)
     kernel_stamps = sys.platform.startswith("linux")
     if kernel_stamps:
         sock.setsockopt(socket.SOL_SOCKET, SO_TIMESTAMPNS, 1)
-    other_port_sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    other_port_sock = socket.socket(family, socket.SOCK_DGRAM)
     other_port_sock.bind((args.host, 0))
 
     stopping = threading.Event()
@@ -243,7 +244,7 @@ def main(argv):
     if args.commands:
         threading.Thread(target=read_commands, args=(settings,), daemon=True).start()
 
-    log("listening on %s:%d" % sock.getsockname())
+    log("listening on %s:%d" % sock.getsockname()[:2])
     while not stopping.is_set():
         try:
             request, ancillary, _, sender = sock.recvmsg(2048, 64)

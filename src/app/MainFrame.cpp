@@ -15,6 +15,11 @@ constexpr const char* kTraceTrayIconNotAdded = "Horvane: the notification-area i
 constexpr const char* kTextCannotStart = "Cannot start ";
 constexpr const char* kTextFileMissing = "\r\nThe file does not exist.";
 constexpr const char* kTextWindowsError = "\r\nWindows reports error ";
+// The same on one line, for the log and the trace of a start nobody asked for.
+constexpr const char* kLogFileMissing = ": the file does not exist.";
+constexpr const char* kLogWindowsError = ": Windows reports error ";
+constexpr const char* kTraceCompanionNotStarted = "Horvane: ";
+constexpr const char* kLogLineEnd = "\r\n";
 constexpr const char* kTraceSettingsNotSaved = "Horvane: config.txt could not be written";
 constexpr const char* kTraceSettingsUnreadable =
     "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is";
@@ -77,18 +82,15 @@ void CMainFrame::OnTaskbarCreated() {
 void CMainFrame::OnStartup() {
     StartTimer(kTimerTick, kTickMs);
     m_platform.SetMainWindowTitle(kMainWindowTitle);
-    if (m_settings.alwaysShowBar) {
+    // Nobody asked for the bar here: a missing one must not greet every start with a box.
+    if (m_settings.alwaysShowBar || m_settings.barVisible) {
         m_settings.barVisible = true;
-        ShowDateTimeBar();
-    } else if (m_settings.barVisible) {
-        m_settings.barVisible = false;
-        OnDateTimeBar();
+        ShowDateTimeBar(StartedBy::Program);
     }
-    // A message about a missing bar runs a message loop, in which the program may be closed.
-    if (m_platform.MainWindow() == 0) return;
-    if (AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep) && SelectDefaultServer()) {
-        StartAutoSyncTimer();
-    }
+    // Those who switch automatic runs off synchronise by hand: the manual window needs the
+    // server whatever [auto] says.
+    const bool serverChosen = SelectDefaultServer();
+    if (AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep) && serverChosen) StartAutoSyncTimer();
 }
 
 void CMainFrame::OnClose() {
@@ -110,12 +112,23 @@ void CMainFrame::StartTimer(int timerId, unsigned periodMs) { StartTimerTraced(m
 
 void CMainFrame::StartAutoSyncTimer() { StartTimer(kTimerAutoSync, AutoSyncPeriodMs(m_settings.autoSyncStep)); }
 
-void CMainFrame::StartCompanion(const CompanionProgram& companion) {
-    StartProgram(m_programDir + companion.file, companion.argument);
+void CMainFrame::StartCompanion(const CompanionProgram& companion, StartedBy by) {
+    StartProgram(m_programDir + companion.file, companion.argument, by);
 }
 
-void CMainFrame::StartProgram(const std::string& program, std::string_view arguments) {
+void CMainFrame::StartProgram(const std::string& program, std::string_view arguments, StartedBy by) {
     const ProgramStart start = m_platform.StartProgram(program, arguments);
+    if (start.status != ProgramStart::Status::Started && by == StartedBy::Program) {
+        // A modal box here would hold up all that follows it (the server address for the
+        // sync window after Preferences, say) for a start the user did not choose.
+        const std::string why = kTextCannotStart + program +
+                                (start.status == ProgramStart::Status::Missing
+                                     ? std::string(kLogFileMissing)
+                                     : kLogWindowsError + std::to_string(start.error) + ".");
+        LogError(why);
+        m_platform.Trace(kTraceCompanionNotStarted + why);
+        return;
+    }
     switch (start.status) {
     case ProgramStart::Status::Started: break;
     case ProgramStart::Status::Missing: m_platform.ShowMessageBox(kTextCannotStart + program + kTextFileMissing); break;
@@ -125,8 +138,15 @@ void CMainFrame::StartProgram(const std::string& program, std::string_view argum
     }
 }
 
-void CMainFrame::ShowDateTimeBar() {
-    StartCompanion(kBarProgram);
+void CMainFrame::LogError(std::string_view text) {
+    m_logText.Trim();
+    m_logText.AppendStamp(ActivityLog::Kind::Error, LocalNow());
+    m_logText.Append(text);
+    m_logText.Append(kLogLineEnd);
+}
+
+void CMainFrame::ShowDateTimeBar(StartedBy by) {
+    StartCompanion(kBarProgram, by);
     NotifyStatus();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/CatchUpRuns.h"
 #include "app/SyncRun.h"
 #include "dialogs/LogViewDialog.h"
 #include "framework/LocalTime.h"
@@ -43,6 +44,8 @@ public:
     void OnTaskbarCreated() override;
     void OnClose() override;
     void OnEndSession() override;
+    void OnResumedFromSleep() override;
+    void OnNetworkConnectivity(bool connected) override;
 
     // --- commands ----------------------------------------------------------------------
     void OnPreferences();
@@ -80,14 +83,24 @@ private:
     void RunShutdownCountdown();
     void StartTimer(int timerId, unsigned periodMs);
     void StartAutoSyncTimer();
-    void StartCompanion(const CompanionProgram& companion);
-    // Starts a program; one that is missing or will not start is named in a message.
-    void StartProgram(const std::string& program, std::string_view arguments);
-    void ShowDateTimeBar();
+    // Who wanted a program started: a program the user chose that will not start is named
+    // in a message box; one the program starts on its own, in an error entry of the log.
+    enum class StartedBy { User, Program };
+    void StartCompanion(const CompanionProgram& companion, StartedBy by = StartedBy::User);
+    void StartProgram(const std::string& program, std::string_view arguments, StartedBy by = StartedBy::User);
+    void ShowDateTimeBar(StartedBy by);
     void AddTrayIcon();
     bool TryAddTrayIcon();
     void SendToWindowTitled(const char* title, std::uintptr_t code, std::string_view text = {});
+    // An error entry of the log in plain words.
+    void LogError(std::string_view text);
+    bool IsRunValueSet(const RegistryPlace& place);
+    // Ours under the machine's Run key or the user's.
     bool IsRunAtStartupSet();
+    // Extra automatic runs after a resume and when the network is back.
+    void RequestCatchUpRun(CatchUpRuns::Reason reason);
+    void RunCatchUp();
+    bool CanSetRunAtStartup();
     void ShowTrayMenu();
 
     Platform& m_platform;
@@ -102,11 +115,15 @@ private:
     // Kept for every showing, so that it can be found open and refreshed.
     LogViewDialog m_logView;
     ChimeClock m_chimeClock;
+    CatchUpRuns m_catchUpRuns;
     std::optional<std::int64_t> m_lastTickUtc;
     bool m_settingsFileUnreadable = false;  // then it is never written over
     SettingsLocation m_settingsLocation;
     Policy m_policy;
     Settings m_usersOwnSettings;  // as read, before the policy's values were put over them
+    // Set while the calendar or the About box is open: one of each at a time.
+    bool m_calendarOpen = false;
+    bool m_aboutOpen = false;
 };
 
 } // namespace hv

@@ -60,7 +60,7 @@ void CMainFrame::ApplyPreferences(const Settings& chosen) {
     }
     if (m_settings.alwaysShowBar && !m_settings.barVisible) {
         m_settings.barVisible = true;
-        ShowDateTimeBar();
+        ShowDateTimeBar(StartedBy::Program);
     }
     SendToWindowTitled(kSyncWindowTitle, kCodeServerAddress, m_syncRun.ServerAddress());
 }
@@ -70,6 +70,9 @@ void CMainFrame::OnSynchronizeTime() { StartCompanion(kSyncProgram); }
 void CMainFrame::OnWorldClock() { StartCompanion(kWorldClockProgram); }
 
 void CMainFrame::OnCalendar() {
+    // Repeated requests would otherwise stack one modal loop inside the other.
+    const ReentryGuard guard(m_calendarOpen);
+    if (!guard.Entered()) return;
     CalendarDialog calendar;
     m_platform.RunModalDialog(calendar);
 }
@@ -113,7 +116,7 @@ void CMainFrame::OnDateTimeBar() {
         SendToWindowTitled(kBarWindowTitle, kCodeQuit);
     } else {
         m_settings.barVisible = true;
-        ShowDateTimeBar();
+        ShowDateTimeBar(StartedBy::User);
     }
 }
 
@@ -128,6 +131,8 @@ void CMainFrame::OnChangeTimeZone() { StartProgram(kTimeZoneProgram, kTimeZoneAr
 void CMainFrame::OnHelp() { m_platform.ShellOpen(m_programDir + kHelpFileName); }
 
 void CMainFrame::OnAbout() {
+    const ReentryGuard guard(m_aboutOpen);
+    if (!guard.Entered()) return;
     AboutDialog about(m_platform);
     m_platform.RunModalDialog(about);
 }

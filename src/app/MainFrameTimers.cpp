@@ -9,6 +9,7 @@ void CMainFrame::OnTimer(int timerId) {
     case kTimerTick: OnTick(); break;
     case kTimerAutoSync: m_syncRun.Start(); break;
     case kTimerTrayRetry: TryAddTrayIcon(); break;
+    case kTimerCatchUp: RunCatchUp(); break;
     default: break;
     }
 }

@@ -3,6 +3,8 @@
 #include "framework/CommandLine.h"
 #include "framework/WindowMessages.h"
 
+#include <algorithm>
+#include <iterator>
 #include <variant>
 
 namespace hv {
@@ -11,6 +13,9 @@ namespace {
 constexpr const char* kTrayTipFormat = "%H:%M:%S(%m/%d/%Y)";
 constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr RegistryPlace kRunValue{RegistryRoot::LocalMachine, kRunKeyPath, "Horvane"};
+// Where the machine's key refuses a standard user, the user's own key starts us all the same.
+constexpr RegistryPlace kUserRunValue{RegistryRoot::CurrentUser, kRunKeyPath, "Horvane"};
+constexpr RegistryPlace kRunValues[] = {kRunValue, kUserRunValue};
 constexpr const char* kRunValueFile = "Horvane.exe";
 // The Run value is a command line. Any value under our name counts as ours, the unquoted
 // path of older versions too. It is read into a buffer of this size, terminating zero
@@ -30,11 +35,18 @@ void CMainFrame::OnTrayNotify(unsigned /*iconId*/, unsigned mouseMessage) {
 
 void CMainFrame::ShowTrayMenu() { m_platform.TrackPopupMenu(BuildTrayMenu()); }
 
-bool CMainFrame::IsRunAtStartupSet() {
-    const std::optional<RegistryValue> value = m_platform.ReadRegistryValue(kRunValue);
+bool CMainFrame::IsRunValueSet(const RegistryPlace& place) {
+    const std::optional<RegistryValue> value = m_platform.ReadRegistryValue(place);
     if (!value) return false;
     const auto* text = std::get_if<std::string>(&*value);
     return text == nullptr || text->size() < kRunValueBufferBytes;
+}
+
+bool CMainFrame::IsRunAtStartupSet() { return IsRunValueSet(kRunValue) || IsRunValueSet(kUserRunValue); }
+
+bool CMainFrame::CanSetRunAtStartup() {
+    return std::any_of(std::begin(kRunValues), std::end(kRunValues),
+                       [this](const RegistryPlace& place) { return m_platform.CanWriteRegistryKey(place.root, place.key); });
 }
 
 std::vector<MenuItem> CMainFrame::BuildTrayMenu() {
@@ -54,7 +66,7 @@ std::vector<MenuItem> CMainFrame::BuildTrayMenu() {
     } else {
         menu.push_back({kCmdDateTimeBar, m_settings.barVisible ? kTextBarHide : kTextBarShow, false});
     }
-    if (m_platform.CanWriteRegistryKey(kRunValue.root, kRunValue.key)) {
+    if (CanSetRunAtStartup()) {
         menu.push_back({kCmdRunAtStartup, "Run Horvane When System Startup", IsRunAtStartupSet()});
     }
     menu.insert(menu.end(), {
@@ -70,10 +82,19 @@ std::vector<MenuItem> CMainFrame::BuildTrayMenu() {
 }
 
 void CMainFrame::OnRunAtStartup() {
-    if (!m_platform.CanWriteRegistryKey(kRunValue.root, kRunValue.key)) return;
-    const SystemResult changed = IsRunAtStartupSet()
-                             ? m_platform.DeleteRegistryValue(kRunValue)
-                             : m_platform.WriteRegistryValue(kRunValue, QuotedCommandLine(m_programDir + kRunValueFile, {}));
+    if (!CanSetRunAtStartup()) return;
+    bool changed = false;
+    if (IsRunAtStartupSet()) {
+        // Ours in either place starts us: removing takes it out of both.
+        for (const RegistryPlace& place : kRunValues) {
+            if (IsRunValueSet(place)) changed = static_cast<bool>(m_platform.DeleteRegistryValue(place)) || changed;
+        }
+    } else {
+        const std::string command = QuotedCommandLine(m_programDir + kRunValueFile, {});
+        changed = std::any_of(std::begin(kRunValues), std::end(kRunValues), [&](const RegistryPlace& place) {
+            return static_cast<bool>(m_platform.WriteRegistryValue(place, command));
+        });
+    }
     if (!changed) m_platform.Trace(kTraceRunValueNotChanged);
 }
 

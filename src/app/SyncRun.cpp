@@ -54,7 +54,9 @@ std::string ServiceMeasurementText(const ServiceReply& answer) {
 
 SyncRun::SyncRun(Platform& platform, ActivityLog& log, TimeServiceLink* timeService,
                  std::function<void()> logShown)
-    : m_platform(platform), m_log(log), m_logShown(std::move(logShown)), m_sntp(platform), m_service(timeService) {}
+    : m_platform(platform), m_log(log), m_logShown(std::move(logShown)), m_sntp(platform, NameLookup::InBackground), m_service(timeService) {
+    m_sntp.SetDeferredSendEvents(this);
+}
 
 void SyncRun::StartForSyncWindow() {
     if (AwaitingReply()) {
@@ -116,15 +118,33 @@ void SyncRun::StartOwnExchange(Asker asker) {
     // measured delay and offset, by seconds.
     TellBar(kStatusOutstanding);
     if (m_sntp.SendRequest()) {
-        RequestSent(State::OwnExchange, asker);
+        RequestSent(m_sntp.LookingUp() ? State::LookingUp : State::OwnExchange, asker);
     } else {
         RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
     }
 }
 
 void SyncRun::RequestSent(State state, Asker asker) {
+    // From the start: the time-out covers the look-up and the exchange together.
     StartTimerTraced(m_platform, kTimerSyncTimeout, kSyncTimeoutMs);
     m_state = state;
+    m_asker = asker;
+    if (state != State::LookingUp) TellRequestSent(asker);
+}
+
+void SyncRun::OnDeferredSend(bool sent) {
+    if (m_state != State::LookingUp) return;
+    if (sent) {
+        m_state = State::OwnExchange;
+        TellRequestSent(m_asker);
+        return;
+    }
+    m_state = State::Idle;
+    m_platform.KillTimer(kTimerSyncTimeout);
+    RequestFailed(m_asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+}
+
+void SyncRun::TellRequestSent(Asker asker) {
     const CivilTime now = LocalNow(m_platform);
     m_log.Trim();
     m_log.AppendStamp(ActivityLog::Kind::Ordinary, now);
@@ -200,6 +220,13 @@ void SyncRun::OnTimeout() {
     // An answer that came since the last tick is the tick's to handle.
     m_service.Poll();
     if (!AwaitingReply()) return;
+    if (m_state == State::LookingUp) {
+        // The name never came: nothing was sent, which is what the run reports.
+        const Asker asker = m_asker;
+        Stop();
+        RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+        return;
+    }
     const bool serviceSilent = m_service.Awaiting() && !m_service.ServerSilent();
     Stop();
     const CivilTime now = LocalNow(m_platform);

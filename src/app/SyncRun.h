@@ -17,10 +17,12 @@ namespace hv {
 // started it, every outcome is reported in one place, to the log, to the date-time bar
 // (its status mark) and to the "sync" window (the texts it shows).
 //
-// A run goes Idle -> OwnExchange or ThroughService -> Idle. The reply of our own exchange
-// is read when the socket reports it, the service's answer when the tick polls for it;
-// either is handled on the next tick, and a run that has none after kSyncTimeoutMs fails.
-class SyncRun {
+// A run goes Idle -> (LookingUp ->) OwnExchange or ThroughService -> Idle. A server's name
+// is looked up without holding up the user-interface thread, and the request leaves when
+// the answer comes. The reply of our own exchange is read when the socket reports it, the
+// service's answer when the tick polls for it; either is handled on the next tick, and a
+// run that has none kSyncTimeoutMs after its start (look-up included) fails.
+class SyncRun final : public DeferredSendEvents {
 public:
     // `logShown` is called whenever the bar is told the status, so that an open view of the
     // log can be refreshed.
@@ -38,7 +40,8 @@ public:
     // Ends the run quietly: a reply or answer still on its way is never read.
     void Stop();
 
-    // A request is outstanding, in-process or with the time service.
+    // A request is outstanding (or waits for its server's name), in-process or with the
+    // time service.
     bool AwaitingReply() const { return m_sntp.AwaitingReply() || m_service.Awaiting(); }
 
     // The one-second tick: an answer that came is handled, stamped with the tick's time.
@@ -48,9 +51,12 @@ public:
     // Tells the bar how runs stand: outstanding, or how the last one ended.
     void ShowStatus();
 
+    void OnDeferredSend(bool sent) override;
+
 private:
     enum class State {
         Idle,
+        LookingUp,       // our request waits for its server's name
         OwnExchange,     // our request is out, or its reply waits for the tick
         ThroughService,  // the service has the request, or its answer waits for the tick
     };
@@ -74,6 +80,8 @@ private:
     bool StartThroughService(Asker asker);
     void StartOwnExchange(Asker asker);
     void RequestSent(State state, Asker asker);
+    // The request entry of the log and the "sync" window's word that it left.
+    void TellRequestSent(Asker asker);
     void RequestFailed(Asker asker, std::string logText);
     void Finish(const CivilTime& tickTime);
     Outcome OwnOutcome(const CivilTime& tickTime);
@@ -90,6 +98,7 @@ private:
     SntpClient m_sntp;
     TimeServiceRun m_service;
     State m_state = State::Idle;
+    Asker m_asker = Asker::Timer;  // who started the run in hand
     bool m_lastSucceeded = true;  // as before the first run
 };
 

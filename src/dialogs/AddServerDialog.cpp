@@ -65,8 +65,8 @@ void AddServerDialog::OnReplyTimeout(DialogView& view) {
     view.Enable(IDC_CHECK_SERVER, true);
     StopTimers(view);
     if (!m_sntp.AwaitingReply()) {
-        // The reply came after the last poll.
-        ReportDelay(view);
+        // The reply came after the last poll, or the name was looked up in vain.
+        ReportOutcome(view);
         return;
     }
     m_sntp.Abandon();
@@ -77,10 +77,15 @@ void AddServerDialog::OnReplyPoll(DialogView& view) {
     if (m_sntp.AwaitingReply()) return;
     view.Enable(IDC_CHECK_SERVER, true);
     StopTimers(view);
-    ReportDelay(view);
+    ReportOutcome(view);
 }
 
-void AddServerDialog::ReportDelay(DialogView& view) {
+void AddServerDialog::ReportOutcome(DialogView& view) {
+    // A name is looked up after the press; one that is unknown fails as a send would have.
+    if (m_sntp.SendFailed()) {
+        view.ShowMessage(kTextSendFailed, MessageIcon::Exclamation);
+        return;
+    }
     if (m_sntp.TooSlow()) {
         view.SetText(IDC_CHECK_REPORT, m_address + kLogDelayTooLong + ".");
         return;

@@ -38,7 +38,7 @@ OptionsDialog::OptionsDialog(Platform& platform, const Settings& settings, const
       m_textColour(IDC_TEXT_COLOUR),
       m_backgroundColour(IDC_BG_COLOUR),
       m_servers(settings.serverList),
-      m_sntp(platform) {}
+      m_sntp(platform, NameLookup::InBackground) {}
 
 int OptionsDialog::TemplateId() const { return IDD_OPTIONS; }
 

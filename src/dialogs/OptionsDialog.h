@@ -32,6 +32,8 @@ public:
     void OnNotify(DialogView& view, int controlId, int notifyCode) override;
     void OnTimer(DialogView& view, int timerId) override;
     bool OnClose(DialogView& view) override;
+    // A closed dialog gives up its measurement, a look-up in flight included.
+    void OnDestroy(DialogView& /*view*/) override { m_sntp.Abandon(); }
     bool OnDrawItem(DialogView& view, const OwnerDrawItem& item, DrawingSurface& surface) override;
     std::uint32_t ListLook(int listId) const override;
 

@@ -103,8 +103,9 @@ void OptionsDialog::OnReplyTimeout(DialogView& view) {
 void OptionsDialog::OnReplyPoll(DialogView& view) {
     if (m_sntp.AwaitingReply()) return;
     const std::optional<int> row = m_servers.MeasuredRow();
-    // A reply too slow to be trusted is no candidate for the best server either.
-    if (m_sntp.TooSlow()) {
+    // A reply too slow to be trusted, or a name looked up in vain, is no candidate for the
+    // best server either.
+    if (m_sntp.TooSlow() || m_sntp.SendFailed()) {
         m_servers.Failed();
     } else {
         m_servers.Measured(m_sntp.Delay());

@@ -3,6 +3,7 @@
 #include "framework/DialogsRole.h"
 #include "framework/FilesRole.h"
 #include "framework/MessagingRole.h"
+#include "framework/NameResolver.h"
 #include "framework/NetworkRole.h"
 #include "framework/ProcessRole.h"
 #include "framework/RegistryRole.h"
@@ -25,6 +26,7 @@ class Platform : public virtual ClockRole,
                  public virtual ProcessRole,
                  public virtual WindowsRole,
                  public virtual DialogsRole,
-                 public virtual MessagingRole {};
+                 public virtual MessagingRole,
+                 public virtual NameResolver {};
 
 } // namespace hv

@@ -1,4 +1,6 @@
 #pragma once
+#include "framework/IpAddress.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -6,16 +8,12 @@
 
 namespace hv {
 
-// An IPv4 address and port, both in host byte order.
-struct Ipv4Endpoint {
-    std::uint32_t address = 0;
-    std::uint16_t port = 0;
-    bool operator==(const Ipv4Endpoint&) const = default;
-};
+// The name from before IPv6; the type holds either family now.
+using Ipv4Endpoint = IpEndpoint;
 
 struct Datagram {
     std::vector<std::uint8_t> bytes;
-    Ipv4Endpoint from;
+    IpEndpoint from;
 };
 
 // Told, on the user-interface thread, that a datagram can be read.
@@ -27,11 +25,12 @@ protected:
     ~UdpSocketEvents() = default;
 };
 
-// An asynchronous UDP socket bound to any local port. Destroying it closes it.
+// An asynchronous UDP socket bound to any local port, for either address family: the
+// first send to an IPv6 address opens that family's side. Destroying it closes it.
 class UdpSocket {
 public:
     virtual ~UdpSocket() = default;
-    virtual bool SendTo(const Ipv4Endpoint& to, std::span<const std::uint8_t> bytes) = 0;
+    virtual bool SendTo(const IpEndpoint& to, std::span<const std::uint8_t> bytes) = 0;
     // Reads one pending datagram, at most maxBytes of it; nothing when the read fails.
     virtual std::optional<Datagram> ReceiveFrom(std::size_t maxBytes) = 0;
 };

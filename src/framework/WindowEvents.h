@@ -20,6 +20,11 @@ public:
     virtual void OnClose() = 0;
     // The session really ends: the process will be ended without a close.
     virtual void OnEndSession() = 0;
+    // The system has resumed from sleep or hibernation (on its own; a user may not be there).
+    virtual void OnResumedFromSleep() = 0;
+    // Whether the computer can reach the Internet, each time that may have changed: the same
+    // state may be reported again.
+    virtual void OnNetworkConnectivity(bool connected) = 0;
 
 protected:
     ~WindowEvents() = default;

@@ -11,6 +11,10 @@ namespace hv {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr char kLineFeed = '\n';
+constexpr char kCarriageReturn = '\r';
+// Editors that save UTF-8 may put this signature in front of the first key.
+constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
 constexpr const char* kTraceRewrittenInPlace = "Horvane: config.txt is rewritten in place, its folder takes no new file";
 
 // The C library's atoi over a view that need not be terminated: optional blanks and sign,
@@ -84,15 +88,17 @@ constexpr std::array<SettingsKey, 10> kSettingsKeys{{
 
 constexpr std::size_t kKeyLength = 7;
 
-// The next line of the remaining text; a last line without line end is never used.
+// The next line of the remaining text, ended by CRLF or by a lone LF (as editors outside
+// Windows save it); a last line without line end is never used.
 std::string_view TakeLine(std::string_view& rest) {
-    const std::size_t end = rest.find(kLineEnd);
+    const std::size_t end = rest.find(kLineFeed);
     if (end == std::string_view::npos) {
         rest.remove_prefix(1);
         return {};
     }
-    const std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(end + kLineEnd.size());
+    std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end + 1);
+    if (!line.empty() && line.back() == kCarriageReturn) line.remove_suffix(1);
     return line;
 }
 
@@ -122,6 +128,7 @@ void ApplyEmptyFileDefaults(Settings& s, const std::string& programDir) {
 bool ParseSettingsText(std::string_view text, const std::string& programDir, Settings& s) {
     // The file is text: whatever follows a zero byte is not part of it.
     text = text.substr(0, text.find('\0'));
+    if (text.starts_with(kUtf8Signature)) text.remove_prefix(kUtf8Signature.size());
     if (text.empty()) {
         ApplyEmptyFileDefaults(s, programDir);
         return false;

@@ -12,7 +12,7 @@ inline constexpr std::uint16_t kNtpPort = 123;
 
 // What a datagram must match to be the reply to the request that is outstanding.
 struct ReplyExpectation {
-    Ipv4Endpoint server;
+    IpEndpoint server;
     // The transmit timestamp exactly as it left in the request.
     std::array<std::uint8_t, kNtpTimestampBytes> requestTransmit{};
 };

@@ -40,7 +40,7 @@ std::string PrivilegeFailureText(const PrivilegeOutcome& outcome) {
 
 } // namespace
 
-SntpClient::SntpClient(Platform& platform) : m_platform(platform) {}
+SntpClient::SntpClient(Platform& platform, NameLookup lookup) : m_platform(platform), m_nameLookup(lookup) {}
 
 SntpClient::~SntpClient() = default;
 
@@ -54,24 +54,45 @@ bool SntpClient::Create() {
 bool SntpClient::SendRequest() {
     m_lastRefusal = ReplyVerdict::Accepted;
     m_tooSlow = false;
+    m_lookup.reset();  // a second request gives up the look-up of the first
+    m_sendFailed = false;
     if (m_serverAddress.empty()) return false;
     m_awaitingReply = true;
-    const auto address = m_platform.ResolveIpv4(m_serverAddress);
-    if (!address || !m_socket) {
-        m_awaitingReply = false;
-        return false;
+    if (const auto literal = ParseIpLiteral(m_serverAddress)) return SendToFirstOf({*literal});
+    if (m_nameLookup == NameLookup::Blocking) return SendToFirstOf(m_platform.ResolveHost(m_serverAddress));
+    m_lookup = m_platform.StartLookup(m_serverAddress, *this);
+    if (m_lookup == nullptr) m_awaitingReply = false;
+    return m_lookup != nullptr;
+}
+
+void SntpClient::OnLookupDone(const std::vector<IpAddress>& addresses) {
+    m_lookup.reset();
+    if (!m_awaitingReply) return;
+    const bool sent = SendToFirstOf(addresses);
+    m_sendFailed = !sent;
+    if (m_deferredSendEvents != nullptr) m_deferredSendEvents->OnDeferredSend(sent);
+}
+
+bool SntpClient::SendToFirstOf(const std::vector<IpAddress>& addresses) {
+    // A name may give an IPv6 address first on a network without an IPv6 route: the send
+    // fails at once there, and the next address is tried.
+    for (const IpAddress& address : addresses) {
+        if (!m_socket) break;
+        m_expected.server = IpEndpoint{address, kNtpPort};
+        // Stamped once the address is known, immediately before the send: resolving is no
+        // network delay, and a reading taken after
+        // the send would count the send call itself (up to a millisecond under Wine) as
+        // delay on the way out, which shifts the offset by half of it.
+        const NtpPacketBytes request = BuildRequest();
+        if (m_socket->SendTo(m_expected.server, request)) return true;
     }
-    m_expected.server = Ipv4Endpoint{*address, kNtpPort};
-    // Stamped once the name is resolved, immediately before the send, as the request's
-    // own transmit timestamp: resolving is no network delay, and a reading taken after
-    // the send would count the send call itself (up to a millisecond under Wine) as
-    // delay on the way out, which shifts the offset by half of it.
-    const NtpPacketBytes request = BuildRequest();
-    if (!m_socket->SendTo(m_expected.server, request)) {
-        m_awaitingReply = false;
-        return false;
-    }
-    return true;
+    m_awaitingReply = false;
+    return false;
+}
+
+void SntpClient::Abandon() {
+    m_awaitingReply = false;
+    m_lookup.reset();
 }
 
 NtpPacketBytes SntpClient::BuildRequest() {

@@ -26,6 +26,21 @@ struct ClockAdjustment {
     bool Set() const { return outcome == Outcome::Set; }
 };
 
+// How an SNTP client finds its server's address when it is a host name.
+enum class NameLookup {
+    Blocking,      // at the send, synchronously: for the time service and the console tool
+    InBackground,  // without blocking the thread: for everything a user waits on
+};
+
+// Told when a request that waited for its server's name has left, or could not leave.
+class DeferredSendEvents {
+public:
+    virtual void OnDeferredSend(bool sent) = 0;
+
+protected:
+    ~DeferredSendEvents() = default;
+};
+
 // One SNTP exchange: a 48-byte request to port 123 of one server, its reply read when the
 // socket reports it, and the delay and offset of the local clock computed from the four
 // timestamps. Owners open the socket, set the server address, send, and poll
@@ -35,9 +50,9 @@ struct ClockAdjustment {
 // Only a datagram that passes ValidateReply is taken as the reply. Anything else is read
 // and dropped and the request stays outstanding, so a forged or broken answer ends like
 // no answer at all: at the owner's time-out.
-class SntpClient final : public UdpSocketEvents {
+class SntpClient final : public UdpSocketEvents, public LookupEvents {
 public:
-    explicit SntpClient(Platform& platform);
+    explicit SntpClient(Platform& platform, NameLookup lookup = NameLookup::Blocking);
     ~SntpClient();
     SntpClient(const SntpClient&) = delete;
     SntpClient& operator=(const SntpClient&) = delete;
@@ -52,16 +67,24 @@ public:
     const std::string& ServerAddress() const { return m_serverAddress; }
     void SetServerAddress(std::string address) { m_serverAddress = std::move(address); }
 
-    // Sends one request to the server address (dotted IPv4 or host name, resolved here,
-    // synchronously). True means a request is outstanding; its send time is then the local
-    // clock read just before the send, kept here: the request itself carries a random
-    // transmit timestamp (see BuildRequest).
+    // Sends one request to the server address: a numeric address (IPv4 or IPv6) at once, a
+    // host name once it is looked up, to the first of its addresses, in the system's order,
+    // that takes the datagram. True means a request is outstanding or waits for its name
+    // (LookingUp); its send time is the local clock read just before the send, kept here: the
+    // request itself carries a random transmit timestamp (see BuildRequest).
+    // A look-up in the background that ends without a send clears AwaitingReply and sets
+    // SendFailed, and tells the DeferredSendEvents either way.
     bool SendRequest();
+    void SetDeferredSendEvents(DeferredSendEvents* events) { m_deferredSendEvents = events; }
 
-    // From a sent request until its reply has been read.
+    // From a sent request (or one waiting for its name) until its reply has been read.
     bool AwaitingReply() const { return m_awaitingReply; }
-    // Gives the outstanding request up; a reply that still comes is not read.
-    void Abandon() { m_awaitingReply = false; }
+    bool LookingUp() const { return m_lookup != nullptr; }
+    // The last request could not leave after its look-up: unknown name or no address took it.
+    bool SendFailed() const { return m_sendFailed; }
+    // Gives the outstanding request up, and a look-up in flight with it; a reply that still
+    // comes is not read.
+    void Abandon();
 
     // The result of the last reply read, in seconds; the offset is positive when the local
     // clock is behind.
@@ -84,6 +107,7 @@ public:
     }
 
     void OnReceive(int errorCode) override;
+    void OnLookupDone(const std::vector<IpAddress>& addresses) override;
 
     // Sets the system clock to now + offset. False, silently, for a negligible offset, a
     // reply that came too slowly or an implausible result; a refused privilege is shown in a message box.
@@ -104,9 +128,16 @@ private:
     // Reads the clock into m_sendTime and builds the request, with a random transmit
     // timestamp that the reply must echo.
     NtpPacketBytes BuildRequest();
+    // Sends to the first address that takes the request; false (and nothing outstanding)
+    // when none does.
+    bool SendToFirstOf(const std::vector<IpAddress>& addresses);
     void TakeReply(const Datagram& reply, double arrival);
 
     Platform& m_platform;
+    NameLookup m_nameLookup;
+    std::unique_ptr<PendingLookup> m_lookup;
+    DeferredSendEvents* m_deferredSendEvents = nullptr;
+    bool m_sendFailed = false;
     bool m_awaitingReply = false;
     bool m_tooSlow = false;
     double m_delay = 0.0;

@@ -1,21 +1,26 @@
 #include "timeservice/SecondOpinion.h"
 
 #include "framework/Platform.h"
+#include "framework/TimeUnits.h"
 #include "timeservice/LoopbackRule.h"
 
 #include <cmath>
+#include <vector>
 
 namespace hv {
 namespace {
-constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 
 std::int64_t Distance(std::int64_t a, std::int64_t b) { return a > b ? a - b : b - a; }
 } // namespace
 
-std::optional<std::uint32_t> ResolveForQuery(Platform& platform, const std::string& server, bool& loopbackRefused) {
+std::optional<IpAddress> ResolveForQuery(Platform& platform, const std::string& server, bool& loopbackRefused) {
     loopbackRefused = false;
-    const auto address = platform.ResolveIpv4(server);
-    if (!address) return std::nullopt;
+    std::optional<IpAddress> address = ParseIpLiteral(server);
+    if (!address) {
+        const std::vector<IpAddress> found = platform.ResolveHost(server);
+        if (found.empty()) return std::nullopt;
+        address = found.front();
+    }
     if (!MayQuery(server, *address)) {
         loopbackRefused = true;
         return std::nullopt;
@@ -29,7 +34,7 @@ bool SecondOpinion::Needed(std::int64_t offsetMicros, std::uint32_t confirmAbove
     return Distance(offsetMicros, 0) > static_cast<std::int64_t>(confirmAboveSeconds) * kMicrosPerSecond;
 }
 
-bool SecondOpinion::Ask(const ApprovedServers& approved, const std::string& measured, std::uint32_t measuredAddress) {
+bool SecondOpinion::Ask(const ApprovedServers& approved, const std::string& measured, const IpAddress& measuredAddress) {
     m_sntp.Abandon();
     m_sntp.ClearResult();
     m_server.clear();
@@ -38,7 +43,7 @@ bool SecondOpinion::Ask(const ApprovedServers& approved, const std::string& meas
         bool loopback = false;
         const auto address = ResolveForQuery(m_platform, name, loopback);
         if (!address || *address == measuredAddress) continue;
-        m_sntp.SetServerAddress(DottedIpv4(*address));
+        m_sntp.SetServerAddress(FormatIpAddress(*address));
         if (!m_sntp.Create() || !m_sntp.SendRequest()) continue;
         m_server = name;
         return true;
@@ -48,7 +53,7 @@ bool SecondOpinion::Ask(const ApprovedServers& approved, const std::string& meas
 
 bool SecondOpinion::Agrees(std::int64_t offsetMicros) const {
     if (m_server.empty() || m_sntp.AwaitingReply() || m_sntp.TooSlow()) return false;
-    const auto second = static_cast<std::int64_t>(std::llround(m_sntp.Offset() * kMicrosPerSecond));
+    const auto second = static_cast<std::int64_t>(std::llround(m_sntp.Offset() * static_cast<double>(kMicrosPerSecond)));
     return Distance(second, offsetMicros) <= kAgreementMicros;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/IpAddress.h"
 #include "sync/SntpClient.h"
 #include "timeservice/ApprovedServers.h"
 
@@ -24,7 +25,7 @@ public:
 
     // Asks the first approved server that is neither the measured one nor at its address.
     // False when there is none to ask.
-    bool Ask(const ApprovedServers& approved, const std::string& measured, std::uint32_t measuredAddress);
+    bool Ask(const ApprovedServers& approved, const std::string& measured, const IpAddress& measuredAddress);
     bool Awaiting() const { return m_sntp.AwaitingReply(); }
     void Abandon() { m_sntp.Abandon(); }
     // Once it is no longer awaited: whether its reply came in time and agrees.
@@ -39,6 +40,6 @@ private:
 
 // The address the service queries for an approved name: resolved once, here, so that the
 // rule for loopback addresses (MayQuery) judges the very address the request goes to.
-std::optional<std::uint32_t> ResolveForQuery(Platform& platform, const std::string& server, bool& loopbackRefused);
+std::optional<IpAddress> ResolveForQuery(Platform& platform, const std::string& server, bool& loopbackRefused);
 
 } // namespace hv

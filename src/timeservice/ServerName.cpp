@@ -1,5 +1,7 @@
 #include "timeservice/ServerName.h"
 
+#include "framework/IpAddress.h"
+
 namespace hv {
 namespace {
 
@@ -12,6 +14,13 @@ bool IsNameCharacter(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <
 } // namespace
 
 std::optional<std::string> NormaliseServerName(std::string_view text) {
+    // An IPv6 address has many spellings of the very same bits; its one text form stands
+    // for all of them. No host name holds a colon.
+    if (text.find(':') != std::string_view::npos) {
+        const std::optional<IpAddress> literal = ParseIpLiteral(text);
+        if (!literal || !literal->IsIpv6()) return std::nullopt;
+        return FormatIpAddress(*literal);
+    }
     if (!text.empty() && text.back() == '.') text.remove_suffix(1);
     if (text.empty() || text.size() > kMaxServerNameBytes) return std::nullopt;
     std::string name;
@@ -32,6 +41,8 @@ std::optional<std::string> NormaliseServerName(std::string_view text) {
 }
 
 bool IsSingleLabel(std::string_view name) {
+    // An IPv6 literal has no dots, yet nothing resolves it.
+    if (ParseIpLiteral(name)) return false;
     if (!name.empty() && name.back() == '.') name.remove_suffix(1);
     return name.find('.') == std::string_view::npos;
 }

@@ -10,7 +10,8 @@ namespace hv {
 constexpr std::size_t kMaxServerNameBytes = 253;
 
 // A time server's name as the time service compares it: a host name or dotted IPv4 address
-// in ASCII lower case, without a trailing dot. Nothing when the text is no such name:
+// in ASCII lower case, without a trailing dot, or an IPv6 address in its one text form
+// (FormatIpAddress). Nothing when the text is no such name:
 // empty, too long, an empty or over-long label, or any character but letters, digits, "-"
 // and ".". Names are compared as text only, never resolved first, so a caller cannot
 // reach an unapproved server through a name that resolves like an approved one.

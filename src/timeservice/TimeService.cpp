@@ -88,7 +88,7 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
         return Remember(Refusal(ServiceStatus::LoopbackName, server));
     }
     // The requests go to the address judged above, not to a second look-up of the name.
-    if (address) m_sntp.SetServerAddress(DottedIpv4(*address));
+    if (address) m_sntp.SetServerAddress(FormatIpAddress(*address));
     if (!address || !m_burst.Start(nowMs)) {
         m_journal.Write(ServiceJournal::Kind::Warning,
                         "Could not send a request to " + server + ": unknown host or network error.");

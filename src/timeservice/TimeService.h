@@ -60,7 +60,7 @@ private:
         std::string server;
         std::int64_t deadlineMs;
         std::uint32_t limitSeconds;
-        std::uint32_t address = 0;
+        IpAddress address;
         std::uint32_t confirmAboveSeconds = 0;
         ApprovedServers approved;
         // The measured step that waits for a second server's agreement.

@@ -150,23 +150,24 @@ class RunningProgram:
 
 @pytest.fixture
 def horvane(wine, driver, program_dir, tmp_path):
-    """Starts the program: horvane(config=None, wait=True, directory=program_dir, debug=None).
+    """Starts the program: horvane(config=None, wait=True, directory=program_dir, debug=None,
+    wrapper=()).
 
     `config` (bytes) is written to config.txt first. With `wait` the call returns once the
     main window exists. `debug` turns on Wine trace channels, whose lines land in the
-    program's output. Every program still running at the end of the test is closed (an open
+    program's output; `wrapper` runs Wine through another command (see WineHost.spawn). Every program still running at the end of the test is closed (an open
     menu is dismissed first), and killed if it does not end."""
     started: list[RunningProgram] = []
 
-    def start(config: bytes | None = None, wait: bool = True,
-              directory: Path = program_dir, debug: str | None = None) -> RunningProgram:
+    def start(config: bytes | None = None, wait: bool = True, directory: Path = program_dir,
+              debug: str | None = None, wrapper: tuple[str, ...] = ()) -> RunningProgram:
         if config is not None:
             (directory / CONFIG_NAME).write_bytes(config)
         if wait:
             assert driver.facts("count", MAIN_TITLE)["count"] == "0", \
                 "a main window is left over from an earlier test"
         output = tmp_path / f"program-{len(started)}.out"
-        process = wine.spawn(directory / PROGRAM, output=output, debug=debug)
+        process = wine.spawn(directory / PROGRAM, output=output, debug=debug, wrapper=wrapper)
         program = RunningProgram(process, directory, output)
         started.append(program)
         if wait:

@@ -9,8 +9,9 @@ from program_ids import CODE
 from winehost import poll
 
 SERVER = "127.0.0.1"
-# Automatic runs on (so the default server is chosen at start-up), but 75 minutes away.
-CONFIG = (b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
+# Automatic runs off: those who turn them off synchronise by hand, so the default server is
+# chosen at start-up all the same.
+CONFIG = (b"[auto]=0\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n"
           b"[list]=Local reference, Loopback, Here(" + SERVER.encode() + b")?0\r\n")
 
 STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"

@@ -3,6 +3,8 @@
 from __future__ import annotations
 
 import random
+import re
+import time
 from contextlib import contextmanager
 
 from conftest import (CONFIG_NAME, MAIN_TITLE, NO_BAR_CONFIG, PROGRAM, close_and_wait, install_stand_ins, settings_lines,
@@ -12,6 +14,7 @@ from program_ids import CODE
 from winehost import poll, windows_path
 
 QUIT = CODE["kCodeQuit"]
+BOX_WAIT = 2.0  # a message box would be up by then
 
 
 def test_first_start_runs_once_and_its_close_tells_the_companions_and_saves(horvane, driver, companion,
@@ -31,6 +34,16 @@ def test_first_start_runs_once_and_its_close_tells_the_companions_and_saves(horv
     assert sync.received_codes == [QUIT]
     # The defaults are the unit tests' concern; the path is the one Windows gave the program.
     assert settings_values(program.config_path.read_bytes())["[rifn]="] == program.windows_dir + "bell.wav"
+
+
+def test_a_missing_bar_opens_no_window_at_start(horvane, driver):
+    # The defaults show the bar, and the program folder holds Horvane.exe alone.
+    horvane()
+    time.sleep(BOX_WAIT)
+    listed = [line for line in driver("windows")[1].splitlines() if 'class="' in line]
+    panel = next(line for line in listed if 'title="panel"' in line)
+    pid = re.search(r" pid=(\d+)", panel)[1]
+    assert not [line for line in listed if f" pid={pid} " in line and " visible=1" in line]
 
 
 def test_session_end_saves_over_a_garbage_file_that_did_not_crash_the_program(horvane, driver, program_dir):

@@ -15,6 +15,7 @@ from winehost import colours, poll
 
 OPTIONS, ADD_SERVER, CHOOSER = "Options...", "Adding New Time Server...", "Color"
 PREFERENCES_CODE, BAR_SETTINGS_CHANGED = CODE["kCodePreferences"], CODE["kCodeBarSettingsChanged"]
+CODE_SERVER = CODE["kCodeServerAddress"]
 ALWAYS_SHOW_BAR, BG_COLOUR, TEXT_COLOUR, AUTO_SYNC, INTERVAL, INTERVAL_LABEL = (CONTROL[name] for name in (
     "IDC_ALWAYS_SHOW_BAR", "IDC_BG_COLOUR", "IDC_TEXT_COLOUR", "IDC_AUTO_SYNC", "IDC_SYNC_INTERVAL", "IDC_INTERVAL_LABEL"))
 ADD, LIST, DELETE, TEST, FIND_BEST, SET_DEFAULT, DEFAULT_LABEL = (CONTROL[name] for name in (
@@ -159,12 +160,15 @@ def test_preferences_store_bar_values_and_measured_edited_servers(horvane, drive
     wait_closed(driver, ADD_SERVER)
     assert rows(driver)[3]["cells"] == ["Loopback again", "127.0.0.1", ""]
 
-    for control_id in (AUTO_SYNC, BELL, HALF_HOUR):
+    for control_id in (AUTO_SYNC, BELL, HALF_HOUR, ALWAYS_SHOW_BAR):
         click(driver, OPTIONS, control_id)
     assert poll(lambda: controls(driver, OPTIONS)[HALF_HOUR].checked, 5)
     assert not controls(driver, OPTIONS)[INTERVAL].enabled
-    click(driver, OPTIONS, OK)
-    wait_closed(driver, OPTIONS)
+    # The bar it starts is missing from the folder: no box holds up the address for "sync".
+    with companion("sync") as sync:
+        click(driver, OPTIONS, OK)
+        wait_closed(driver, OPTIONS)
+        assert poll(lambda: sync.received_codes == [CODE_SERVER], 2), sync.records()
     close_and_wait(driver, program)
     values = settings_values(program.config_path.read_bytes())
     assert values["[list]="] == SERVERS[:-1] + "Loopback again(127.0.0.1)?0"

@@ -22,8 +22,8 @@ UNLISTED_CODES = (CODE["kStatusOk"], CODE["kCodeQuit"], CODE["kCodeSyncResult"],
 STAND_INS = {"Vistrel.exe": "VistrelShow", "Quorel.exe": "QuorelShow", "Globrin.exe": "ChronvelShow"}
 STAND_IN_TIMEOUT = 10.0
 # A sound file that an older version stored in the ANSI code page (Windows-1252, ö = 0xF6);
-# it comes back in UTF-8.
-ANSI_SOUND_LINE = b"[rifn]=C:\\Sounds\\Gl\xf6ckchen.wav\r\n"
+# it comes back in UTF-8. The file was saved by an editor that ends lines with LF alone.
+ANSI_SOUND_LINE = b"[rifn]=C:\\Sounds\\Gl\xf6ckchen.wav\n"
 UTF8_SOUND_LINE = "[rifn]=C:\\Sounds\\Glöckchen.wav\r\n".encode()
 
 
@@ -36,7 +36,7 @@ def test_program_in_a_folder_with_blanks_and_accents(horvane, driver, wine, tmp_
 
     # The bar at the start, the other companions by their copy-data codes: each started from
     # the folder with its path quoted.
-    program = horvane(b"[auto]=0\r\n[alsh]=1\r\n" + ANSI_SOUND_LINE, directory=folder)
+    program = horvane(b"[auto]=0\n[diff]=7\n[alsh]=1\n" + ANSI_SOUND_LINE, directory=folder)
     for code in (CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP):
         assert driver.facts("copydata", MAIN_TITLE, code)["result"] == "1", code
     for code in UNLISTED_CODES:
@@ -53,7 +53,7 @@ def test_program_in_a_folder_with_blanks_and_accents(horvane, driver, wine, tmp_
     driver.facts("command", MAIN_TITLE, CMD_BELL)
     close_and_wait(driver, program)
     written = program.config_path.read_bytes()
-    assert settings_values(written)["[ring]="] == "1"
+    assert [settings_values(written)[key] for key in ("[auto]=", "[diff]=", "[ring]=")] == ["0", "7", "1"]
     assert UTF8_SOUND_LINE in written
 
     # Read back as UTF-8, not taken for the ANSI code page: the next end writes it unchanged.

@@ -184,12 +184,13 @@ class WineHost:
         return env
 
     def spawn(self, exe: Path, *args: str, output: Path | None = None,
-              debug: str | None = None) -> subprocess.Popen:
-        """Starts a program in the background; `debug` sets Wine's trace channels (WINEDEBUG)."""
+              debug: str | None = None, wrapper: tuple[str, ...] = ()) -> subprocess.Popen:
+        """Starts a program in the background; `debug` sets Wine's trace channels (WINEDEBUG),
+        `wrapper` is a command line that ends by running the one it is given (unshare ...)."""
         env = self.env if debug is None else dict(self.env, WINEDEBUG=debug)
         sink = open(output, "ab") if output is not None else subprocess.DEVNULL
         try:
-            return subprocess.Popen([self._wine, str(exe), *args], env=env,
+            return subprocess.Popen([*wrapper, self._wine, str(exe), *args], env=env,
                                     stdin=subprocess.DEVNULL, stdout=sink, stderr=sink)
         finally:
             if output is not None:

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr hv::Ipv4Endpoint kServer{0x7F000001, hv::kNtpPort};
+constexpr hv::IpEndpoint kServer{0x7F000001, hv::kNtpPort};
 
 void Require(bool condition) {
     if (!condition) std::abort();

@@ -2,7 +2,6 @@
 
 #include "framework/fake/FlagHold.h"
 
-#include <charconv>
 
 namespace hv {
 
@@ -13,10 +12,10 @@ public:
     FakeSocket(const FakeSocket&) = delete;
     FakeSocket& operator=(const FakeSocket&) = delete;
 
-    bool SendTo(const Ipv4Endpoint& to, std::span<const std::uint8_t> bytes) override {
-        if (m_owner.failSends) return false;
+    bool SendTo(const IpEndpoint& to, std::span<const std::uint8_t> bytes) override {
+        if (m_owner.failSends || (m_owner.failIpv6Sends && to.address.IsIpv6())) return false;
         m_owner.sent.push_back(
-            {m_id, to, {bytes.begin(), bytes.end()}, m_owner.clock ? m_owner.clock->PeekMicroseconds() : 0});
+            {m_id, to, {bytes.begin(), bytes.end()}, m_owner.m_clock.PeekMicroseconds()});
         return true;
     }
 
@@ -28,6 +27,18 @@ public:
         if (d.bytes.size() > maxBytes) d.bytes.resize(maxBytes);
         return d;
     }
+
+private:
+    FakeNetwork& m_owner;
+    int m_id;
+};
+
+class FakeNetwork::FakeLookup : public PendingLookup {
+public:
+    FakeLookup(FakeNetwork& owner, int id) : m_owner(owner), m_id(id) {}
+    ~FakeLookup() override { m_owner.m_lookups.erase(m_id); }
+    FakeLookup(const FakeLookup&) = delete;
+    FakeLookup& operator=(const FakeLookup&) = delete;
 
 private:
     FakeNetwork& m_owner;
@@ -50,25 +61,34 @@ Held FakeNetwork::StartSocketLayer() {
     return std::make_unique<FlagHold>(socketLayerStarted);
 }
 
-std::optional<std::uint32_t> FakeNetwork::ResolveIpv4(std::string_view host) {
-    std::uint32_t address = 0;
-    int parts = 0;
-    const char* p = host.data();
-    const char* end = host.data() + host.size();
-    while (p < end && parts < 4) {
-        unsigned octet = 0;
-        auto [next, ec] = std::from_chars(p, end, octet);
-        if (ec != std::errc{} || octet > 255) break;
-        address = (address << 8) | octet;
-        ++parts;
-        p = next;
-        if (p == end || *p != '.') break;
-        ++p;
+std::vector<IpAddress> FakeNetwork::ResolveHost(std::string_view host) {
+    if (const auto literal = ParseIpLiteral(host)) return {*literal};
+    const auto it = hosts.find(std::string(host));
+    return it == hosts.end() ? std::vector<IpAddress>{} : it->second;
+}
+
+std::unique_ptr<PendingLookup> FakeNetwork::StartLookup(std::string_view host, LookupEvents& events) {
+    lookupsStarted.emplace_back(host);
+    const int id = m_nextLookupId++;
+    std::optional<std::int64_t> due;
+    if (!lookupsNeverAnswer) due = m_clock.ElapsedMicros() + lookupDelayMs * 1000;
+    m_lookups[id] = LookupSlot{&events, std::string(host), due};
+    return std::make_unique<FakeLookup>(*this, id);
+}
+
+std::optional<std::pair<std::int64_t, int>> FakeNetwork::NextLookupDue(std::int64_t limit) const {
+    std::optional<std::pair<std::int64_t, int>> next;
+    for (const auto& [id, lookup] : m_lookups) {
+        const auto due = lookup.dueElapsedMicros;
+        if (due && *due <= limit && (!next || *due < next->first)) next = std::pair{*due, id};
     }
-    if (parts == 4 && p == end) return address;
-    auto it = hosts.find(std::string(host));
-    if (it == hosts.end()) return std::nullopt;
-    return it->second;
+    return next;
+}
+
+void FakeNetwork::AnswerLookup(int id) {
+    const LookupSlot lookup = m_lookups.at(id);
+    m_lookups.erase(id);
+    lookup.events->OnLookupDone(ResolveHost(lookup.host));
 }
 
 std::unique_ptr<UdpSocket> FakeNetwork::OpenUdpSocket(UdpSocketEvents& events) {

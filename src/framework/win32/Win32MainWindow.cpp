@@ -2,6 +2,7 @@
 
 #include "framework/WindowMessages.h"
 #include "framework/win32/Utf16.h"
+#include "framework/win32/Win32NetworkWatch.h"
 
 namespace hv {
 namespace {
@@ -9,6 +10,8 @@ namespace {
 constexpr const wchar_t* kMainWindowClass = L"HorvaneMainFrame";
 constexpr const wchar_t* kEmptyTitle = L"";
 constexpr const wchar_t* kTaskbarCreatedMessage = L"TaskbarCreated";
+// Where the network watch reports, from threads of the system's, by posting.
+constexpr UINT kWmNetworkChange = WM_APP + 1;
 constexpr UINT kFrameChangeFlags =
     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 
@@ -38,6 +41,7 @@ bool Win32Platform::CreateMainWindow(WindowEvents& events) {
     }
     ShowWindow(window, SW_HIDE);
     UpdateWindow(window);
+    m_networkWatch = std::make_unique<Win32NetworkWatch>(window, kWmNetworkChange);
     return true;
 }
 
@@ -96,6 +100,13 @@ LRESULT Win32Platform::HandleMainWindowMessage(UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_POWERBROADCAST:
+        // Sent when the system resumes on its own; the user's return comes later, if at all.
+        if (wParam == PBT_APMRESUMEAUTOMATIC) events.OnResumedFromSleep();
+        return TRUE;
+    case kWmNetworkChange:
+        events.OnNetworkConnectivity(wParam != 0);
+        return 0;
     default:
         if (message == kWmTrayNotify) {
             events.OnTrayNotify(static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));
@@ -119,6 +130,7 @@ WindowId Win32Platform::MainWindow() { return reinterpret_cast<WindowId>(m_mainW
 void Win32Platform::SetMainWindowTitle(std::string_view title) { SetWindowTextW(m_mainWindow, Widen(title).c_str()); }
 
 void Win32Platform::DestroyMainWindow() {
+    m_networkWatch.reset();
     if (m_mainWindow != nullptr) DestroyWindow(m_mainWindow);
 }
 

@@ -1,17 +1,16 @@
 #include "framework/win32/Win32Network.h"
 
+#include "framework/win32/Utf16.h"
+#include "framework/win32/Win32NameResolver.h"
 #include "framework/win32/Win32UdpSocket.h"
 
 #include <bcrypt.h>
 
-#include <cstring>
 
 namespace hv {
 namespace {
 
 constexpr WORD kSocketLayerVersion = MAKEWORD(1, 1);
-constexpr const char* kBroadcastAddress = "255.255.255.255";
-constexpr std::size_t kIpv4AddressBytes = 4;
 
 // The started socket layer: cleaned up once when let go.
 class SocketLayerHold final : public Releasable {
@@ -38,7 +37,11 @@ std::uint32_t FallbackRandomBits() {
 
 } // namespace
 
-Win32Network::Win32Network(HINSTANCE instance) : m_socketNotifier(std::make_shared<SocketNotifier>(instance)) {}
+Win32Network::Win32Network(HINSTANCE instance)
+    : m_socketNotifier(std::make_shared<SocketNotifier>(instance)),
+      m_resolver(std::make_unique<Win32NameResolver>(instance)) {}
+
+Win32Network::~Win32Network() = default;
 
 Held Win32Network::StartSocketLayer() {
     WSADATA data{};
@@ -50,33 +53,25 @@ Held Win32Network::StartSocketLayer() {
     return std::make_unique<SocketLayerHold>();
 }
 
-std::optional<std::uint32_t> Win32Network::ResolveIpv4(std::string_view host) {
+std::vector<IpAddress> Win32Network::ResolveHost(std::string_view host) {
     // An empty name would make the resolver answer with this computer's own address.
-    if (host.empty()) return std::nullopt;
-    const std::string name(host);
-    const unsigned long dotted = inet_addr(name.c_str());
-    // The broadcast address is the one dotted address that reads like inet_addr's failure.
-    if (dotted != INADDR_NONE || name == kBroadcastAddress) return ntohl(dotted);
-    const hostent* entry = gethostbyname(name.c_str());
-    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_length != kIpv4AddressBytes ||
-        entry->h_addr_list[0] == nullptr) {
-        return std::nullopt;
-    }
-    in_addr address{};
-    std::memcpy(&address, entry->h_addr_list[0], kIpv4AddressBytes);
-    return ntohl(address.s_addr);
+    if (host.empty()) return {};
+    if (const auto literal = ParseIpLiteral(host)) return {*literal};
+    return LookUpHost(Widen(host));
+}
+
+std::unique_ptr<PendingLookup> Win32Network::StartLookup(std::string_view host, LookupEvents& events) {
+    return m_resolver->StartLookup(host, events);
 }
 
 std::unique_ptr<UdpSocket> Win32Network::OpenUdpSocket(UdpSocketEvents& events) {
-    const SOCKET handle = socket(AF_INET, SOCK_DGRAM, 0);
+    const SOCKET handle = Win32UdpSocket::OpenBound(AF_INET);
     if (handle == INVALID_SOCKET) return nullptr;
-    const sockaddr_in anyLocal = SocketAddressOf(Ipv4Endpoint{});
-    if (bind(handle, reinterpret_cast<const sockaddr*>(&anyLocal), sizeof anyLocal) == SOCKET_ERROR ||
-        !m_socketNotifier->Watch(handle, events)) {
+    if (!m_socketNotifier->Watch(handle, events)) {
         closesocket(handle);
         return nullptr;
     }
-    return std::make_unique<Win32UdpSocket>(handle, m_socketNotifier);
+    return std::make_unique<Win32UdpSocket>(handle, events, m_socketNotifier);
 }
 
 std::uint32_t Win32Network::RandomBits() {

@@ -9,7 +9,11 @@
 #include "framework/win32/Win32Registry.h"
 #include "framework/win32/Win32Shell.h"
 
+#include <memory>
+
 namespace hv {
+
+class Win32NetworkWatch;
 
 // The real backend: every Platform call goes straight to the Win32 API or Winsock, one
 // class per role; the main window and the dialogs it owns are this class's own.
@@ -57,6 +61,7 @@ private:
     WindowEvents* m_events = nullptr;
     UINT m_taskbarCreatedMessage = 0;
     HICON m_trayIcon = nullptr;
+    std::unique_ptr<Win32NetworkWatch> m_networkWatch;
 };
 
 } // namespace hv

@@ -39,20 +39,29 @@ private:
     UINT m_messageSerial = 0;
 };
 
-sockaddr_in SocketAddressOf(const Ipv4Endpoint& endpoint);
-
+// One socket per address family, the IPv6 one opened at the first send to an IPv6 address
+// (a system without IPv6 still has the IPv4 side). Both notify the same owner.
 class Win32UdpSocket final : public UdpSocket {
 public:
-    Win32UdpSocket(SOCKET socket, std::shared_ptr<SocketNotifier> notifier);
+    Win32UdpSocket(SOCKET ipv4, UdpSocketEvents& events, std::shared_ptr<SocketNotifier> notifier);
     ~Win32UdpSocket() override;
     Win32UdpSocket(const Win32UdpSocket&) = delete;
     Win32UdpSocket& operator=(const Win32UdpSocket&) = delete;
 
-    bool SendTo(const Ipv4Endpoint& to, std::span<const std::uint8_t> bytes) override;
+    bool SendTo(const IpEndpoint& to, std::span<const std::uint8_t> bytes) override;
     std::optional<Datagram> ReceiveFrom(std::size_t maxBytes) override;
 
+    // A datagram socket of the family bound to any local address and port; INVALID_SOCKET
+    // when it cannot be made.
+    static SOCKET OpenBound(int family);
+
 private:
-    SOCKET m_socket;
+    bool EnsureIpv6();
+    void Close(SOCKET& socket);
+
+    SOCKET m_ipv4;
+    SOCKET m_ipv6 = INVALID_SOCKET;
+    UdpSocketEvents& m_events;
     std::shared_ptr<SocketNotifier> m_notifier;
 };
 

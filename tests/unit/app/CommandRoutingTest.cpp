@@ -10,6 +10,7 @@ namespace hv::testing {
 namespace {
 
 constexpr const char* kRunKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kUserRunKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 const MenuItem* Item(const std::vector<MenuItem>& menu, int id) {
     for (const MenuItem& item : menu) {
@@ -29,6 +30,29 @@ TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
     for (std::uintptr_t code : {0u, 3u, 13u, 20u, 30u, 38u, 0xFFFFFFFFu}) EXPECT_FALSE(frame->OnCopyData(code)) << code;
     EXPECT_EQ(platform.commandLines.size(), 2u);
     EXPECT_EQ(platform.dialogsRun.size(), 4u);
+}
+
+TEST_F(MainFrameTest, EachModalDialogOpensOnceFromTheMenuOrACompanion) {
+    StartQuiet();
+    const struct {
+        int command;
+        std::uintptr_t code;  // 0: no companion code
+        int dialog;
+    } cases[] = {{kCmdShutDown, 35, IDD_SHUTDOWN}, {kCmdCalendar, 34, IDD_CALENDAR}, {kCmdAbout, 0, IDD_ABOUTBOX}};
+    for (const auto& c : cases) {
+        platform.dialogsRun.clear();
+        platform.dialogScripts[c.dialog] = [&](FakeDialogView&) {
+            if (platform.dialogsRun.size() > 1) return;  // opened twice after all: no deeper
+            frame->OnCommand(c.command);
+            if (c.code != 0) {
+                EXPECT_TRUE(frame->OnCopyData(c.code));
+            }
+        };
+        frame->OnCommand(c.command);
+        EXPECT_EQ(platform.dialogsRun, std::vector<int>{c.dialog}) << c.command;
+        frame->OnCommand(c.command);
+        EXPECT_EQ(platform.dialogsRun.size(), 2u) << "closed, it opens again: " << c.command;
+    }
 }
 
 TEST_F(MainFrameTest, SyncCodesWithoutSyncWindowDoNothing) {
@@ -94,16 +118,49 @@ TEST_F(MainFrameTest, RunAtStartupItemTogglesTheQuotedRunValue) {
         frame->OnRunAtStartup();
         EXPECT_EQ(run.count("Horvane") ? std::get<std::string>(run["Horvane"]) : absent, c.after);
     }
-    // Without full access the item is left out and the command does nothing.
+    // Where the machine's key refuses a standard user the user's key takes the value; the
+    // check mark shows either, and removing takes ours out of both.
+    auto& userRun = platform.registry[kUserRunKey];
     platform.registryKeysDeniedWrite.insert(kRunKey);
-    EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup), nullptr);
     frame->OnRunAtStartup();
     EXPECT_EQ(run["Horvane"], RegistryValue{quoted});
+    EXPECT_EQ(userRun.count("Horvane"), 0u);
+    run.erase("Horvane");
+    ASSERT_NE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup), nullptr) << "the user's key can be written";
+    EXPECT_FALSE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
+    frame->OnRunAtStartup();
+    EXPECT_EQ(userRun["Horvane"], RegistryValue{quoted});
+    EXPECT_TRUE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
+    platform.registryKeysDeniedWrite.clear();
+    run["Horvane"] = quoted;
+    frame->OnRunAtStartup();
+    EXPECT_TRUE(run.empty() && userRun.empty());
+    // Without full access to either the item is left out and the command does nothing.
+    platform.registryKeysDeniedWrite = {kRunKey, kUserRunKey};
+    EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup), nullptr);
+    frame->OnRunAtStartup();
+    EXPECT_TRUE(run.empty() && userRun.empty());
 }
 
-TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessage) {
-    StartQuiet();
-    platform.missingPrograms.insert("C:\\Horvane\\Globrin.exe");
+TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessageOnlyWhenTheUserAskedForIt) {
+    const std::string bar = "C:\\Horvane\\Vistrel.exe";
+    platform.missingPrograms = {bar, "C:\\Horvane\\Globrin.exe"};
+    Start("[auto]=0\r\n[alsh]=1\r\n");  // the bar at start-up: nobody asked
+    EXPECT_TRUE(platform.messageBoxes.empty());
+    const auto entries = ParseLogEntries(Log());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries[0].isError);
+    EXPECT_EQ(entries[0].message, "Cannot start " + bar + ": the file does not exist.");
+    EXPECT_EQ(platform.traces.back(), "Horvane: Cannot start " + bar + ": the file does not exist.");
+    // After Preferences' OK with the bar always shown the address still reaches "sync".
+    Start("[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n");
+    auto& sync = Companion(kSyncWindowTitle);
+    Settings chosen = SavedSettings();
+    chosen.alwaysShowBar = true;
+    frame->ApplyPreferences(chosen);
+    EXPECT_TRUE(platform.messageBoxes.empty());
+    EXPECT_EQ(Codes(sync), std::vector<std::uintptr_t>{kCodeServerAddress});
+
     frame->OnWorldClock();
     EXPECT_EQ(platform.messageBoxes, std::vector<std::string>{"Cannot start C:\\Horvane\\Globrin.exe\r\nThe file does not exist."});
     EXPECT_TRUE(platform.commandLines.empty());
@@ -123,7 +180,7 @@ TEST_F(MainFrameTest, TrayMouseMessages) {
 TEST_F(MainFrameTest, PreferencesAppliedKeepTheAutomaticPhaseUnlessTheyChangeIt) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) + "\r\n");
     auto& sync = Companion(kSyncWindowTitle);
-    platform.hosts["b.example"] = kLabAddress;
+    platform.hosts["b.example"] = {kLabAddress};
     platform.AdvanceMs(600000);
     Settings chosen = SavedSettings();
     chosen.bellEnabled = 1;

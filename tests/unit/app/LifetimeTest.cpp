@@ -57,11 +57,66 @@ TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
     EXPECT_EQ(platform.sent.size(), 1u);
 }
 
-TEST_F(MainFrameTest, NoAutomaticRunsAndNoServerWithoutTheFlagANonNegativeStepAndAValidDefault) {
-    for (const char* config : {"[auto]=0\r\n", "[auto]=1\r\n[diff]=-1\r\n", "[auto]=1\r\n[diff]=3\r\n[list]=A(a)?B(b)?5\r\n"}) {
-        Start(config + std::string("[alsh]=0\r\n[bash]=0\r\n"));
-        EXPECT_FALSE(platform.TimerRunning(kTimerAutoSync)) << config;
-        EXPECT_EQ(ServerAsked(), "") << config;
+TEST_F(MainFrameTest, ResumeAndNetworkBackRunOnceInFiveMinutesAndRestartThePeriod) {
+    Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) + "\r\n");
+    Companion(kSyncWindowTitle);  // to stop each run
+    platform.AdvanceMs(1000000);
+    frame->OnResumedFromSleep();
+    frame->OnResumedFromSleep();  // the system says it twice
+    platform.AdvanceMs(9999);
+    EXPECT_TRUE(platform.sent.empty()) << "the adapter is given ten seconds";
+    platform.AdvanceMs(1);
+    ASSERT_EQ(platform.sent.size(), 1u);
+    auto entries = ParseLogEntries(Log());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].message, "Automatic synchronisation after resume");
+    EXPECT_EQ(entries[1].message, "Succed to Send Request Data to 127.0.0.1!");
+    frame->OnCopyData(kCodeStopSync);
+
+    // The network drops and comes back within five minutes of that run: no second run; the
+    // period counts from the extra run, not from the start.
+    frame->OnNetworkConnectivity(true);  // only how things are
+    frame->OnNetworkConnectivity(false);
+    frame->OnNetworkConnectivity(true);
+    platform.AdvanceMs(1799990);
+    EXPECT_EQ(platform.sent.size(), 1u);
+    platform.AdvanceMs(20);
+    EXPECT_EQ(platform.sent.size(), 2u);
+    frame->OnCopyData(kCodeStopSync);
+
+    // Later it drops and comes back again: that is worth a run, said so in the log.
+    frame->OnNetworkConnectivity(false);
+    frame->OnNetworkConnectivity(true);
+    frame->OnNetworkConnectivity(true);
+    platform.AdvanceMs(10010);
+    EXPECT_EQ(platform.sent.size(), 3u);
+    entries = ParseLogEntries(Log());
+    EXPECT_EQ(entries[entries.size() - 2].message, "Automatic synchronisation, network back");
+
+    // Automatic runs off: neither makes a run.
+    Settings off = SavedSettings();
+    off.autoSync = false;
+    frame->ApplyPreferences(off);
+    platform.AdvanceMs(600000);
+    frame->OnResumedFromSleep();
+    platform.AdvanceMs(20000);
+    EXPECT_EQ(platform.sent.size(), 3u);
+}
+
+TEST_F(MainFrameTest, NoAutomaticRunsWithoutTheFlagANonNegativeStepAndAValidDefaultButTheServerAllTheSame) {
+    const std::string list = "[list]=A(a.example)?B(b.example)?";
+    const struct {
+        std::string config;
+        const char* server;
+    } cases[] = {
+        {"[auto]=0\r\n" + list + "1\r\n", "b.example"},  // for the manual window
+        {"[auto]=1\r\n[diff]=-1\r\n" + list + "0\r\n", "a.example"},
+        {"[auto]=1\r\n[diff]=3\r\n" + list + "5\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        Start(c.config + "[alsh]=0\r\n[bash]=0\r\n");
+        EXPECT_FALSE(platform.TimerRunning(kTimerAutoSync)) << c.config;
+        EXPECT_EQ(ServerAsked(), c.server) << c.config;
         frame.reset();
     }
 }

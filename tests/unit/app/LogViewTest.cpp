@@ -53,7 +53,7 @@ TEST_F(LogViewTest, ListsEntriesOldestFirstMarkingErrors) {
 TEST_F(LogViewTest, RefreshPastTheLimitEmptiesTheViewAndTheNextRunRefillsIt) {
     // Thirty-one silent runs of lab.net, two entries each (63 and 64 bytes), and the next
     // request's entry bring the log to exactly the limit, which it keeps.
-    platform.hosts["lab.net"] = kLabAddress;
+    platform.hosts["lab.net"] = {kLabAddress};
     StartQuiet("[list]=Lab(lab.net)?0\r\n");
     WhileOpen([&](FakeDialogView& view) {
         for (int run = 0; run < 31; ++run) {

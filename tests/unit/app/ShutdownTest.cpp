@@ -26,18 +26,6 @@ protected:
     std::size_t Countdowns() const { return static_cast<std::size_t>(std::count(platform.dialogsRun.begin(), platform.dialogsRun.end(), IDD_COUNTDOWN)); }
 };
 
-TEST_F(ShutdownTest, TheDialogOpensOnceFromTheMenuOrACompanion) {
-    platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView&) {
-        if (platform.dialogsRun.size() > 1) return;  // opened twice after all: no deeper
-        frame->OnCommand(kCmdShutDown);
-        frame->OnCopyData(35);
-    };
-    frame->OnCommand(kCmdShutDown);
-    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_SHUTDOWN});
-    EXPECT_TRUE(frame->OnCopyData(35));
-    EXPECT_EQ(platform.dialogsRun.size(), 2u);
-}
-
 TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
     std::int64_t armedAt = 0, closedAt = 0, countdownAt = 0;
     platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {

@@ -10,7 +10,7 @@ using SyncRunTest = SyncRunFixture;
 TEST_F(SyncRunTest, CompanionStartedRunCompletesOnTheNextTick) {
     EXPECT_TRUE(frame->OnCopyData(kCodeStartSync));
     ASSERT_EQ(platform.sent.size(), 1u);
-    EXPECT_EQ(platform.sent[0].to, (Ipv4Endpoint{kLabAddress, 123}));
+    EXPECT_EQ(platform.sent[0].to, (IpEndpoint{kLabAddress, 123}));
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):\r\nSucced to Send Request Data to Time Server!\r\n");
 
     AnswerAfter(20, 2.5);
@@ -127,6 +127,39 @@ TEST_F(SyncRunTest, FailedSendIsReported) {
     EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n");
     // Told before the request would have gone out, the bar then learns it failed.
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2}));
+}
+
+// The name is looked up without holding the window; the run's ten seconds count from its
+// start, and a look-up that never ends fails the run as a send that could not leave.
+TEST_F(SyncRunTest, ANameIsLookedUpWithinTheRunsTenSeconds) {
+    StartQuiet("[list]=Named(time.test)?0\r\n");
+    platform.hosts["time.test"] = {kLabAddress};
+    platform.lookupDelayMs = 2000;
+    frame->OnCopyData(kCodeStartSync);
+    EXPECT_TRUE(platform.sent.empty());
+    EXPECT_TRUE(sync->received.empty()) << "told once the request is out";
+    frame->OnCopyData(kCodeStartSync);
+    EXPECT_EQ(sync->received.back().text, "Synch is running,please retry later.\r\n");
+    platform.AdvanceMs(2000);
+    ASSERT_EQ(platform.sent.size(), 1u);
+    EXPECT_EQ(sync->received.back().text, "(09:59:52 03-14-2026):\r\nSucced to Send Request Data to Time Server!\r\n");
+    platform.AdvanceMs(7999);
+    EXPECT_EQ(sync->received.back().code, kCodeStartSync);
+    platform.AdvanceMs(1);
+    EXPECT_EQ(sync->received.back().text, "(10:00:00 03-14-2026):\r\nTime Server doesn't send response data back!\r\n");
+
+    platform.lookupsNeverAnswer = true;
+    frame->OnCopyData(kCodeStartSync);
+    platform.AdvanceMs(10000);
+    EXPECT_EQ(sync->received.back().text, "(10:00:10 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n");
+    EXPECT_NE(Log().find("E10:00:10 03-14-2026):Failed to Send Request Data to time.test!\r\n"), std::string::npos);
+    EXPECT_EQ(platform.PendingLookupCount(), 0);
+    frame->OnCopyData(kCodeStartSync);
+    frame->OnCopyData(kCodeStopSync);
+    EXPECT_EQ(platform.PendingLookupCount(), 0) << "a stop gives the look-up up";
+    platform.AdvanceMs(15000);
+    EXPECT_EQ(platform.sent.size(), 1u);
+    EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2, 1, 2, 1}));
 }
 
 TEST_F(SyncRunTest, SocketThatCannotOpenIsShownAndChangesNothing) {

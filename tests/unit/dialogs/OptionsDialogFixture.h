@@ -20,7 +20,7 @@ protected:
     std::unique_ptr<FakeDialogView> view;
 
     OptionsDialogTest() {
-        platform.hosts["b.test"] = 0x0A000002;
+        platform.hosts["b.test"] = {0x0A000002};
         settings.serverList = kThreeServers;
         settings.bellFile = "C:\\Horvane\\bell.wav";
     }

@@ -127,18 +127,53 @@ TEST(AddServerDialog, RefusesWhatTheListCannotStore) {
     };
     for (const auto& c : cases) {
         FakePlatform platform;
-        platform.hosts["b.test"] = 0x0A000002;
+        platform.hosts["b.test"] = {0x0A000002};
         AddServerDialog adding(platform);
         FakeDialogView form(platform, adding);
         form.Open();
         form.Type(IDC_SERVER_TITLE, c.title);
         form.Type(IDC_SERVER_ADDRESS, c.address);
         form.Click(IDC_CHECK_SERVER);
+        platform.AdvanceMs(0);  // the name is looked up
         EXPECT_EQ(platform.sent.size(), c.checked ? 1u : 0u) << c.title << c.address;
         form.PressEnter();
         EXPECT_EQ(platform.messageBoxes, c.boxes) << c.title << c.address;
         EXPECT_EQ(form.IsOpen(), !c.boxes.empty()) << c.title << c.address;
     }
+}
+
+// Names are looked up without holding the dialogs up; a look-up that never ends runs out
+// with the measurement, one that finds nothing fails as a send, and closing ends it.
+TEST_F(OptionsDialogTest, NamesAreLookedUpInTheBackgroundByBothDialogs) {
+    platform.lookupsNeverAnswer = true;
+    FakeDialogView& options = Open();
+    options.SelectRow(IDC_SERVER_LIST, 1);  // b.test
+    options.Click(IDC_TEST_SERVER);
+    EXPECT_EQ(platform.PendingLookupCount(), 1);
+    platform.AdvanceMs(10000);
+    EXPECT_EQ(options.ListCell(IDC_SERVER_LIST, 1, 2), "Error");
+    EXPECT_EQ(platform.PendingLookupCount(), 0);
+    EXPECT_TRUE(ButtonsEnabled(options));
+    options.Click(IDC_TEST_SERVER);
+    options.PressEscape();
+    EXPECT_EQ(platform.PendingLookupCount(), 0) << "closed with the dialog";
+
+    platform.lookupsNeverAnswer = false;
+    platform.lookupDelayMs = 500;
+    const std::size_t sentBefore = platform.sent.size();
+    for (const bool known : {true, false}) {
+        AddServerDialog adding(platform);
+        FakeDialogView form(platform, adding);
+        form.Open();
+        form.Type(IDC_SERVER_ADDRESS, known ? "b.test" : "no.such.test");
+        form.Click(IDC_CHECK_SERVER);
+        platform.AdvanceMs(1000);  // looked up, then polled once
+        EXPECT_EQ(form.IsEnabled(IDC_CHECK_SERVER), !known) << "checking until the reply or the time-out";
+        EXPECT_EQ(platform.sent.size(), sentBefore + 1);
+        form.PressEscape();
+    }
+    EXPECT_EQ(platform.messageBoxes, std::vector<std::string>{
+                                         "Error to send data,please Check your Internet Connection or the new Server address!"});
 }
 
 } // namespace

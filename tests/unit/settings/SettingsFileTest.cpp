@@ -65,13 +65,19 @@ TEST(SettingsFile, KeysMustMatchExactly) {
     EXPECT_EQ(Parse("[diff]=4\r\n[diff]=6\r\n").autoSyncStep, 6);
 }
 
-TEST(SettingsFile, OnlyTwelveLinesEndedByCrLfAreRead) {
+TEST(SettingsFile, OnlyTwelveLinesEndedByCrLfOrLfAreRead) {
     std::string twelve;
     for (int i = 0; i < 11; ++i) twelve += "[none]=1\r\n";
     EXPECT_EQ(Parse(twelve + "[diff]=8\r\n").autoSyncStep, 8);
     EXPECT_EQ(Parse(twelve + "[none]=1\r\n[diff]=8\r\n").autoSyncStep, -7);
     EXPECT_EQ(Parse("[diff]=8").autoSyncStep, -7);
-    EXPECT_EQ(Parse("[diff]=8\n[ring]=1\r\n").autoSyncStep, 8);
+    // An editor's LF line ends, a UTF-8 signature in front, and both mixed with CRLF.
+    const Settings lf = Parse("\xEF\xBB\xBF[diff]=8\n[rifn]=D:\\gong.wav\n[ring]=1\r\n[auto]=1\n[rpoh]=0");
+    EXPECT_EQ(lf.autoSyncStep, 8);
+    EXPECT_EQ(lf.bellFile, "D:\\gong.wav");
+    EXPECT_EQ(lf.bellEnabled, 1);
+    EXPECT_TRUE(lf.autoSync);
+    EXPECT_TRUE(lf.chimeHourly) << "a last line without line end stays unused";
 }
 
 TEST(SettingsFile, ServerListsAreCheckedByTheirCounts) {

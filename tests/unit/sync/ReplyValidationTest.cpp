@@ -15,7 +15,7 @@ struct BrokenReply {
     std::string name;
     ReplyVerdict verdict;
     // Breaks one thing about an otherwise valid reply.
-    std::function<void(std::vector<std::uint8_t>& bytes, Ipv4Endpoint& from)> breakIt;
+    std::function<void(std::vector<std::uint8_t>& bytes, IpEndpoint& from)> breakIt;
 };
 
 void PrintTo(const BrokenReply& reply, std::ostream* out) { *out << reply.name; }
@@ -27,6 +27,11 @@ void SetByte0(std::vector<std::uint8_t>& b, int leap, int version, int mode) {
 const BrokenReply kBrokenReplies[] = {
     {"OtherAddress", ReplyVerdict::WrongSender, [](auto&, auto& from) { from.address = 0x0A000002; }},
     {"OtherPort", ReplyVerdict::WrongSender, [](auto&, auto& from) { from.port = 124; }},
+    // The server's IPv4 address written as IPv6 (::ffff:10.0.0.1) is another sender.
+    {"SameAddressMappedToIpv6", ReplyVerdict::WrongSender,
+     [](auto&, auto& from) {
+         from.address = IpAddress::FromIpv6({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 10, 0, 0, 1});
+     }},
     {"Short", ReplyVerdict::TooShort, [](auto& b, auto&) { b.resize(47); }},
     {"ClientMode", ReplyVerdict::WrongMode, [](auto& b, auto&) { SetByte0(b, 0, 4, 3); }},
     {"BroadcastMode", ReplyVerdict::WrongMode, [](auto& b, auto&) { SetByte0(b, 0, 4, 5); }},
@@ -51,7 +56,7 @@ TEST_P(ReplyValidation, BrokenReplyIsDroppedAndAValidOneIsStillTaken) {
     SendAt(kT1);
     const NtpPacketBytes valid = ValidReply(kT1 + 0.010, kT1 + 0.012);
     std::vector<std::uint8_t> broken(valid.begin(), valid.end());
-    Ipv4Endpoint from = kServer;
+    IpEndpoint from = kServer;
     GetParam().breakIt(broken, from);
 
     DeliverAt(kT1 + 0.020, broken, from);

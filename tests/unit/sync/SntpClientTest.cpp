@@ -87,7 +87,7 @@ TEST_F(SntpExchange, FailuresLeaveNothingOutstandingUntilTheOwnerGivesUp) {
         EXPECT_EQ(client.AwaitingReply(), c.sent) << c.address;
     }
     ASSERT_EQ(fake.sent.size(), 1u);
-    EXPECT_EQ(fake.sent[0].to, (Ipv4Endpoint{0xC0000207, kNtpPort}));
+    EXPECT_EQ(fake.sent[0].to, (IpEndpoint{0xC0000207, kNtpPort}));
 
     // A failed receive closes the socket; the request waits for the owner's time-out.
     fake.failReceive = true;
@@ -133,6 +133,90 @@ TEST_F(SntpExchange, CreatingAgainNeverLeavesASecondSocket) {
     EXPECT_FALSE(client.Create());
     EXPECT_FALSE(client.SendRequest());
     EXPECT_FALSE(client.AwaitingReply());
+}
+
+// 2001:db8::123, the documentation prefix's server.
+const IpAddress kServerV6 = IpAddress::FromIpv6({0x20, 0x01, 0x0D, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x23});
+
+class BackgroundLookup : public SntpFixture, public DeferredSendEvents {
+protected:
+    BackgroundLookup() {
+        fake.hosts["dual.test"] = {kServerV6, kServerAddress};
+        fake.lookupDelayMs = 3000;
+        background.SetDeferredSendEvents(this);
+        background.SetServerAddress("dual.test");
+    }
+    void OnDeferredSend(bool sent) override { deferredSends.push_back(sent); }
+
+    SntpClient background{fake, NameLookup::InBackground};
+    std::vector<bool> deferredSends;
+};
+
+TEST_F(BackgroundLookup, TheRequestLeavesWhenTheNameIsKnownToItsFirstAddressThatTakesIt) {
+    ASSERT_TRUE(background.Create());
+    ASSERT_TRUE(background.SendRequest());
+    EXPECT_TRUE(background.AwaitingReply() && background.LookingUp());
+    fake.AdvanceMs(2999);
+    EXPECT_TRUE(fake.sent.empty());
+    fake.AdvanceMs(1);
+    ASSERT_EQ(fake.sent.size(), 1u);
+    EXPECT_EQ(fake.sent[0].to, (IpEndpoint{kServerV6, kNtpPort}));
+    EXPECT_EQ(deferredSends, std::vector<bool>{true});
+    // The reply must come from where the request went, in that family.
+    const NtpPacketBytes reply = ValidReply(1.0, 1.0);
+    fake.Deliver(Datagram{{reply.begin(), reply.end()}, kServer});
+    EXPECT_EQ(background.LastRefusal(), ReplyVerdict::WrongSender);
+    fake.Deliver(Datagram{{reply.begin(), reply.end()}, {kServerV6, kNtpPort}});
+    EXPECT_FALSE(background.AwaitingReply());
+
+    // Without an IPv6 route the next address is tried; an IPv6 literal needs no look-up.
+    fake.failIpv6Sends = true;
+    ASSERT_TRUE(background.Create());
+    ASSERT_TRUE(background.SendRequest());
+    fake.AdvanceMs(3000);
+    EXPECT_EQ(fake.sent.back().to, kServer);
+    background.Abandon();
+    fake.failIpv6Sends = false;
+    background.SetServerAddress("2001:DB8::0123");
+    ASSERT_TRUE(background.Create());
+    ASSERT_TRUE(background.SendRequest());
+    EXPECT_FALSE(background.LookingUp());
+    EXPECT_EQ(fake.sent.back().to, (IpEndpoint{kServerV6, kNtpPort}));
+    EXPECT_EQ(fake.lookupsStarted.size(), 2u);
+}
+
+TEST_F(BackgroundLookup, AnUnknownNameFailsLateAndAnAbandonedLookUpNeverSends) {
+    background.SetServerAddress("no.such.host");
+    ASSERT_TRUE(background.Create());
+    ASSERT_TRUE(background.SendRequest());
+    fake.AdvanceMs(3000);
+    EXPECT_FALSE(background.AwaitingReply());
+    EXPECT_TRUE(background.SendFailed());
+    EXPECT_EQ(deferredSends, std::vector<bool>{false});
+
+    // Given up, or replaced by a second request, a look-up in flight is dropped.
+    background.SetServerAddress("dual.test");
+    ASSERT_TRUE(background.SendRequest());
+    background.Abandon();
+    EXPECT_EQ(fake.PendingLookupCount(), 0);
+    ASSERT_TRUE(background.SendRequest());
+    fake.AdvanceMs(1000);
+    ASSERT_TRUE(background.SendRequest());
+    EXPECT_EQ(fake.PendingLookupCount(), 1);
+    fake.AdvanceMs(2999);
+    EXPECT_TRUE(fake.sent.empty());
+    fake.AdvanceMs(1);
+    EXPECT_EQ(fake.sent.size(), 1u);
+
+    // A resolver that never answers keeps it looking up until the owner gives up.
+    fake.lookupsNeverAnswer = true;
+    background.Abandon();
+    ASSERT_TRUE(background.SendRequest());
+    fake.AdvanceMs(600000);
+    EXPECT_TRUE(background.LookingUp());
+    background.Abandon();
+    EXPECT_EQ(fake.PendingLookupCount(), 0);
+    EXPECT_EQ(deferredSends, (std::vector<bool>{false, true}));
 }
 
 } // namespace

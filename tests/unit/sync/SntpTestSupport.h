@@ -14,7 +14,7 @@
 namespace hv::testing {
 
 inline constexpr std::uint32_t kServerAddress = 0x0A000001;  // 10.0.0.1
-inline const Ipv4Endpoint kServer{kServerAddress, kNtpPort};
+inline const IpEndpoint kServer{kServerAddress, kNtpPort};
 
 inline std::int64_t MicrosFromNtp(double ntpSeconds) {
     return std::llround((ntpSeconds - static_cast<double>(kNtpUnixEpochOffset)) * 1e6);
@@ -38,7 +38,7 @@ inline NtpPacketBytes ReplyTo(const std::vector<std::uint8_t>& request, double t
 class SntpFixture : public ::testing::Test {
 protected:
     SntpFixture() {
-        fake.hosts["time.test"] = kServerAddress;
+        fake.hosts["time.test"] = {kServerAddress};
         client.SetServerAddress("time.test");
     }
 
@@ -53,7 +53,7 @@ protected:
     NtpPacketBytes ValidReply(double t2, double t3) const { return ReplyTo(fake.sent.back().bytes, t2, t3); }
 
     // Delivers bytes with the local clock at t4.
-    void DeliverAt(double t4, std::vector<std::uint8_t> bytes, Ipv4Endpoint from = kServer) {
+    void DeliverAt(double t4, std::vector<std::uint8_t> bytes, IpEndpoint from = kServer) {
         fake.SetNowMicroseconds(MicrosFromNtp(t4));
         fake.Deliver(Datagram{std::move(bytes), from});
     }

@@ -27,6 +27,9 @@ TEST(ServerName, NormalFormIsLowerCaseWithoutTheRootDot) {
         {std::string(64, 'a'), std::nullopt},
         {"time_server.example", std::nullopt},
         {"tíme.example", std::nullopt},
+        {"::1", "::1"},
+        {"2001:DB8:0:0::0123", "2001:db8::123"},
+        {"2001:db8::1::2", std::nullopt},
         {"[::1]", std::nullopt},
         {"127.0.0.1:123", std::nullopt},
         {"time.example\r\n", std::nullopt},
@@ -38,22 +41,25 @@ TEST(ApprovedServers, MatchExactlyAfterNormalisingAndNothingElse) {
     ApprovedServers list;
     EXPECT_TRUE(list.Add("Time-A-G.NIST.gov"));
     EXPECT_TRUE(list.Add("127.0.0.1"));
+    EXPECT_TRUE(list.Add("2001:db8::123"));
     EXPECT_TRUE(list.Add("time-a-g.nist.gov."));  // the same server: kept once
     EXPECT_FALSE(list.Add("not a name"));
     // One label is resolved by broadcast where DNS does not know it: anyone may answer.
     for (const char* single : {"timehost", "LOCALHOST.", "wpad"}) EXPECT_FALSE(list.Add(single)) << single;
-    EXPECT_EQ(list.Stored(), "time-a-g.nist.gov 127.0.0.1");
+    EXPECT_EQ(list.Stored(), "time-a-g.nist.gov 127.0.0.1 2001:db8::123");
 
     EXPECT_TRUE(list.Contains("TIME-A-G.NIST.GOV."));
     EXPECT_TRUE(list.Contains("127.0.0.1"));
+    EXPECT_TRUE(list.Contains("2001:0DB8:0000::0:123"));  // the same bits
     // Other spellings of an approved address are other names: nothing is resolved.
-    for (const char* other : {"0x7f.0.0.1", "127.1", "127.0.0.01", "time-a-g.nist.gov.evil.example", "", " 127.0.0.1"}) {
+    for (const char* other : {"0x7f.0.0.1", "127.1", "127.0.0.01", "time-a-g.nist.gov.evil.example", "", " 127.0.0.1",
+                              "::ffff:127.0.0.1", "2001:db8::124"}) {
         EXPECT_FALSE(list.Contains(other)) << other;
     }
 
     EXPECT_TRUE(list.Remove("TIME-A-G.nist.gov"));
     EXPECT_FALSE(list.Remove("time-a-g.nist.gov"));
-    EXPECT_EQ(list.Names(), std::vector<std::string>{"127.0.0.1"});
+    EXPECT_EQ(list.Names(), (std::vector<std::string>{"127.0.0.1", "2001:db8::123"}));
 }
 
 TEST(ApprovedServers, StoredTextIsReadWordByWordAndJunkIsLeftOut) {

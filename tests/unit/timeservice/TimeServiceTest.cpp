@@ -80,7 +80,7 @@ protected:
 TEST_F(TimeServiceTest, BurstIsMeasuredAndTheClockSetFromItsShortestRoundTrip) {
     EXPECT_FALSE(Ask("127.0.0.1", 7)) << "the answer comes when the exchange ends";
     ASSERT_EQ(platform.sent.size(), 1u);
-    EXPECT_EQ(platform.sent[0].to, (Ipv4Endpoint{kLocalServer, kNtpPort}));
+    EXPECT_EQ(platform.sent[0].to, (IpEndpoint{kLocalServer, kNtpPort}));
     EXPECT_FALSE(PollAfter(0));
     ServerAnswers(2.52, 40'000);
     EXPECT_FALSE(PollAtDeadline());
@@ -239,7 +239,7 @@ TEST_F(TimeServiceTest, LimitBoundsTheCorrectionsOfAnyTwentyFourHours) {
 
 TEST_F(TimeServiceTest, StepOverTheThresholdNeedsASecondServerThatAgrees) {
     constexpr std::uint32_t kSecondServer = 0x0A000002;
-    platform.hosts["time.example"] = kSecondServer;
+    platform.hosts["time.example"] = {kSecondServer};
     struct Case {
         std::optional<double> second;  // the second server's offset; nothing when it is silent
         ServiceStatus status;
@@ -275,7 +275,7 @@ TEST_F(TimeServiceTest, StepOverTheThresholdNeedsASecondServerThatAgrees) {
 }
 
 TEST_F(TimeServiceTest, NamesLeadingToThisMachineAreRefused) {
-    platform.hosts["local.example"] = 0x7F000005;  // 127.0.0.5
+    platform.hosts["local.example"] = {0x7F000005u};  // 127.0.0.5
     platform.registry[kConfigKey]["ApprovedServers"] = std::string("local.example 127.0.0.1");
     EXPECT_EQ(Read(Ask("local.example")).status, ServiceStatus::LoopbackName);
     EXPECT_TRUE(platform.sent.empty());
