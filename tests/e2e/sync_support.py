@@ -18,6 +18,11 @@ STAMP = r"\(\d\d:\d\d:\d\d \d\d-\d\d-\d{4}\):"
 SENT_TEXT = re.compile(STAMP + r"\r\nSucced to Send Request Data to Time Server!\r\n")
 RESULT_TEXT = re.compile(STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec\.\r\n"
                          + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
+# Through the time service, whose burst on a path slower than a millisecond takes four samples.
+SERVICE_RESULT_TEXT = re.compile(STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec"
+                                 r"(?: \(best of \d\))?\.\r\n"
+                                 + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
+SERVICE_BURST = 4
 STOP_TEXT = re.compile(STAMP + r"Stop Sycn Process\.\r\n")
 
 

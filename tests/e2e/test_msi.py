@@ -5,7 +5,7 @@ profile, seeded from the install folder's file, and never writes the install fol
 msiexec removal takes files, service and registry values away again."""
 
 from conftest import CONFIG_NAME, MAIN_TITLE, RELEASE_FILES, require_executable
-from sync_support import CONFIG, RESULT_TEXT, texts
+from sync_support import CONFIG, SERVICE_BURST, SERVICE_RESULT_TEXT, texts
 from test_installer import INSTALL_KEY, RUN_KEY, SERVICE_KEY
 from test_timeservice import CODE_RESULT, sync_once
 from winehost import windows_path
@@ -42,9 +42,9 @@ def test_silent_msi_install_service_settings_policy_and_removal(wine, horvane, c
         server = sntp_server("--offset", "0.2", "--delay", "0.010")
         program = horvane(directory=folder)
         sync = sync_once(companion)
-        assert RESULT_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
+        assert SERVICE_RESULT_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
         assert "last result: set the clock from 127.0.0.1" in wine.run(folder / "HorvaneTime.exe", "status").stdout
-        assert server.stop().count("-> reply") == 1
+        assert server.stop().count("-> reply") == SERVICE_BURST
         driver("post-close", MAIN_TITLE)
         assert program.wait_exit() == 0
 

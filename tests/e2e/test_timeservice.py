@@ -9,7 +9,7 @@ import pytest
 
 from conftest import CONFIG_NAME, require_executable
 from program_ids import CODE
-from sync_support import CONFIG, RESULT_TEXT, SENT_TEXT, STAMP, SERVER, sync_once, texts
+from sync_support import CONFIG, RESULT_TEXT, RUN_WAIT, SENT_TEXT, STAMP, SERVER, sync_once, texts
 from winehost import poll
 
 PIPE = r"\\.\pipe\ProtectedPrefix\LocalService\HorvaneTime"

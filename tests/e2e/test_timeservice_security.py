@@ -7,7 +7,7 @@ import struct
 import time
 
 from conftest import require_executable
-from sync_support import CONFIG, SERVER, sync_once, texts
+from sync_support import CONFIG, SERVER, SERVICE_BURST, sync_once, texts
 from winehost import poll
 
 CONFIG_KEY = r"HKLM\Software\Horvane\TimeService"
@@ -44,7 +44,7 @@ def test_requests_tell_nothing_and_slow_replies_are_refused(horvane, companion, 
     server = sntp_server("--offset", "0.2", "--delay", "0.010")
     for _ in range(2):
         sync_once(companion)
-    assert_tells_nothing(server.stop(), 2)
+    assert_tells_nothing(server.stop(), 2 * SERVICE_BURST)
     server = sntp_server("--delay", LATE)
     sync = sync_once(companion)
     # The service's burst gives up a request still unanswered when the next is due, so a
