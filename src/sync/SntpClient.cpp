@@ -40,7 +40,7 @@ std::string PrivilegeFailureText(const PrivilegeOutcome& outcome) {
 
 } // namespace
 
-SntpClient::SntpClient(Platform& platform, NameLookup lookup) : m_platform(platform), m_nameLookup(lookup) {}
+SntpClient::SntpClient(HeadlessPlatform& platform, NameLookup lookup) : m_platform(platform), m_nameLookup(lookup) {}
 
 SntpClient::~SntpClient() = default;
 
@@ -148,10 +148,10 @@ void SntpClient::TakeReply(const Datagram& reply, double arrival) {
     m_tooSlow = m_delay > kMaxRoundTripSeconds;
 }
 
-bool SntpClient::AdjustClock() {
+bool SntpClient::AdjustClock(DialogsRole& dialogs) {
     const ClockAdjustment adjustment = TryAdjustClock();
     if (adjustment.outcome == ClockAdjustment::Outcome::PrivilegeRefused) {
-        m_platform.ShowMessageBox(PrivilegeFailureText(adjustment.privilege));
+        dialogs.ShowMessageBox(PrivilegeFailureText(adjustment.privilege));
     }
     return adjustment.Set();
 }

@@ -1,6 +1,6 @@
 #include "timeservice/TimeService.h"
 
-#include "framework/Platform.h"
+#include "framework/HeadlessPlatform.h"
 #include "sync/ReplyValidation.h"
 #include "timeservice/LoopbackRule.h"
 #include "timeservice/ServiceConfig.h"
@@ -50,7 +50,7 @@ std::string SamplesText(const std::string& server, const SampleBurst& burst) {
 
 } // namespace
 
-TimeService::TimeService(Platform& platform, ServiceJournal& journal)
+TimeService::TimeService(HeadlessPlatform& platform, ServiceJournal& journal)
     : m_platform(platform), m_journal(journal), m_sntp(platform), m_second(platform) {}
 
 std::optional<std::vector<std::uint8_t>> TimeService::OnRequest(CallerId caller, std::span<const std::uint8_t> message,
