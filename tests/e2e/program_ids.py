@@ -1,8 +1,4 @@
-"""The program's numbers as its own headers define them: dialog and control ids (res/resource.h
-and each companion's), menu command ids, and the companion protocol's copy-data codes. Tests
-look ids up here by name and never write one as a number."""
-
-from __future__ import annotations
+"""The program's ids and copy-data codes by name, as its own headers define them."""
 
 import re
 from pathlib import Path
@@ -10,7 +6,6 @@ from pathlib import Path
 SRC = Path(__file__).resolve().parents[2] / "src"
 RESOURCE_HEADERS = (SRC / "res" / "resource.h", SRC / "framework" / "DialogView.h")  # with kIdOk, kIdCancel
 COMMAND_HEADER = SRC / "app" / "CommandIds.h"
-# Where the copy-data codes are defined: when they move, only this changes.
 PROTOCOL_HEADERS = (SRC / "protocol" / "CompanionProtocol.h",)
 COMPANIONS_DIR = SRC.parent / "companions"
 

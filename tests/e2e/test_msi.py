@@ -4,10 +4,9 @@ a run of the installed program goes through it; the program keeps the user's set
 profile, seeded from the install folder's file, and never writes the install folder; a silent
 msiexec removal takes files, service and registry values away again."""
 
-from conftest import CONFIG_NAME, MAIN_TITLE, RELEASE_FILES, require_executable
-from sync_support import CONFIG, SERVICE_BURST, SERVICE_RESULT_TEXT, texts
-from test_installer import INSTALL_KEY, RUN_KEY, SERVICE_KEY
-from test_timeservice import CODE_RESULT, sync_once
+from conftest import CONFIG_NAME, INSTALL_KEY, MAIN_TITLE, RELEASE_FILES, SERVICE_KEY, require_executable
+from sync_support import CODE_RESULT, CONFIG, SERVICE_BURST, SERVICE_RESULT_TEXT, sync_once, texts
+from tray_support import RUN_KEY
 from winehost import windows_path
 
 POLICY_KEY = r"HKLM\Software\Policies\Horvane\TimeService"
