@@ -21,7 +21,6 @@ SERVICE_BURST = 4
 SERVICE_RESULT_TEXT = re.compile(STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec"
                                  rf" \(best of {SERVICE_BURST}\)\.\r\n"
                                  + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
-STOP_TEXT = re.compile(STAMP + r"Stop Sycn Process\.\r\n")
 
 
 def texts(companion, code: int) -> list[bytes]:

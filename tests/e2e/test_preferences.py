@@ -13,9 +13,9 @@ from winehost import poll
 OPTIONS, ADD_SERVER, CHOOSER = "Options...", "Adding New Time Server...", "Color"
 PREFERENCES_CODE, BAR_SETTINGS_CHANGED = CODE["kCodePreferences"], CODE["kCodeBarSettingsChanged"]
 CODE_SERVER = CODE["kCodeServerAddress"]
-ALWAYS_SHOW_BAR, BG_COLOUR, TEXT_COLOUR, AUTO_SYNC, INTERVAL, ADD, LIST, TEST = (CONTROL[name] for name in (
-    "IDC_ALWAYS_SHOW_BAR", "IDC_BG_COLOUR", "IDC_TEXT_COLOUR", "IDC_AUTO_SYNC", "IDC_SYNC_INTERVAL", "IDC_ADD_SERVER",
-    "IDC_SERVER_LIST", "IDC_TEST_SERVER"))
+ALWAYS_SHOW_BAR, BG_COLOUR, TEXT_COLOUR, AUTO_SYNC, ADD, LIST, TEST = (CONTROL[name] for name in (
+    "IDC_ALWAYS_SHOW_BAR", "IDC_BG_COLOUR", "IDC_TEXT_COLOUR", "IDC_AUTO_SYNC", "IDC_ADD_SERVER", "IDC_SERVER_LIST",
+    "IDC_TEST_SERVER"))
 HALF_HOUR, BELL, TIME_ONLY, OK, CANCEL = (CONTROL[name] for name in (
     "IDC_PER_HALF_HOUR", "IDC_BELL_ENABLE", "IDC_TIME_ONLY", "kIdOk", "kIdCancel"))
 TITLE, ADDRESS, CHECK, REPORT = (CONTROL[name] for name in (
@@ -95,13 +95,9 @@ def test_preferences_store_bar_values_and_measured_edited_servers(horvane, drive
             click(driver, OPTIONS, control_id)
         wait_closed(driver, OPTIONS)
 
-    # Opened by the command, the list as it was stored.
+    # Opened by the command: a click on the list's empty part gives it the focus, Down selects row by row.
     post_command(driver, CMD_PREFERENCES)
     wait_open(driver, OPTIONS)
-    assert [row["cells"] for row in rows(driver)] == [
-        ["Prompt", "127.0.0.1", ""], ["Slow", "127.0.0.2", ""], ["Silent", "127.0.0.3", ""]]
-
-    # A click on the list's empty part gives it the focus; Down then selects row by row.
     left, _, right, bottom = controls(driver, OPTIONS)[LIST].rect
     driver.facts("click", (left + right) // 2, bottom - 8, "left")
     driver.facts("keys", OPTIONS, "down", "down")
@@ -127,7 +123,6 @@ def test_preferences_store_bar_values_and_measured_edited_servers(horvane, drive
     for control_id in (AUTO_SYNC, BELL, HALF_HOUR, ALWAYS_SHOW_BAR):
         click(driver, OPTIONS, control_id)
     assert poll(lambda: controls(driver, OPTIONS)[HALF_HOUR].checked, 5)
-    assert not controls(driver, OPTIONS)[INTERVAL].enabled
     # The bar it starts is missing from the folder: no box holds up the address for "sync".
     with companion("sync") as sync:
         click(driver, OPTIONS, OK)

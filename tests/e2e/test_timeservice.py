@@ -37,6 +37,7 @@ NOT_APPROVED_TEXT = re.compile(
     r"approve it with \"HorvaneTime approve 127\.0\.0\.1\"\)\.\r\n")
 QUERY_OFFSET = -1.234
 PATH_DELAY = 0.020
+HOLD = 0.050
 OFFSET_TOLERANCE = 0.001
 FIELD = re.compile(r"^(\w+)=(.*?)\s*$", re.MULTILINE)
 
@@ -129,7 +130,7 @@ def test_runs_through_the_service_and_on_their_own_tell_nothing_and_refuse_slow_
 
     # SntpQuery: five in a row from a server that holds each request before it answers; the
     # least delayed reports the injected offset, the hold time counted as neither path nor offset.
-    server = sntp_server("--offset", repr(QUERY_OFFSET), "--hold", "0.050", "--delay", repr(PATH_DELAY))
+    server = sntp_server("--offset", repr(QUERY_OFFSET), "--hold", repr(HOLD), "--delay", repr(PATH_DELAY))
     runs = [sntpquery(wine) for _ in range(5)]
     assert [rc for rc, _ in runs] == [0] * 5, runs
     assert_tells_nothing(server.stop(), 5)
@@ -137,13 +138,13 @@ def test_runs_through_the_service_and_on_their_own_tell_nothing_and_refuse_slow_
     # An exchange's offset is off by at most half its round trip beyond the path's (a busy machine).
     excess = max(0.0, float(best["delay"]) - PATH_DELAY)
     assert abs(float(best["offset"]) - QUERY_OFFSET) < OFFSET_TOLERANCE + excess / 2, best
-    assert abs(float(best["delay"]) - PATH_DELAY) < 0.005 and re.fullmatch(r"-?\d+\.\d{6}", best["offset"]), best
+    # The hold counted as path would show as all of it in the delay, and as half of it in the offset.
+    assert PATH_DELAY - 0.005 < float(best["delay"]) < PATH_DELAY + HOLD / 2, best
+    assert re.fullmatch(r"-?\d+\.\d{6}", best["offset"]), "microseconds shown"
+    # A reply from another port is refused (the tray program's late reply above covers the delay bound).
     sntp_server("--malformed", "wrong-port")
     rc, out = sntpquery(wine)
     assert rc == 1 and "not from the server's address and port 123" in out, out
-    sntp_server("--delay", LATE)
-    rc, out = sntpquery(wine)
-    assert rc == 1 and f"error={DELAY_TEXT}\n" in out, out
 
 
 def test_install_keeps_the_administrators_list(wine, service):
