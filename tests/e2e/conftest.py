@@ -198,13 +198,6 @@ class Companion:
     def __init__(self, process: subprocess.Popen, log: Path):
         self.process, self.log = process, log
 
-    def wait(self, timeout: float = EXIT_TIMEOUT) -> bool:
-        """True once the companion has ended (on the quit code)."""
-        try:
-            return self.process.wait(timeout=timeout) is not None
-        except subprocess.TimeoutExpired:
-            return False
-
     def records(self) -> list:
         lines = self.log.read_text().splitlines() if self.log.exists() else []
         return [Received(int(m[1]), bytes.fromhex(m[2])) if m[1] else Sent(int(m[3]), m[4] and int(m[4]))

@@ -6,15 +6,14 @@ import subprocess
 import wave
 import zipfile
 from datetime import datetime, timedelta
-from pathlib import Path
 from zoneinfo import ZoneInfo
 
 import pytest
 
 from conftest import BUILD_DIR, MAIN_TITLE, RELEASE_FILES, poll, settings_values
-from dialogs import (CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_SYNCHRONIZE, CMD_WORLD_CLOCK, controls, list_rows,
-                     post_command, rect_of, wait_closed, wait_open, window, window_picture)
-from program_ids import CODE, companion_ids
+from dialogs import (CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_SYNCHRONIZE, CMD_VIEW_LOG, CMD_WORLD_CLOCK, controls,
+                     list_rows, post_command, rect_of, wait_closed, wait_open, window, window_picture)
+from program_ids import CODE, CONTROL, companion_ids
 from sync_support import CONFIG, RESULT_TEXT, SENT_TEXT, SERVER
 
 WM_SYSCOMMAND = 0x0112
@@ -25,6 +24,10 @@ BAR_TITLE = "VistrelShow"
 WORLD_CLOCK_TITLE = "World Clock"
 HELP_TITLE = "Horvane Help"
 SHUTDOWN_TITLE = "ShutDown..."
+LOGVIEW_TITLE, LOG_LIST = "LogView", CONTROL["IDC_LOG_LIST"]
+ONE_RUN = [re.compile(re.escape(f"Succed to Send Request Data to {SERVER}!")),
+           re.compile(r"Net delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec\."),
+           re.compile(r"Complete to adjust time,adjust size:-?\d+\.\d{3}sec\.")]
 
 QUOREL, VISTREL, GLOBRIN = companion_ids("Quorel"), companion_ids("Vistrel"), companion_ids("Globrin")
 SYNC_SERVER, SYNC_TRANSCRIPT = QUOREL["IDC_SYNC_SERVER"], QUOREL["IDC_SYNC_TRANSCRIPT"]
@@ -57,27 +60,11 @@ CITY_ZONES = {"London": "Europe/London", "New York": "America/New_York", "Berlin
               "Tokyo": "Asia/Tokyo", "Sydney": "Australia/Sydney"}
 
 
-def build_release(target: Path) -> Path:
-    subprocess.run(["cpack", "--config", str(BUILD_DIR / "CPackConfig.cmake"), "-B", str(target)],
-                   check=True, capture_output=True, timeout=120)
-    return next(target.glob("Horvane-*-win64.zip"))
-
-
-def assert_city_times(driver) -> None:
-    """Each city's time, date and offset as the host's zone rules give them."""
-    for row in list_rows(driver, WORLD_CLOCK_TITLE, CITY_LIST):
-        city, time_text, date_text, offset_text = row["cells"]
-        there = datetime.now(ZoneInfo(CITY_ZONES[city]))
-        shown = datetime.strptime(f"{date_text[4:]} {time_text}", "%m/%d/%Y %H:%M:%S")
-        assert abs(shown - there.replace(tzinfo=None)) < timedelta(seconds=3), city
-        minutes = int(there.utcoffset().total_seconds()) // 60
-        expected = "UTC" if minutes == 0 else f"UTC{'+' if minutes > 0 else '-'}{abs(minutes) // 60:02}:{abs(minutes) % 60:02}"
-        assert offset_text == expected + (" daylight" if there.dst() else ""), city
-
-
 def test_release_runs_from_a_folder_with_blanks_with_its_companions(horvane, driver, wine, tmp_path, sntp_server,
                                                                    user_settings):
-    with zipfile.ZipFile(build_release(tmp_path / "package")) as zipped:
+    subprocess.run(["cpack", "--config", str(BUILD_DIR / "CPackConfig.cmake"), "-B", str(tmp_path / "package")],
+                   check=True, capture_output=True, timeout=120)
+    with zipfile.ZipFile(next((tmp_path / "package").glob("Horvane-*-win64.zip"))) as zipped:
         names = zipped.namelist()
         top = {name.split("/")[0] for name in names}
         assert len(top) == 1, "one folder, nothing spilled"
@@ -111,6 +98,17 @@ def test_release_runs_from_a_folder_with_blanks_with_its_companions(horvane, dri
     window_picture(wine, driver, SYNC_TITLE, "quorel.png", PICTURE_MARGIN)
     assert server.stop().count("reply") == 1
 
+    # The log view shows the run.
+    post_command(driver, CMD_VIEW_LOG)
+    wait_open(driver, LOGVIEW_TITLE)
+    logged = lambda: [row["cells"][1] for row in list_rows(driver, LOGVIEW_TITLE, LOG_LIST)]  # noqa: E731
+    assert poll(lambda: len(found := logged()) == len(ONE_RUN) and all(map(re.fullmatch, ONE_RUN, found)), 5), logged()
+    left, top, right, bottom = controls(driver, LOGVIEW_TITLE)[LOG_LIST].rect
+    assert f"{right - left},{bottom - top}" == window(driver, LOGVIEW_TITLE)["client"], "the list fills the window"
+    window_picture(wine, driver, LOGVIEW_TITLE, "log-view.png")
+    driver.facts("keys", LOGVIEW_TITLE, "escape")
+    wait_closed(driver, LOGVIEW_TITLE)
+
     # Messages from any process are read with care.
     shown = transcript(driver)
     for title, code in ((SYNC_TITLE, CODE_RESULT), (BAR_TITLE, CODE_BAR_SETTINGS)):
@@ -138,8 +136,15 @@ def test_release_runs_from_a_folder_with_blanks_with_its_companions(horvane, dri
     # The world clock shows its cities under the system's zone rules; the help opens.
     post_command(driver, CMD_WORLD_CLOCK)
     wait_open(driver, WORLD_CLOCK_TITLE, 20)
-    assert [row["cells"][0] for row in list_rows(driver, WORLD_CLOCK_TITLE, CITY_LIST)] == list(CITY_ZONES)
-    assert_city_times(driver)
+    rows = [row["cells"] for row in list_rows(driver, WORLD_CLOCK_TITLE, CITY_LIST)]
+    assert [city for city, *_ in rows] == list(CITY_ZONES)
+    for city, time_text, date_text, offset_text in rows:  # as the host's zone rules give them
+        there = datetime.now(ZoneInfo(CITY_ZONES[city]))
+        shown = datetime.strptime(f"{date_text[4:]} {time_text}", "%m/%d/%Y %H:%M:%S")
+        assert abs(shown - there.replace(tzinfo=None)) < timedelta(seconds=3), city
+        minutes = int(there.utcoffset().total_seconds()) // 60
+        expected = "UTC" if minutes == 0 else f"UTC{'+' if minutes > 0 else '-'}{abs(minutes) // 60:02}:{abs(minutes) % 60:02}"
+        assert offset_text == expected + (" daylight" if there.dst() else ""), city
     window_picture(wine, driver, WORLD_CLOCK_TITLE, "globrin.png", PICTURE_MARGIN)
     post_command(driver, CMD_HELP)
     wait_open(driver, HELP_TITLE, 20)

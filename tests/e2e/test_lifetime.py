@@ -10,14 +10,11 @@ from contextlib import contextmanager
 from conftest import (CONFIG_NAME, MAIN_TITLE, NO_BAR_CONFIG, PROGRAM, close_and_wait, install_stand_ins,
                       require_executable, settings_values)
 from dialogs import CMD_BELL, CMD_RUN_AT_STARTUP
-from program_ids import CODE
 from tray_support import run_value
 from winehost import poll, windows_path
 
 BOX_WAIT = 2.0  # a message box would be up by then
 FOLDER = ("Program Files", "Horvane Ünïcödé")
-CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP = CODE["kCodeSynchronizeTime"], CODE["kCodeWorldClock"], CODE["kCodeHelp"]
-STAND_INS = {"Vistrel.exe": "VistrelShow", "Quorel.exe": "QuorelShow", "Globrin.exe": "ChronvelShow"}
 STAND_IN_TIMEOUT = 10.0
 # A sound file that an older version stored in the ANSI code page (Windows-1252, ö = 0xF6);
 # it comes back in UTF-8. The file was saved by an editor that ends lines with LF alone.
@@ -78,17 +75,13 @@ def test_program_in_a_folder_with_blanks_and_accents(horvane, driver, wine, tmp_
     folder = tmp_path.joinpath(*FOLDER)
     folder.mkdir(parents=True)
     shutil.copy2(require_executable(PROGRAM), folder / PROGRAM)
-    started = install_stand_ins(folder, *STAND_INS)
+    [started] = install_stand_ins(folder, "Vistrel.exe")
     windows_folder = windows_path(folder) + "\\"
 
-    # The bar at the start, the other companions by their copy-data codes: each started from
-    # the folder with its path quoted.
+    # The bar at the start, started from the folder by its whole path.
     program = horvane(b"[auto]=0\n[diff]=7\n[alsh]=1\n" + ANSI_SOUND_LINE, directory=folder)
-    for code in (CODE_SYNCHRONIZE, CODE_WORLD_CLOCK, CODE_HELP):
-        assert driver.facts("copydata", MAIN_TITLE, code)["result"] == "1", code
-    assert poll(lambda: all(record.exists() for record in started), STAND_IN_TIMEOUT), "a companion was not started"
-    assert [record.read_text(encoding="utf-8").splitlines() for record in started] == [
-        [f'"{windows_folder}{name}" {argument}'] for name, argument in STAND_INS.items()]
+    assert poll(started.exists, STAND_IN_TIMEOUT), "the bar was not started"
+    assert started.read_text(encoding="utf-8").splitlines() == [f'"{windows_folder}Vistrel.exe" VistrelShow']
 
     driver.facts("command", MAIN_TITLE, CMD_RUN_AT_STARTUP)
     assert run_value(wine, tmp_path) == f'"{windows_folder}Horvane.exe"'
@@ -104,5 +97,4 @@ def test_program_in_a_folder_with_blanks_and_accents(horvane, driver, wine, tmp_
     # Read back as UTF-8, not taken for the ANSI code page: the next end writes it unchanged.
     close_and_wait(driver, horvane(directory=folder))
     assert program.config_path.read_bytes() == written
-    assert {p.name for p in folder.iterdir()} == {"config.txt", PROGRAM, *STAND_INS, *(r.name for r in started)}, \
-        "a file was left behind"
+    assert {p.name for p in folder.iterdir()} == {"config.txt", PROGRAM, "Vistrel.exe", started.name}, "a file left"

@@ -53,7 +53,8 @@ def test_no_executable_imports_a_dll_the_loader_would_look_for_beside_it():
 
 def code_constants(header):
     text = (REPO_ROOT / "src" / header).read_text()
-    return {name: value.replace("\\\\", "\\") for name, value in re.findall(r'constexpr const char\* (k\w+) = "([^"]*)";', text)}
+    return {name: value.replace("\\\\", "\\")
+            for name, value in re.findall(r'constexpr const char\* (k\w+) = "([^"]*)";', text)}
 
 
 def test_policy_templates_are_whole_and_name_only_values_the_program_reads():

