@@ -59,9 +59,7 @@ def wine():
 
 class Driver:
     def __init__(self, host: WineHost, exe: Path):
-        self.host = host
-        self.exe = exe
-        self.last_error = ""  # the last subcommand's stderr, for failure messages
+        self.host, self.exe, self.last_error = host, exe, ""  # the last subcommand's stderr, for failures
 
     def __call__(self, *args: str, timeout: float = DRIVER_TIMEOUT) -> tuple[int, str]:
         result = self.host.run(self.exe, *map(str, args), timeout=timeout)

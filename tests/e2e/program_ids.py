@@ -14,18 +14,12 @@ DEFINITION = re.compile(r"^(?:#define\s+(\w+)\s+\(?|\s*constexpr\s+[\w:]+\s+(k\w
 
 
 class Ids(dict):
-    """Ids by name; a name the headers do not define fails saying where it was looked for."""
-
     def __init__(self, *headers: Path):
         super().__init__()
-        self.headers = headers
         for header in headers:
             for macro, constant, value in DEFINITION.findall(header.read_text()):
                 if value.lstrip("-").isdigit() or value in self:
                     self[macro or constant] = int(value) if value.lstrip("-").isdigit() else self[value]
-
-    def __missing__(self, name: str) -> int:
-        raise KeyError(f"{name} is not defined in {', '.join(map(str, self.headers))}")
 
 
 CONTROL = Ids(*RESOURCE_HEADERS)

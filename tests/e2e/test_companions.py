@@ -10,9 +10,10 @@ from zoneinfo import ZoneInfo
 
 import pytest
 
-from conftest import BUILD_DIR, MAIN_TITLE, RELEASE_FILES, poll, settings_values
-from dialogs import (CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_SYNCHRONIZE, CMD_VIEW_LOG, CMD_WORLD_CLOCK, controls,
-                     list_rows, post_command, rect_of, wait_closed, wait_open, window, window_picture)
+from conftest import BUILD_DIR, MAIN_TITLE, RELEASE_FILES, poll
+from dialogs import (CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_SYNCHRONIZE, CMD_VIEW_LOG, CMD_WORLD_CLOCK,
+                     assert_on_screen, controls, list_rows, post_command, rect_of, wait_closed, wait_open, window,
+                     window_picture)
 from program_ids import CODE, CONTROL, companion_ids
 from sync_support import CONFIG, RESULT_TEXT, SENT_TEXT, SERVER
 
@@ -23,7 +24,7 @@ SYNC_TITLE = "sync"
 BAR_TITLE = "VistrelShow"
 WORLD_CLOCK_TITLE = "World Clock"
 HELP_TITLE = "Horvane Help"
-SHUTDOWN_TITLE = "ShutDown..."
+CALENDAR_TITLE, CALENDAR_ID = "Calendar", CONTROL["IDC_MONTH_CALENDAR"]
 LOGVIEW_TITLE, LOG_LIST = "LogView", CONTROL["IDC_LOG_LIST"]
 ONE_RUN = [re.compile(re.escape(f"Succed to Send Request Data to {SERVER}!")),
            re.compile(r"Net delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec\."),
@@ -35,7 +36,6 @@ BAR_TIME = VISTREL["IDC_BAR_TIME"]
 CITY_LIST = GLOBRIN["IDC_CITY_LIST"]
 CODE_RESULT, CODE_BAR_SETTINGS = CODE["kCodeSyncResult"], CODE["kCodeBarSettingsChanged"]
 
-BAR_KEY = r"HKCU\Software\Horvane\Bar"
 USER_KEY = r"HKCU\Software\Horvane"
 RUN_TIMEOUT = 15.0
 PICTURE_MARGIN = 8
@@ -75,9 +75,6 @@ def test_release_runs_from_a_folder_with_blanks_with_its_companions(horvane, dri
         assert bell.getnchannels() == 1 and 0.5 < bell.getnframes() / bell.getframerate() < 3
     assert (program / "LICENSE.txt").read_text().startswith("MIT License")
 
-    # Stored with red in the third byte: on screen (0x33, 0x66, 0x99).
-    wine.run("reg", "add", BAR_KEY, "/v", "Bkcolor", "/t", "REG_DWORD", "/d", "0x00336699", "/f")
-    wine.run("reg", "add", BAR_KEY, "/v", "Textcolor", "/t", "REG_DWORD", "/d", "0x00FFFFFF", "/f")
     server = sntp_server("--offset", "0", "--delay", "0.010")
     running = horvane(CONFIG, directory=program)
     post_command(driver, CMD_DATETIME_BAR)
@@ -103,8 +100,8 @@ def test_release_runs_from_a_folder_with_blanks_with_its_companions(horvane, dri
     wait_open(driver, LOGVIEW_TITLE)
     logged = lambda: [row["cells"][1] for row in list_rows(driver, LOGVIEW_TITLE, LOG_LIST)]  # noqa: E731
     assert poll(lambda: len(found := logged()) == len(ONE_RUN) and all(map(re.fullmatch, ONE_RUN, found)), 5), logged()
-    left, top, right, bottom = controls(driver, LOGVIEW_TITLE)[LOG_LIST].rect
-    assert f"{right - left},{bottom - top}" == window(driver, LOGVIEW_TITLE)["client"], "the list fills the window"
+    shown = controls(driver, LOGVIEW_TITLE)[LOG_LIST].rect
+    assert f"{shown[2] - shown[0]},{shown[3] - shown[1]}" == window(driver, LOGVIEW_TITLE)["client"], "fills the window"
     window_picture(wine, driver, LOGVIEW_TITLE, "log-view.png")
     driver.facts("keys", LOGVIEW_TITLE, "escape")
     wait_closed(driver, LOGVIEW_TITLE)
@@ -124,14 +121,21 @@ def test_release_runs_from_a_folder_with_blanks_with_its_companions(horvane, dri
     assert driver.facts("count", SYNC_TITLE)["count"] == "1"
     assert poll(lambda: window(driver, SYNC_TITLE)["foreground"] == "1", 5)
 
-    # Its menu asks Horvane for a command, whose dialog opens; the bar keeps ticking meanwhile.
+    # Its menu asks Horvane for the calendar, sized to one month; the bar keeps ticking meanwhile.
     driver.facts("click", (left + right) // 2, (top + bottom) // 2, "right")
-    driver.facts("menu-keys", 10, "d")
-    wait_open(driver, SHUTDOWN_TITLE)
+    driver.facts("menu-keys", 10, "c")
+    wait_open(driver, CALENDAR_TITLE)
+    month = driver.facts("monthcal", CALENDAR_TITLE, CALENDAR_ID)
+    need_width, need_height = map(int, month["minimum"].split(","))
+    client = window(driver, CALENDAR_TITLE)["client"]
+    assert client == f"{max(need_width, int(month['today']))},{need_height}", month
+    assert month["client"] == client, "the calendar fills the window"
+    assert_on_screen(driver, CALENDAR_TITLE)
+    window_picture(wine, driver, CALENDAR_TITLE, "calendar.png")
     ticking = control_text(driver, BAR_TITLE, BAR_TIME)
     assert poll(lambda: control_text(driver, BAR_TITLE, BAR_TIME) != ticking, 3), "the bar froze"
-    driver.facts("keys", SHUTDOWN_TITLE, "escape")
-    wait_closed(driver, SHUTDOWN_TITLE)
+    driver.facts("keys", CALENDAR_TITLE, "escape")
+    wait_closed(driver, CALENDAR_TITLE)
 
     # The world clock shows its cities under the system's zone rules; the help opens.
     post_command(driver, CMD_WORLD_CLOCK)
@@ -152,9 +156,8 @@ def test_release_runs_from_a_folder_with_blanks_with_its_companions(horvane, dri
         driver.facts("close", title)
         wait_closed(driver, title)
 
-    # The others quit at Horvane's exit; the settings are written as the process ends.
+    # The others quit at Horvane's exit.
     driver.facts("command", MAIN_TITLE, CMD_EXIT)
     wait_closed(driver, SYNC_TITLE)
     wait_closed(driver, BAR_TITLE)
     assert running.wait_exit() == 0
-    settings_values((program / "config.txt").read_bytes())

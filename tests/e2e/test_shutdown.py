@@ -25,14 +25,6 @@ def shown(driver, control_id: int):
     return controls(driver, DIALOG_TITLE)[control_id]
 
 
-def arm(driver, mode: int, hour: int, minute: int, second: int) -> None:
-    driver.facts("click-control", DIALOG_TITLE, mode)
-    for offset, value in enumerate((hour, minute, second)):
-        driver.facts("set-text", DIALOG_TITLE, AFTER_HOUR + offset, value)
-    driver.facts("click-control", DIALOG_TITLE, ACTIVATE)
-    assert poll(lambda: shown(driver, ACTIVATE).text == "DeActive Current ShutDown Schedule", 5)
-
-
 def label_count(driver) -> int:
     text = controls(driver, COUNTDOWN_TITLE)[COUNTDOWN_LABEL].text
     return int(text.split("within ")[1].split(" ")[0])
@@ -64,10 +56,12 @@ def test_a_schedule_armed_from_outside_counts_down_in_a_window_that_is_seen_and_
         wait_open(in_session, MAIN_TITLE)
         post_command(in_session, CMD_SHUTDOWN)
         wait_open(in_session, DIALOG_TITLE)
-        assert shown(in_session, STATUS).text == "No ShutDown Schedule Actived."
         window_picture(session, in_session, DIALOG_TITLE, "shutdown-schedule.png")
-        arm(in_session, AFTER, 0, 0, ARMED_SECONDS)
-        in_session.facts("click-control", DIALOG_TITLE, AUTO_ARM)
+        in_session.facts("click-control", DIALOG_TITLE, AFTER)
+        for offset, value in enumerate((0, 0, ARMED_SECONDS)):
+            in_session.facts("set-text", DIALOG_TITLE, AFTER_HOUR + offset, value)
+        for button in (ACTIVATE, AUTO_ARM):
+            in_session.facts("click-control", DIALOG_TITLE, button)
         assert poll(lambda: "0(Hour):0(Min)" in shown(in_session, STATUS).text, 3)
         window_picture(session, in_session, DIALOG_TITLE, "shutdown-schedule-armed.png")
 

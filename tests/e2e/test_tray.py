@@ -2,14 +2,12 @@
 
 from datetime import datetime
 
-import pytest
-
-from conftest import MAIN_TITLE, SCREENSHOT_DIR, RunningProgram, install_stand_ins
+from conftest import MAIN_TITLE, SCREENSHOT_DIR, install_stand_ins
 from dialogs import (CMD_ABOUT, CMD_BELL, CMD_CALENDAR, CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_PREFERENCES,
                      CMD_RUN_AT_STARTUP, CMD_SHUTDOWN, CMD_SYNCHRONIZE, CMD_TIMEZONE, CMD_VIEW_LOG, CMD_WORLD_CLOCK,
                      assert_on_screen, controls, post_command, rect_of, wait_closed, wait_open, window_picture)
 from program_ids import CONTROL
-from tray_support import ICON_SIZE, SEPARATOR, TRACE_CHANNELS, drawn_menus, icon_rect
+from tray_support import ICON_SIZE, SEPARATOR, TRACE_CHANNELS, drawn_menu, icon_rect
 from winehost import VIRTUAL_DESKTOP_SIZE, colours, crop, poll, windows_path
 
 WS_EX_TOOLWINDOW = 0x80
@@ -44,40 +42,12 @@ EXPECTED_MENU = [SEPARATOR, ("&Preferences...", CMD_PREFERENCES, ""), SEPARATOR,
                  ("About...", CMD_ABOUT, ""), SEPARATOR, ("E&xit Horvane", CMD_EXIT, "")]
 
 
-def wait_for_menu(driver, program: RunningProgram):
-    """The first menu tracked, once on screen: its items and its rectangle."""
-    window = driver.facts("menu-wait", MENU_TIMEOUT)
-    assert window["owner"] == driver.facts("find", MAIN_TITLE)["hwnd"], \
-        "the open menu does not belong to the main window"
-
-    def drawn():
-        menus = drawn_menus(program.output_text())
-        return menus[0] if menus else None
-
-    menu = poll(drawn, TRACE_TIMEOUT)
-    assert menu is not None, "Wine's trace shows no menu drawn in full"
-    return menu, rect_of(window["rect"])
-
-
-@pytest.fixture
-def mail_handler(wine, program_dir, tmp_path):
-    """A stand-in registered as the "mailto:" program; yields the file of its command line."""
-    backup = tmp_path / "mailto.reg"
-    saved = wine.run("reg", "export", MAIL_COMMAND_KEY, windows_path(backup), "/y").returncode == 0
-    [started] = install_stand_ins(program_dir, "MailStandIn.exe")
-    handler = windows_path(program_dir / "MailStandIn.exe")
-    wine.run("reg", "add", MAIL_COMMAND_KEY, "/ve", "/d", f'"{handler}" "%1"', "/f").check_returncode()
-    try:
-        yield started
-    finally:
-        if saved:
-            wine.run("reg", "import", windows_path(backup))
-        else:
-            wine.run("reg", "delete", MAIL_COMMAND_KEY, "/ve", "/f")
-
-
 def test_about_box_then_the_icon_showing_the_time_and_a_menu_whose_exit_works(horvane, driver, wine, tmp_path,
-                                                                             no_run_value, mail_handler):
+                                                                             program_dir, no_run_value):
+    # A stand-in as the "mailto:" program (this session's prefix only).
+    [mail_handler] = install_stand_ins(program_dir, "MailStandIn.exe")
+    handler = f'"{windows_path(program_dir / "MailStandIn.exe")}" "%1"'
+    wine.run("reg", "add", MAIL_COMMAND_KEY, "/ve", "/d", handler, "/f").check_returncode()
     program = horvane(b"[ring]=1\r\n[alsh]=0\r\n[bash]=0\r\n", debug=TRACE_CHANNELS)
     styles = driver.facts("styles", MAIN_TITLE)
     assert styles["visible"] == "0", "the main window is shown"
@@ -140,8 +110,10 @@ def test_about_box_then_the_icon_showing_the_time_and_a_menu_whose_exit_works(ho
                         left - SCREENSHOT_MARGIN, top - SCREENSHOT_MARGIN, width, height, scale=2)
 
     driver.facts("click", x, y, "right")
-    menu, (left, top, _, _) = wait_for_menu(driver, program)
-    assert menu == EXPECTED_MENU
+    window = driver.facts("menu-wait", MENU_TIMEOUT)
+    assert window["owner"] == driver.facts("find", MAIN_TITLE)["hwnd"], "the open menu is not the main window's"
+    assert poll(lambda: drawn_menu(program.output_text()), TRACE_TIMEOUT) == EXPECTED_MENU
+    left, top, _, _ = rect_of(window["rect"])
     crop(wine.screenshot(shot), SCREENSHOT_DIR / "tray-menu.png", left - SCREENSHOT_MARGIN, top - SCREENSHOT_MARGIN,
          width, height)
 

@@ -28,23 +28,21 @@ def _entry(item: re.Match) -> tuple[str, int, str]:
     return re.sub(r"\\(.)", r"\1", text[1]) if text else "", int(item[1], 16), flags
 
 
-def drawn_menus(trace: str) -> list[list[tuple[str, int, str]] | None]:
-    """Every popup menu tracked, oldest first, as first drawn: (text, id, flags as Wine names
-    them) per item, a separator as SEPARATOR; None until drawn in full."""
-    menus: list[list[tuple[str, int, str]] | None] = []
+def drawn_menu(trace: str) -> list[tuple[str, int, str]] | None:
+    """The first popup menu tracked, as first drawn: (text, id, flags as Wine names them) per
+    item, a separator as SEPARATOR; None until drawn in full."""
     thread, items = None, []
     for line in trace.split("\n")[:-1]:  # whole lines only: Wine may be writing the last
-        if match := _TRACK.match(line):
-            menus.append(None)
-            thread, items = match[1], []
-        elif thread is None or not line.startswith(thread + ":"):
+        if thread is None:
+            thread = match[1] if (match := _TRACK.match(line)) else None
+        elif not line.startswith(thread + ":"):
             continue
         elif _DRAWING.match(line):
             if item := _ITEM.search(line):
                 items.append(_entry(item))
         elif items:  # the next line of that thread after the first drawing
-            menus[-1], thread = items, None
-    return menus
+            return items
+    return None
 
 
 

@@ -121,12 +121,8 @@ class WineHost:
     def stop(self) -> None:
         self._kill_wineserver()
         if self._xvfb is not None:
-            self._xvfb.terminate()
-            try:
-                self._xvfb.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self._xvfb.kill()
-                self._xvfb.wait()
+            self._xvfb.kill()
+            self._xvfb.wait()
             self._xvfb = None
 
     def _start_xvfb(self) -> None:

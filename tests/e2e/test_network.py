@@ -1,6 +1,5 @@
-"""Companions played by the driver: the calendar a companion's code opens, and runs that meet the
-network as a laptop does: a name server that never answers (glibc under Wine waits its whole
-time-out), a server over IPv6, and a resume from sleep."""
+"""Runs that meet the network as a laptop does: a name server that never answers (glibc under
+Wine waits its whole time-out), a server over IPv6, and a resume from sleep."""
 
 import re
 import socket
@@ -9,45 +8,21 @@ import time
 import pytest
 
 from conftest import MAIN_TITLE, poll
-from dialogs import assert_on_screen, wait_closed, wait_open, window, window_picture
-from program_ids import CODE, CONTROL
 from sync_support import CODE_RESULT, CODE_SERVER, CODE_START, RESULT_TEXT, STAMP, texts
 
 # Under half a second: Wine leaves the host clock alone and reports success, yet one is logged.
 SERVER_OFFSET = "0.2"
-REFRESH_TIMEOUT = 5.0
-CODE_CALENDAR = CODE["kCodeCalendar"]
-CALENDAR_TITLE, CALENDAR_ID = "Calendar", CONTROL["IDC_MONTH_CALENDAR"]
 
 DEAD_NAME = "time.dead.example"
 DEAD_RESOLVER = "127.0.0.53"
 RESOLVER_TIMEOUT = 30  # seconds glibc waits for the silent name server, well past the run's 10
-NO_AUTO = b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n"
-DEAD_NAME_CONFIG = NO_AUTO + b"[list]=Nowhere(" + DEAD_NAME.encode() + b")?0\r\n"
+DEAD_NAME_CONFIG = b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=Nowhere(" + DEAD_NAME.encode() + b")?0\r\n"
 IPV6_CONFIG = b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n[list]=IPv6 loopback, Here(::1)?0\r\n"
 FAILED_TEXT = re.compile(STAMP + r"\r\nFailed to Send Request Data to Time Server!\r\n")
 WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC = 0x218, 0x12
 RESUME_WAIT = 30.0
 CATCH_UP_DELAY = 10.0  # the program lets the network adapter wake up first
 ANSWER_WITHIN = 1.0
-
-
-def test_a_companions_code_opens_the_calendar_sized_to_one_month(horvane, driver, companion, wine):
-    horvane(NO_AUTO)
-    with companion("VistrelShow", (300, CODE_CALENDAR)) as sender:
-        wait_open(driver, CALENDAR_TITLE)
-        month = driver.facts("monthcal", CALENDAR_TITLE, CALENDAR_ID)
-        need_width, need_height = map(int, month["minimum"].split(","))
-        client = window(driver, CALENDAR_TITLE)["client"]
-        assert client == f"{max(need_width, int(month['today']))},{need_height}", month
-        assert month["client"] == client, "the calendar fills the window"
-        assert_on_screen(driver, CALENDAR_TITLE)
-        window_picture(wine, driver, CALENDAR_TITLE, "calendar.png")
-        assert not sender.sent, "the sender waits until the dialog closes"
-        driver.facts("keys", CALENDAR_TITLE, "escape")
-        wait_closed(driver, CALENDAR_TITLE)
-        assert poll(lambda: len(sender.sent) == 1, REFRESH_TIMEOUT), sender.records()
-    assert sender.sent[0].result == 1
 
 
 @pytest.fixture
