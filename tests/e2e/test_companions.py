@@ -17,23 +17,17 @@ from dialogs import (CMD_DATETIME_BAR, CMD_EXIT, CMD_HELP, CMD_SYNCHRONIZE, CMD_
 from program_ids import CODE, CONTROL, companion_ids
 from sync_support import CONFIG, RESULT_TEXT, SENT_TEXT, SERVER
 
-WM_SYSCOMMAND = 0x0112
-SC_MINIMIZE = 0xF020
-
-SYNC_TITLE = "sync"
-BAR_TITLE = "VistrelShow"
-WORLD_CLOCK_TITLE = "World Clock"
-HELP_TITLE = "Horvane Help"
+WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
+SYNC_TITLE, BAR_TITLE, WORLD_CLOCK_TITLE, HELP_TITLE = "sync", "VistrelShow", "World Clock", "Horvane Help"
 CALENDAR_TITLE, CALENDAR_ID = "Calendar", CONTROL["IDC_MONTH_CALENDAR"]
 LOGVIEW_TITLE, LOG_LIST = "LogView", CONTROL["IDC_LOG_LIST"]
 ONE_RUN = [re.compile(re.escape(f"Succed to Send Request Data to {SERVER}!")),
            re.compile(r"Net delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec\."),
            re.compile(r"Complete to adjust time,adjust size:-?\d+\.\d{3}sec\.")]
 
-QUOREL, VISTREL, GLOBRIN = companion_ids("Quorel"), companion_ids("Vistrel"), companion_ids("Globrin")
+QUOREL = companion_ids("Quorel")
 SYNC_SERVER, SYNC_TRANSCRIPT = QUOREL["IDC_SYNC_SERVER"], QUOREL["IDC_SYNC_TRANSCRIPT"]
-BAR_TIME = VISTREL["IDC_BAR_TIME"]
-CITY_LIST = GLOBRIN["IDC_CITY_LIST"]
+BAR_TIME, CITY_LIST = companion_ids("Vistrel")["IDC_BAR_TIME"], companion_ids("Globrin")["IDC_CITY_LIST"]
 CODE_RESULT, CODE_BAR_SETTINGS = CODE["kCodeSyncResult"], CODE["kCodeBarSettingsChanged"]
 
 USER_KEY = r"HKCU\Software\Horvane"

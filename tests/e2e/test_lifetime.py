@@ -1,6 +1,5 @@
-"""Start-up, single instance, the settings file and the end of the program, observed from
-outside; once in a folder whose name has blanks and letters outside ASCII, which ANSI calls and
-unquoted command lines cannot handle."""
+"""Start-up, single instance, the settings file and the end of the program, observed from outside;
+once in a folder whose name has blanks and letters outside ASCII, as ANSI calls cannot handle."""
 
 import re
 import shutil

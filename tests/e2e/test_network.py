@@ -56,7 +56,7 @@ def test_a_name_look_up_that_never_ends_leaves_the_tray_answering(horvane, drive
         ended = time.monotonic() - started
     assert 9.0 <= ended <= 13.0, ended
     assert texts(sync, CODE_SERVER) == [DEAD_NAME.encode()]
-    assert sync.received_codes == [CODE_SERVER, CODE_RESULT], "nothing was sent, so no code 11"
+    assert sync.received_codes == [CODE_SERVER, CODE_RESULT], "nothing was sent, so no start text"
     assert FAILED_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
 
 

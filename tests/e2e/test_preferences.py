@@ -19,8 +19,7 @@ ALWAYS_SHOW_BAR, BG_COLOUR, TEXT_COLOUR, AUTO_SYNC, ADD, LIST, TEST = (CONTROL[n
 HALF_HOUR, BELL, TIME_ONLY, OK, CANCEL = (CONTROL[name] for name in (
     "IDC_PER_HALF_HOUR", "IDC_BELL_ENABLE", "IDC_TIME_ONLY", "kIdOk", "kIdCancel"))
 TITLE, ADDRESS = CONTROL["IDC_SERVER_TITLE"], CONTROL["IDC_SERVER_ADDRESS"]
-# The system colour chooser's red, green and blue edits, as the system's colordlg.h names
-# them: the system's ids, not the program's.
+# The system colour chooser's red, green and blue edits (its colordlg.h): not the program's ids.
 COLOR_RED, COLOR_GREEN, COLOR_BLUE = 706, 707, 708
 CHOOSER_RGB = (COLOR_RED, COLOR_GREEN, COLOR_BLUE)
 

@@ -21,10 +21,6 @@ ARMED_SECONDS = 8
 WS_CAPTION, WS_BORDER, WS_EX_TOOLWINDOW = 0x00C00000, 0x00800000, 0x80
 
 
-def shown(driver, control_id: int):
-    return controls(driver, DIALOG_TITLE)[control_id]
-
-
 def label_count(driver) -> int:
     text = controls(driver, COUNTDOWN_TITLE)[COUNTDOWN_LABEL].text
     return int(text.split("within ")[1].split(" ")[0])
@@ -62,7 +58,7 @@ def test_a_schedule_armed_from_outside_counts_down_in_a_window_that_is_seen_and_
             in_session.facts("set-text", DIALOG_TITLE, AFTER_HOUR + offset, value)
         for button in (ACTIVATE, AUTO_ARM):
             in_session.facts("click-control", DIALOG_TITLE, button)
-        assert poll(lambda: "0(Hour):0(Min)" in shown(in_session, STATUS).text, 3)
+        assert poll(lambda: "0(Hour):0(Min)" in controls(in_session, DIALOG_TITLE)[STATUS].text, 3)
         window_picture(session, in_session, DIALOG_TITLE, "shutdown-schedule-armed.png")
 
         # The dialog hands the schedule over when it runs out; the main window opens the
