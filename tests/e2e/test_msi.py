@@ -10,10 +10,10 @@ import re
 import shutil
 import subprocess
 
-from conftest import BUILD_DIR, CONFIG_NAME, MAIN_TITLE, RELEASE_FILES, REPO_ROOT, require_executable
-from sync_support import CONFIG, SERVICE_BURST, SERVICE_RESULT_TEXT, texts
-from test_installer import INSTALL_KEY, RUN_KEY, SERVICE_KEY
-from test_timeservice import CODE_RESULT, sync_once
+from conftest import (BUILD_DIR, CONFIG_NAME, INSTALL_KEY, MAIN_TITLE, RELEASE_FILES, REPO_ROOT, SERVICE_KEY,
+                      require_executable)
+from sync_support import CODE_RESULT, CONFIG, SERVICE_BURST, SERVICE_RESULT_TEXT, sync_once, texts
+from tray_support import RUN_KEY
 from winehost import windows_path
 
 POLICY_KEY = r"HKLM\Software\Policies\Horvane\TimeService"

@@ -60,41 +60,28 @@ def code_constants(header):
             for name, value in re.findall(r'constexpr const char\* (k\w+) = "([^"]*)";', text)}
 
 
-def values_the_program_reads():
-    """(key, value name) of every policy value, from the constants the code reads them by."""
-    program = code_constants("settings/Policy.h")
-    service = code_constants("timeservice/ServiceConfig.h")
-    read = {(program["kPolicyKey"], value) for name, value in program.items() if name.endswith("Value")}
-    read |= {(service["kServicePolicyKey"], service[name]) for name in ("kApprovedServersValue", "kMaxCorrectionValue")}
-    return read
-
-
 def test_policy_templates_are_whole_and_name_only_values_the_program_reads():
     admx = ET.parse(REPO_ROOT / "policy" / "Horvane.admx").getroot()
     adml = ET.parse(REPO_ROOT / "policy" / "en-US" / "Horvane.adml").getroot()
     assert admx.tag == f"{{{POLICY_NS['p']}}}policyDefinitions" and adml.tag == f"{{{POLICY_NS['p']}}}policyDefinitionResources"
     strings = {s.get("id") for s in adml.iterfind("p:resources/p:stringTable/p:string", POLICY_NS)}
     presentations = {p.get("id"): p for p in adml.iterfind("p:resources/p:presentationTable/p:presentation", POLICY_NS)}
-    categories = {c.get("name") for c in admx.iterfind("p:categories/p:category", POLICY_NS)}
-    supported = {d.get("name") for d in admx.iterfind("p:supportedOn/p:definitions/p:definition", POLICY_NS)}
+    categories = list(admx.iterfind("p:categories/p:category", POLICY_NS))
+    supported = list(admx.iterfind("p:supportedOn/p:definitions/p:definition", POLICY_NS))
 
     def string_ref(text, kind="string"):
         match = re.fullmatch(rf"\$\({kind}\.(\w+)\)", text or "")
         assert match, f"{text!r} is not a $({kind}.…) reference"
         return match.group(1)
 
-    for element in [*admx.iterfind("p:categories/p:category", POLICY_NS),
-                    *admx.iterfind("p:supportedOn/p:definitions/p:definition", POLICY_NS)]:
-        assert string_ref(element.get("displayName")) in strings
-
+    assert all(string_ref(element.get("displayName")) in strings for element in categories + supported)
     written = set()
     for policy in admx.iterfind("p:policies/p:policy", POLICY_NS):
-        name = policy.get("name")
+        name, key = policy.get("name"), policy.get("key")
         assert policy.get("class") == "Machine", name
         assert {string_ref(policy.get("displayName")), string_ref(policy.get("explainText"))} <= strings, name
-        assert policy.find("p:parentCategory", POLICY_NS).get("ref") in categories, name
-        assert policy.find("p:supportedOn", POLICY_NS).get("ref") in supported, name
-        key = policy.get("key")
+        assert policy.find("p:parentCategory", POLICY_NS).get("ref") in {c.get("name") for c in categories}, name
+        assert policy.find("p:supportedOn", POLICY_NS).get("ref") in {d.get("name") for d in supported}, name
         if policy.get("valueName"):
             written.add((key, policy.get("valueName")))
         elements = list(policy.iterfind("p:elements/*", POLICY_NS))
@@ -102,6 +89,9 @@ def test_policy_templates_are_whole_and_name_only_values_the_program_reads():
         if elements:
             shown = presentations[string_ref(policy.get("presentation"), "presentation")]
             assert {e.get("id") for e in elements} == {c.get("refId") for c in shown}, name
-        for element in elements:
-            written.add((element.get("key", key), element.get("valueName")))
-    assert written == values_the_program_reads()
+        written |= {(element.get("key", key), element.get("valueName")) for element in elements}
+    # Every policy value, from the constants the code reads them by.
+    program, service = code_constants("settings/Policy.h"), code_constants("timeservice/ServiceConfig.h")
+    read = {(program["kPolicyKey"], value) for name, value in program.items() if name.endswith("Value")}
+    read |= {(service["kServicePolicyKey"], service[name]) for name in ("kApprovedServersValue", "kMaxCorrectionValue")}
+    assert written == read
