@@ -146,9 +146,7 @@ void SyncRun::OnDeferredSend(bool sent) {
 
 void SyncRun::TellRequestSent(Asker asker) {
     const CivilTime now = LocalNow(m_platform);
-    m_log.Trim();
-    m_log.AppendStamp(ActivityLog::Kind::Ordinary, now);
-    m_log.Append(kLogRequestSent + m_sntp.ServerAddress() + kLogAddressEnd);
+    m_log.Write(ActivityLog::Kind::Ordinary, now, kLogRequestSent + m_sntp.ServerAddress() + kLogAddressEnd);
     if (asker == Asker::SyncWindow) {
         SendToTitled(m_platform, kSyncWindowTitle, kCodeStartSync,
                      FormatCivilTime(kWindowStampFormat, now) + kTextRequestSent);
@@ -240,11 +238,7 @@ void SyncRun::OnTimeout() {
 void SyncRun::Report(const Outcome& outcome) {
     std::string windowText;
     for (const Entry& entry : outcome.entries) {
-        if (!entry.logText.empty()) {
-            m_log.Trim();
-            m_log.AppendStamp(entry.kind, entry.at);
-            m_log.Append(entry.logText);
-        }
+        if (!entry.logText.empty()) m_log.Write(entry.kind, entry.at, entry.logText);
         if (!entry.windowText.empty()) windowText += FormatCivilTime(kWindowStampFormat, entry.at) + entry.windowText;
     }
     if (outcome.succeeded) {
