@@ -95,7 +95,7 @@ bool SyncRun::StartThroughService(Asker asker) {
         RequestSent(State::ThroughService, asker);
         break;
     case TimeServiceRun::Start::Unsendable:
-        RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+        SendFailed(asker);
         break;
     case TimeServiceRun::Start::Refused: RequestFailed(asker, m_service.Trouble() + kLineEnd); break;
     }
@@ -120,7 +120,7 @@ void SyncRun::StartOwnExchange(Asker asker) {
     if (m_sntp.SendRequest()) {
         RequestSent(m_sntp.LookingUp() ? State::LookingUp : State::OwnExchange, asker);
     } else {
-        RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+        SendFailed(asker);
     }
 }
 
@@ -141,7 +141,7 @@ void SyncRun::OnDeferredSend(bool sent) {
     }
     m_state = State::Idle;
     m_platform.KillTimer(kTimerSyncTimeout);
-    RequestFailed(m_asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+    SendFailed(m_asker);
 }
 
 void SyncRun::TellRequestSent(Asker asker) {
@@ -157,6 +157,10 @@ void SyncRun::RequestFailed(Asker asker, std::string logText) {
     Report({.succeeded = false,
             .entries = {{ActivityLog::Kind::Error, LocalNow(m_platform), std::move(logText), kTextRequestFailed}},
             .toSyncWindow = asker == Asker::SyncWindow});
+}
+
+void SyncRun::SendFailed(Asker asker) {
+    RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
 }
 
 void SyncRun::OnTick(const CivilTime& tickTime) {
@@ -222,7 +226,7 @@ void SyncRun::OnTimeout() {
         // The name never came: nothing was sent, which is what the run reports.
         const Asker asker = m_asker;
         Stop();
-        RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+        SendFailed(asker);
         return;
     }
     const bool serviceSilent = m_service.Awaiting() && !m_service.ServerSilent();
