@@ -34,21 +34,19 @@ constexpr const char* kLogRequestFailed = "Failed to Send Request Data to ";
 constexpr const char* kLogAddressEnd = "!\r\n";
 constexpr const char* kLogNoResponse = " doesn't send response data back!\r\n";
 
-std::string FormatSeconds(const char* format, double a, double b = 0.0) {
+// One of the texts above, filled with its seconds (and count of samples).
+template <typename... Values>
+std::string FormatSeconds(const char* format, Values... values) {
     char text[160];
-    std::snprintf(text, sizeof text, format, a, b);
+    std::snprintf(text, sizeof text, format, values...);
     return text;
 }
 
-double SecondsOf(std::int64_t micros) { return SecondsFromMicros(micros); }
-
 std::string ServiceMeasurementText(const ServiceReply& answer) {
-    const double delay = SecondsOf(answer.delayMicros);
-    const double offset = SecondsOf(answer.offsetMicros);
+    const double delay = SecondsFromMicros(answer.delayMicros);
+    const double offset = SecondsFromMicros(answer.offsetMicros);
     if (answer.samples <= 1) return FormatSeconds(kFormatDelayOffset, delay, offset);
-    char text[160];
-    std::snprintf(text, sizeof text, kFormatDelayOffsetBestOf, delay, offset, static_cast<unsigned>(answer.samples));
-    return text;
+    return FormatSeconds(kFormatDelayOffsetBestOf, delay, offset, static_cast<unsigned>(answer.samples));
 }
 } // namespace
 
@@ -206,7 +204,7 @@ SyncRun::Outcome SyncRun::ServiceOutcome(const CivilTime& tickTime, const std::o
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, tickTime, text, text});
     }
     if (adjusted) {
-        const std::string text = FormatSeconds(kFormatAdjusted, SecondsOf(answer->offsetMicros));
+        const std::string text = FormatSeconds(kFormatAdjusted, SecondsFromMicros(answer->offsetMicros));
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, LocalNow(m_platform), text, text});
     }
     // The service finding the clock already right is a run that succeeded.
