@@ -2,10 +2,9 @@
 
 #include "app/TimerIds.h"
 #include "app/TracedCalls.h"
+#include "framework/TextFormat.h"
 #include "framework/TimeUnits.h"
 #include "protocol/CompanionProtocol.h"
-
-#include <cstdio>
 
 namespace hv {
 
@@ -34,19 +33,11 @@ constexpr const char* kLogRequestFailed = "Failed to Send Request Data to ";
 constexpr const char* kLogAddressEnd = "!\r\n";
 constexpr const char* kLogNoResponse = " doesn't send response data back!\r\n";
 
-// One of the texts above, filled with its seconds (and count of samples).
-template <typename... Values>
-std::string FormatSeconds(const char* format, Values... values) {
-    char text[160];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
-
 std::string ServiceMeasurementText(const ServiceReply& answer) {
     const double delay = SecondsFromMicros(answer.delayMicros);
     const double offset = SecondsFromMicros(answer.offsetMicros);
-    if (answer.samples <= 1) return FormatSeconds(kFormatDelayOffset, delay, offset);
-    return FormatSeconds(kFormatDelayOffsetBestOf, delay, offset, static_cast<unsigned>(answer.samples));
+    if (answer.samples <= 1) return FormatText(kFormatDelayOffset, delay, offset);
+    return FormatText(kFormatDelayOffsetBestOf, delay, offset, static_cast<unsigned>(answer.samples));
 }
 } // namespace
 
@@ -182,12 +173,12 @@ SyncRun::Outcome SyncRun::OwnOutcome(const CivilTime& tickTime) {
         const std::string slow = m_sntp.ServerAddress() + kLogDelayTooLong + kLogAddressEnd;
         return {.succeeded = false, .entries = {{ActivityLog::Kind::Error, tickTime, slow, slow}}};
     }
-    const std::string measured = FormatSeconds(kFormatDelayOffset, m_sntp.Delay(), m_sntp.Offset());
+    const std::string measured = FormatText(kFormatDelayOffset, m_sntp.Delay(), m_sntp.Offset());
     // A reply came: the run succeeded, whether or not the clock gets set.
     Outcome outcome{.succeeded = true, .entries = {{ActivityLog::Kind::Ordinary, tickTime, measured, measured}}};
     if (m_sntp.AdjustClock()) {
         // Stamped after the change, so the entry shows the corrected time.
-        const std::string adjusted = FormatSeconds(kFormatAdjusted, m_sntp.Offset());
+        const std::string adjusted = FormatText(kFormatAdjusted, m_sntp.Offset());
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, LocalNow(m_platform), adjusted, adjusted});
     }
     return outcome;
@@ -204,7 +195,7 @@ SyncRun::Outcome SyncRun::ServiceOutcome(const CivilTime& tickTime, const std::o
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, tickTime, text, text});
     }
     if (adjusted) {
-        const std::string text = FormatSeconds(kFormatAdjusted, SecondsFromMicros(answer->offsetMicros));
+        const std::string text = FormatText(kFormatAdjusted, SecondsFromMicros(answer->offsetMicros));
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, LocalNow(m_platform), text, text});
     }
     // The service finding the clock already right is a run that succeeded.
