@@ -87,15 +87,15 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
                         "Could not send a request to " + server + ": unknown host or network error.");
         return Remember(Refusal(ServiceStatus::SendFailed, server));
     }
-    m_exchange = Exchange{caller, server, nowMs + kExchangeWaitMs, config.maxCorrectionSeconds, *address,
-                          config.confirmAboveSeconds, config.approved, std::nullopt};
+    m_exchange = Exchange{caller, server, config.maxCorrectionSeconds, *address, config.confirmAboveSeconds,
+                          config.approved, std::nullopt};
     return std::nullopt;
 }
 
 std::optional<TimeService::Answer> TimeService::Poll(std::int64_t nowMs) {
     if (!m_exchange) return std::nullopt;
     if (m_exchange->unconfirmed) {
-        if (m_second.Awaiting() && nowMs < m_exchange->deadlineMs) return std::nullopt;
+        if (m_second.Awaiting() && nowMs < m_exchange->confirmDeadlineMs) return std::nullopt;
     } else {
         m_burst.Poll(nowMs);
         if (m_burst.Running()) return std::nullopt;
@@ -122,8 +122,7 @@ std::optional<ServiceReply> TimeService::Conclude(Exchange& exchange, std::int64
     ServiceReply reply = Measurement(exchange);
     if (const auto refusal = Refuse(exchange, reply, nowMs)) return refusal;
     if (SecondOpinion::Needed(reply.offsetMicros, exchange.confirmAboveSeconds)) {
-        // The burst may have used the exchange's whole wait.
-        exchange.deadlineMs = nowMs + kSecondOpinionWaitMs;
+        exchange.confirmDeadlineMs = nowMs + kSecondOpinionWaitMs;
         return AskSecondOpinion(exchange, reply);
     }
     return Apply(reply, exchange.server + " (delay " + SecondsText(reply.delayMicros) + " s)", nowMs);
@@ -248,7 +247,7 @@ void TimeService::OnCallerGone(CallerId caller) {
 
 std::optional<std::int64_t> TimeService::DeadlineMs() const {
     if (!m_exchange) return std::nullopt;
-    if (m_exchange->unconfirmed) return m_exchange->deadlineMs;
+    if (m_exchange->unconfirmed) return m_exchange->confirmDeadlineMs;
     return m_burst.NextPollMs();
 }
 
