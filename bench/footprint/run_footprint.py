@@ -17,37 +17,13 @@ import sys
 import time
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "bench"))
+from wine_prefix import in_prefix, start_display, wait_for_pid, wine_env  # noqa: E402
+
 BUILD = ROOT / "build" / "windows"
 WORK = ROOT / "build" / "bench" / "footprint"
 QUIET_CONFIG = b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n"
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
-
-
-def wine_env():
-    env = dict(os.environ, WINEPREFIX=str(WORK / "wineprefix"), WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
-    return env
-
-
-def in_prefix(entry, prefix):
-    wanted = f"WINEPREFIX={prefix}".encode()
-    return wanted in (entry / "environ").read_bytes().split(b"\0")
-
-
-def find_pid(exe_name, prefix, timeout=20.0):
-    """The Linux process of a Windows program of our prefix: Wine puts its path in argv[0]."""
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        for entry in pathlib.Path("/proc").iterdir():
-            try:
-                if entry.name.isdigit() and in_prefix(entry, prefix):
-                    argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0].decode(errors="replace")
-                    if argv0.lower().endswith(exe_name.lower()):
-                        return int(entry.name)
-            except OSError:
-                continue
-        time.sleep(0.2)
-    raise RuntimeError(f"{exe_name} did not start")
 
 
 def cpu_seconds(pid):
@@ -85,7 +61,7 @@ def measure(exe, seconds, env, args=(), label=None):
     proc = subprocess.Popen(["wine", str(program_dir / exe.name), *args], env=env,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        pid = find_pid(exe.name, env["WINEPREFIX"])
+        pid = wait_for_pid(exe.name, env["WINEPREFIX"])
         time.sleep(5)  # let start-up finish
         server = wineserver_pid(env["WINEPREFIX"])
         cpu0, wake0 = cpu_seconds(pid), wakeups(pid)
@@ -109,13 +85,8 @@ def main():
         if not exe.exists():
             sys.exit(f"missing {exe}: build the windows preset first")
 
-    env = wine_env()
-    xvfb = None
-    if not os.environ.get("DISPLAY"):
-        xvfb = subprocess.Popen(["Xvfb", ":78", "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        env["DISPLAY"] = ":78"
-        time.sleep(1)
+    env = wine_env(WORK / "wineprefix")
+    xvfb = start_display(env, ":78")
     try:
         if not (WORK / "wineprefix").exists():
             WORK.mkdir(parents=True, exist_ok=True)

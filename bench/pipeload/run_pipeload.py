@@ -24,6 +24,9 @@ import threading
 import time
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "bench"))
+from wine_prefix import linux_pid, start_display, wine_env  # noqa: E402
+
 BUILD = ROOT / "build" / "windows"
 WORK = ROOT / "build" / "bench" / "pipeload"
 PIPE = r"\\.\pipe\ProtectedPrefix\LocalService\HorvaneTime"
@@ -34,27 +37,6 @@ def built(name):
     """The built executable of that name anywhere under the build directory."""
     found = sorted(p for p in BUILD.rglob(name) if "CMakeFiles" not in p.parts)
     return found[0] if found else BUILD / name
-
-
-def wine_env():
-    return dict(os.environ, WINEPREFIX=str(WORK / "wineprefix"), WINEDEBUG="-all",
-                WINEDLLOVERRIDES="mscoree,mshtml=")
-
-
-def in_prefix(entry, prefix):
-    return f"WINEPREFIX={prefix}".encode() in (entry / "environ").read_bytes().split(b"\0")
-
-
-def linux_pid(exe_name, prefix):
-    for entry in pathlib.Path("/proc").iterdir():
-        try:
-            if entry.name.isdigit() and in_prefix(entry, prefix):
-                argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0].decode(errors="replace")
-                if argv0.lower().endswith(exe_name.lower()):
-                    return int(entry.name)
-        except OSError:
-            continue
-    return None
 
 
 def rss_kib(pid):
@@ -84,14 +66,8 @@ def main():
     for exe in (service_exe, load_exe):
         if not exe.exists():
             sys.exit(f"missing {exe}: build the windows preset first")
-    env = wine_env()
-    xvfb = None
-    if not os.environ.get("DISPLAY"):
-        # Wine's start-up of a fresh prefix wants a display.
-        xvfb = subprocess.Popen(["Xvfb", ":79", "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        env["DISPLAY"] = ":79"
-        time.sleep(1)
+    env = wine_env(WORK / "wineprefix")
+    xvfb = start_display(env, ":79")
     program = WORK / "program"
     shutil.rmtree(program, ignore_errors=True)
     program.mkdir(parents=True)

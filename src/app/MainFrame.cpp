@@ -139,10 +139,7 @@ void CMainFrame::StartProgram(const std::string& program, std::string_view argum
 }
 
 void CMainFrame::LogError(std::string_view text) {
-    m_logText.Trim();
-    m_logText.AppendStamp(ActivityLog::Kind::Error, LocalNow());
-    m_logText.Append(text);
-    m_logText.Append(kLogLineEnd);
+    m_logText.Write(ActivityLog::Kind::Error, LocalNow(), std::string(text) + kLogLineEnd);
 }
 
 void CMainFrame::ShowDateTimeBar(StartedBy by) {

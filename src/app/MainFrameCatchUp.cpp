@@ -22,10 +22,8 @@ void CMainFrame::RunCatchUp() {
     m_platform.KillTimer(kTimerCatchUp);
     const std::optional<CatchUpRuns::Reason> reason = m_catchUpRuns.Take(m_platform.NowMicroseconds());
     if (!reason || !AutoSyncScheduled(m_settings.autoSync, m_settings.autoSyncStep)) return;
-    m_logText.Trim();
-    m_logText.AppendStamp(ActivityLog::Kind::Ordinary, LocalNow());
-    m_logText.Append(*reason == CatchUpRuns::Reason::AfterResume ? kLogRunAfterResume : kLogRunNetworkBack);
-    m_logText.Append(kLogLineEnd);
+    const char* why = *reason == CatchUpRuns::Reason::AfterResume ? kLogRunAfterResume : kLogRunNetworkBack;
+    m_logText.Write(ActivityLog::Kind::Ordinary, LocalNow(), std::string(why) + kLogLineEnd);
     m_syncRun.Start();
     // The next automatic run is a whole period after this one.
     m_platform.KillTimer(kTimerAutoSync);

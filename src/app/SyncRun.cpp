@@ -2,10 +2,9 @@
 
 #include "app/TimerIds.h"
 #include "app/TracedCalls.h"
+#include "framework/TextFormat.h"
 #include "framework/TimeUnits.h"
 #include "protocol/CompanionProtocol.h"
-
-#include <cstdio>
 
 namespace hv {
 
@@ -34,21 +33,11 @@ constexpr const char* kLogRequestFailed = "Failed to Send Request Data to ";
 constexpr const char* kLogAddressEnd = "!\r\n";
 constexpr const char* kLogNoResponse = " doesn't send response data back!\r\n";
 
-std::string FormatSeconds(const char* format, double a, double b = 0.0) {
-    char text[160];
-    std::snprintf(text, sizeof text, format, a, b);
-    return text;
-}
-
-double SecondsOf(std::int64_t micros) { return SecondsFromMicros(micros); }
-
 std::string ServiceMeasurementText(const ServiceReply& answer) {
-    const double delay = SecondsOf(answer.delayMicros);
-    const double offset = SecondsOf(answer.offsetMicros);
-    if (answer.samples <= 1) return FormatSeconds(kFormatDelayOffset, delay, offset);
-    char text[160];
-    std::snprintf(text, sizeof text, kFormatDelayOffsetBestOf, delay, offset, static_cast<unsigned>(answer.samples));
-    return text;
+    const double delay = SecondsFromMicros(answer.delayMicros);
+    const double offset = SecondsFromMicros(answer.offsetMicros);
+    if (answer.samples <= 1) return FormatText(kFormatDelayOffset, delay, offset);
+    return FormatText(kFormatDelayOffsetBestOf, delay, offset, static_cast<unsigned>(answer.samples));
 }
 } // namespace
 
@@ -95,7 +84,7 @@ bool SyncRun::StartThroughService(Asker asker) {
         RequestSent(State::ThroughService, asker);
         break;
     case TimeServiceRun::Start::Unsendable:
-        RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+        SendFailed(asker);
         break;
     case TimeServiceRun::Start::Refused: RequestFailed(asker, m_service.Trouble() + kLineEnd); break;
     }
@@ -120,7 +109,7 @@ void SyncRun::StartOwnExchange(Asker asker) {
     if (m_sntp.SendRequest()) {
         RequestSent(m_sntp.LookingUp() ? State::LookingUp : State::OwnExchange, asker);
     } else {
-        RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+        SendFailed(asker);
     }
 }
 
@@ -141,14 +130,12 @@ void SyncRun::OnDeferredSend(bool sent) {
     }
     m_state = State::Idle;
     m_platform.KillTimer(kTimerSyncTimeout);
-    RequestFailed(m_asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+    SendFailed(m_asker);
 }
 
 void SyncRun::TellRequestSent(Asker asker) {
     const CivilTime now = LocalNow(m_platform);
-    m_log.Trim();
-    m_log.AppendStamp(ActivityLog::Kind::Ordinary, now);
-    m_log.Append(kLogRequestSent + m_sntp.ServerAddress() + kLogAddressEnd);
+    m_log.Write(ActivityLog::Kind::Ordinary, now, kLogRequestSent + m_sntp.ServerAddress() + kLogAddressEnd);
     if (asker == Asker::SyncWindow) {
         SendToTitled(m_platform, kSyncWindowTitle, kCodeStartSync,
                      FormatCivilTime(kWindowStampFormat, now) + kTextRequestSent);
@@ -159,6 +146,10 @@ void SyncRun::RequestFailed(Asker asker, std::string logText) {
     Report({.succeeded = false,
             .entries = {{ActivityLog::Kind::Error, LocalNow(m_platform), std::move(logText), kTextRequestFailed}},
             .toSyncWindow = asker == Asker::SyncWindow});
+}
+
+void SyncRun::SendFailed(Asker asker) {
+    RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
 }
 
 void SyncRun::OnTick(const CivilTime& tickTime) {
@@ -182,12 +173,12 @@ SyncRun::Outcome SyncRun::OwnOutcome(const CivilTime& tickTime) {
         const std::string slow = m_sntp.ServerAddress() + kLogDelayTooLong + kLogAddressEnd;
         return {.succeeded = false, .entries = {{ActivityLog::Kind::Error, tickTime, slow, slow}}};
     }
-    const std::string measured = FormatSeconds(kFormatDelayOffset, m_sntp.Delay(), m_sntp.Offset());
+    const std::string measured = FormatText(kFormatDelayOffset, m_sntp.Delay(), m_sntp.Offset());
     // A reply came: the run succeeded, whether or not the clock gets set.
     Outcome outcome{.succeeded = true, .entries = {{ActivityLog::Kind::Ordinary, tickTime, measured, measured}}};
     if (m_sntp.AdjustClock(m_platform)) {
         // Stamped after the change, so the entry shows the corrected time.
-        const std::string adjusted = FormatSeconds(kFormatAdjusted, m_sntp.Offset());
+        const std::string adjusted = FormatText(kFormatAdjusted, m_sntp.Offset());
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, LocalNow(m_platform), adjusted, adjusted});
     }
     return outcome;
@@ -204,7 +195,7 @@ SyncRun::Outcome SyncRun::ServiceOutcome(const CivilTime& tickTime, const std::o
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, tickTime, text, text});
     }
     if (adjusted) {
-        const std::string text = FormatSeconds(kFormatAdjusted, SecondsOf(answer->offsetMicros));
+        const std::string text = FormatText(kFormatAdjusted, SecondsFromMicros(answer->offsetMicros));
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, LocalNow(m_platform), text, text});
     }
     // The service finding the clock already right is a run that succeeded.
@@ -224,7 +215,7 @@ void SyncRun::OnTimeout() {
         // The name never came: nothing was sent, which is what the run reports.
         const Asker asker = m_asker;
         Stop();
-        RequestFailed(asker, kLogRequestFailed + m_sntp.ServerAddress() + kLogAddressEnd);
+        SendFailed(asker);
         return;
     }
     const bool serviceSilent = m_service.Awaiting() && !m_service.ServerSilent();
@@ -240,11 +231,7 @@ void SyncRun::OnTimeout() {
 void SyncRun::Report(const Outcome& outcome) {
     std::string windowText;
     for (const Entry& entry : outcome.entries) {
-        if (!entry.logText.empty()) {
-            m_log.Trim();
-            m_log.AppendStamp(entry.kind, entry.at);
-            m_log.Append(entry.logText);
-        }
+        if (!entry.logText.empty()) m_log.Write(entry.kind, entry.at, entry.logText);
         if (!entry.windowText.empty()) windowText += FormatCivilTime(kWindowStampFormat, entry.at) + entry.windowText;
     }
     if (outcome.succeeded) {

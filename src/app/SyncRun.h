@@ -83,11 +83,11 @@ private:
     // The request entry of the log and the "sync" window's word that it left.
     void TellRequestSent(Asker asker);
     void RequestFailed(Asker asker, std::string logText);
+    // The request never left: it could not be sent, or the server's name never came.
+    void SendFailed(Asker asker);
     void Finish(const CivilTime& tickTime);
     Outcome OwnOutcome(const CivilTime& tickTime);
     Outcome ServiceOutcome(const CivilTime& tickTime, const std::optional<ServiceReply>& answer);
-    Entry ServerEntry(ActivityLog::Kind kind, std::string_view beforeAddress, std::string_view afterAddress,
-                      std::string windowText);
     // The one place an outcome reaches the log, the bar and the "sync" window.
     void Report(const Outcome& outcome);
     void TellBar(std::uintptr_t status);

@@ -1,9 +1,8 @@
 #include "app/TimeServiceRun.h"
+
+#include "framework/TextFormat.h"
 #include "framework/TimeUnits.h"
-
 #include "sync/SntpClient.h"
-
-#include <cstdio>
 
 namespace hv {
 namespace {
@@ -34,13 +33,6 @@ constexpr const char* kFormatLoopbackName =
     "The time service refused %s: the name leads to this machine, where any program can answer in its place.";
 constexpr const char* kTextMalformed = "The time service refused the request as malformed.";
 constexpr const char* kTextNoAnswer = "The time service ended the request without a valid answer.";
-
-template <typename... Values>
-std::string Format(const char* format, Values... values) {
-    char text[512];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
 
 } // namespace
 
@@ -102,22 +94,22 @@ std::string ServiceRefusalText(const std::optional<ServiceReply>& answer, const 
     switch (answer->status) {
     case ServiceStatus::Adjusted:
     case ServiceStatus::Measured: return {};
-    case ServiceStatus::NotApproved: return Format(kFormatNotApproved, server.c_str(), server.c_str());
+    case ServiceStatus::NotApproved: return FormatText(kFormatNotApproved, server.c_str(), server.c_str());
     case ServiceStatus::Busy: return kTextBusy;
-    case ServiceStatus::TooSoon: return Format(kFormatTooSoon, answer->retryAfterSeconds);
+    case ServiceStatus::TooSoon: return FormatText(kFormatTooSoon, answer->retryAfterSeconds);
     case ServiceStatus::OverLimit:
-        return Format(kFormatOverLimit, SecondsFromMicros(answer->offsetMicros),
+        return FormatText(kFormatOverLimit, SecondsFromMicros(answer->offsetMicros),
                       answer->limitSeconds);
     case ServiceStatus::ClockRefused: return kTextClockRefused;
-    case ServiceStatus::SendFailed: return Format(kFormatSendFailed, server.c_str());
+    case ServiceStatus::SendFailed: return FormatText(kFormatSendFailed, server.c_str());
     case ServiceStatus::DailyLimit:
-        return Format(kFormatDailyLimit, static_cast<double>(answer->offsetMicros) / kMicrosPerSecond,
+        return FormatText(kFormatDailyLimit, SecondsFromMicros(answer->offsetMicros),
                       answer->limitSeconds);
     case ServiceStatus::NotConfirmed:
-        return Format(kFormatNotConfirmed, static_cast<double>(answer->offsetMicros) / kMicrosPerSecond,
+        return FormatText(kFormatNotConfirmed, SecondsFromMicros(answer->offsetMicros),
                       answer->limitSeconds);
     case ServiceStatus::DelayTooLong: return server + kLogDelayTooLong + ".";
-    case ServiceStatus::LoopbackName: return Format(kFormatLoopbackName, server.c_str());
+    case ServiceStatus::LoopbackName: return FormatText(kFormatLoopbackName, server.c_str());
     case ServiceStatus::Malformed: return kTextMalformed;
     case ServiceStatus::NoResponse:
     case ServiceStatus::NoResult: return kTextNoAnswer;

@@ -1,4 +1,6 @@
 #pragma once
+#include "framework/TimeUnits.h"
+#include "settings/Settings.h"
 
 namespace hv {
 
@@ -13,14 +15,11 @@ constexpr unsigned kSyncTimeoutMs = 10000;
 constexpr unsigned kTickMs = 1000;
 // Until the shell takes the tray icon (it may not be ready just after log-on).
 constexpr unsigned kTrayRetryMs = 2000;
-// The automatic period is 30 minutes plus 15 minutes per step: (step + 2) quarter hours.
-constexpr unsigned kAutoSyncQuarterHourMs = 900000;
-
 // The system's longest timer period; a step read from the file may ask for more.
 constexpr long long kLongestTimerMs = 0x7FFFFFFF;
 
 inline unsigned AutoSyncPeriodMs(int step) {
-    const long long period = (static_cast<long long>(step) + 2) * kAutoSyncQuarterHourMs;
+    const long long period = AutoSyncMinutes(step) * kMillisPerMinute;
     return static_cast<unsigned>(period < kLongestTimerMs ? period : kLongestTimerMs);
 }
 

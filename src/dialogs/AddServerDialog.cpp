@@ -1,6 +1,7 @@
 #include "dialogs/AddServerDialog.h"
 
 #include "dialogs/ServerMeasurement.h"
+#include "framework/TextFormat.h"
 #include "res/resource.h"
 
 namespace hv {
@@ -90,7 +91,7 @@ void AddServerDialog::ReportOutcome(DialogView& view) {
         view.SetText(IDC_CHECK_REPORT, m_address + kLogDelayTooLong + ".");
         return;
     }
-    view.SetText(IDC_CHECK_REPORT, FormatDelay(kFormatNetDelay, m_sntp.Delay()));
+    view.SetText(IDC_CHECK_REPORT, FormatText(kFormatNetDelay, m_sntp.Delay()));
 }
 
 void AddServerDialog::StopTimers(DialogView& view) {

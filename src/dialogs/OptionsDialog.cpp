@@ -1,20 +1,17 @@
 #include "dialogs/OptionsDialog.h"
 
+#include "framework/TextFormat.h"
 #include "prefs/Chime.h"
 #include "protocol/BarValues.h"
 #include "res/resource.h"
-
-#include <cstdio>
+#include "settings/Settings.h"
 
 namespace hv {
 
 namespace {
-// The trackbar's steps: (step + 2) quarter hours, from half an hour to 25.5 hours. The
-// arrow keys move it by half an hour.
-constexpr int kFirstStep = 0;
-constexpr int kLastStep = 100;
+// The trackbar's steps, the automatic periods from half an hour to 25.5 hours. The arrow
+// keys move it by half an hour.
 constexpr int kStepsPerArrowKey = 2;
-constexpr int kQuarterHourMinutes = 15;
 constexpr int kHourMinutes = 60;
 constexpr const char* kFormatInterval = "Interval:%.2d(Hour)-%.2d(Min)";
 
@@ -22,12 +19,10 @@ constexpr Colour kColourChooserStart = RgbColour(0, 0, 0);
 constexpr const char* kSoundFilterName = "Wave Files (*.wav)";
 constexpr const char* kSoundFilterPattern = "*.wav";
 
-// The label shows the period the automatic timer really runs at: (step + 2) quarter hours.
+// The label shows the period the automatic timer really runs at.
 std::string IntervalLabel(int step) {
-    const int minutes = (step + 2) * kQuarterHourMinutes;
-    char text[40];
-    std::snprintf(text, sizeof text, kFormatInterval, minutes / kHourMinutes, minutes % kHourMinutes);
-    return text;
+    const auto minutes = static_cast<int>(AutoSyncMinutes(step));
+    return FormatText(kFormatInterval, minutes / kHourMinutes, minutes % kHourMinutes);
 }
 } // namespace
 
@@ -44,7 +39,7 @@ int OptionsDialog::TemplateId() const { return IDD_OPTIONS; }
 
 void OptionsDialog::OnInit(DialogView& view) {
     FillServerList(view);
-    view.SetTrackbarRange(IDC_SYNC_INTERVAL, kFirstStep, kLastStep, kStepsPerArrowKey);
+    view.SetTrackbarRange(IDC_SYNC_INTERVAL, kFirstAutoSyncStep, kLastAutoSyncStep, kStepsPerArrowKey);
     view.Enable(IDC_SYNC_INTERVAL, m_settings.autoSync);
     view.SetChecked(IDC_ALWAYS_SHOW_BAR, m_settings.alwaysShowBar);
     view.SetChecked(IDC_AUTO_SYNC, m_settings.autoSync);

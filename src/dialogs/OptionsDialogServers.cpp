@@ -1,6 +1,7 @@
 #include "dialogs/AddServerDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/ServerMeasurement.h"
+#include "framework/TextFormat.h"
 #include "res/resource.h"
 
 namespace hv {
@@ -33,7 +34,7 @@ void OptionsDialog::ShowDefaultServer(DialogView& view, const std::string& addre
 
 void OptionsDialog::ShowDelay(DialogView& view, int row) {
     const ServerTable::Row& server = m_servers.Rows()[static_cast<std::size_t>(row)];
-    const std::string text = server.failed ? kDelayError : server.delay ? FormatDelay(kFormatDelayCell, *server.delay) : "";
+    const std::string text = server.failed ? kDelayError : server.delay ? FormatText(kFormatDelayCell, *server.delay) : "";
     view.SetListCell(IDC_SERVER_LIST, row, kDelayColumn, text);
 }
 

@@ -19,7 +19,4 @@ constexpr const char* kTextSocketError = "Error to create socket!";
 // built from "(", ")" and "?".
 bool IsStorableServerText(std::string_view text);
 
-// A delay in seconds as `format` (a printf format taking one double) shows it, however long.
-std::string FormatDelay(const char* format, double seconds);
-
 } // namespace hv

@@ -14,10 +14,12 @@ void ActivityLog::Trim() {
     if (m_text.size() > kLimit) m_text.clear();
 }
 
-void ActivityLog::AppendStamp(Kind kind, const CivilTime& localTime) {
+void ActivityLog::Write(Kind kind, const CivilTime& localTime, std::string_view message) {
+    Trim();
     m_text += static_cast<char>(kind);
     m_text += FormatCivilTime(kStampFormat, localTime);
     m_text += kStampEnd;
+    m_text += message;
 }
 
 std::vector<LogEntry> ParseLogEntries(std::string_view pending) {

@@ -21,12 +21,11 @@ public:
     bool Empty() const { return m_text.empty(); }
     void Clear() { m_text.clear(); }
 
-    // Empties the log when it has grown past the limit; every writer calls it first.
+    // Empties the log when it has grown past the limit; every entry is written after it.
     void Trim();
-    // The kind letter, "%H:%M:%S %m-%d-%Y" of the given local time, and "):".
-    void AppendStamp(Kind kind, const CivilTime& localTime);
-    // Message text, possibly in several pieces; the writer supplies the final "\r\n".
-    void Append(std::string_view piece) { m_text += piece; }
+    // One entry: the kind letter, "%H:%M:%S %m-%d-%Y" of the given local time, "):" and the
+    // message, which brings its own "\r\n".
+    void Write(Kind kind, const CivilTime& localTime, std::string_view message);
 
 private:
     std::string m_text;

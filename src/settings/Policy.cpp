@@ -3,15 +3,8 @@
 #include "framework/Platform.h"
 #include "settings/ServerList.h"
 
-#include <algorithm>
-
 namespace hv {
 namespace {
-
-// The periods the preferences offer: (step + 2) quarter hours for steps 0 to 100.
-constexpr std::int32_t kQuarterHourMinutes = 15;
-constexpr std::int32_t kStepOffset = 2;
-constexpr std::int32_t kLastStep = 100;
 
 std::optional<std::uint32_t> ReadNumber(Platform& platform, const char* name) {
     const auto value = platform.ReadRegistryValue({RegistryRoot::LocalMachine, kPolicyKey, name});
@@ -27,17 +20,12 @@ std::optional<std::string> ReadText(Platform& platform, const char* name) {
     return std::nullopt;
 }
 
-std::int32_t StepOfMinutes(std::uint32_t minutes) {
-    const auto quarters = static_cast<std::int64_t>(minutes / kQuarterHourMinutes);
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(quarters - kStepOffset, 0, kLastStep));
-}
-
 } // namespace
 
 Policy Policy::Read(Platform& platform) {
     Policy policy;
     if (const auto on = ReadNumber(platform, kPolicyAutoSyncValue)) policy.autoSync = *on != 0;
-    if (const auto minutes = ReadNumber(platform, kPolicyAutoSyncMinutesValue)) policy.autoSyncStep = StepOfMinutes(*minutes);
+    if (const auto minutes = ReadNumber(platform, kPolicyAutoSyncMinutesValue)) policy.autoSyncStep = AutoSyncStepOfMinutes(*minutes);
     if (auto list = ReadText(platform, kPolicyServerListValue); list && HasValidServerCounts(*list)) {
         policy.serverList = std::move(*list);
     }

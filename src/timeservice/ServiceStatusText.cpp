@@ -6,15 +6,12 @@
 #include <cstdio>
 
 namespace hv {
-namespace {
 
-std::string Seconds(std::int64_t micros) {
+std::string SecondsText(std::int64_t micros) {
     char text[32];
     std::snprintf(text, sizeof text, "%.3f", SecondsFromMicros(micros));
     return text;
 }
-
-} // namespace
 
 std::string ServiceStandingText(const ServiceStanding& standing) {
     if (!standing.installed) return "not installed.";
@@ -36,8 +33,8 @@ std::string ConfirmAboveText(std::uint32_t seconds) {
 }
 
 std::string LastResultText(const ServiceReply& reply) {
-    const std::string measured = " from " + reply.server + ": offset " + Seconds(reply.offsetMicros) + " s, delay " +
-                                 Seconds(reply.delayMicros) + " s";
+    const std::string measured = " from " + reply.server + ": offset " + SecondsText(reply.offsetMicros) + " s, delay " +
+                                 SecondsText(reply.delayMicros) + " s";
     switch (reply.status) {
     case ServiceStatus::Adjusted: return "last result: set the clock" + measured + ".";
     case ServiceStatus::Measured: return "last result: measured" + measured + "; nothing to change.";

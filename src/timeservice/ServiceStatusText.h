@@ -24,5 +24,7 @@ std::string LargestCorrectionText(std::uint32_t seconds);
 std::string ConfirmAboveText(std::uint32_t seconds);
 // The service's answer to "last result".
 std::string LastResultText(const ServiceReply& reply);
+// Microseconds as seconds to the millisecond, as the status and the event log show them.
+std::string SecondsText(std::int64_t micros);
 
 } // namespace hv

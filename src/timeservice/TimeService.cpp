@@ -4,22 +4,15 @@
 #include "sync/ReplyValidation.h"
 #include "timeservice/LoopbackRule.h"
 #include "timeservice/ServiceConfig.h"
+#include "timeservice/ServiceStatusText.h"
 #include "framework/TimeUnits.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace hv {
 namespace {
-
-
-std::string Seconds(std::int64_t micros) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", SecondsFromMicros(micros));
-    return text;
-}
 
 std::int64_t Micros(double seconds) { return std::llround(seconds * static_cast<double>(kMicrosPerSecond)); }
 
@@ -42,8 +35,8 @@ std::string SamplesText(const std::string& server, const SampleBurst& burst) {
     std::string text = server + " answered " + std::to_string(burst.Samples().size()) + " of " +
                        std::to_string(burst.Requests()) + " requests:";
     for (const BurstSample& sample : burst.Samples()) {
-        text += " #" + std::to_string(sample.number) + " delay " + Seconds(Micros(sample.delay)) + " s offset " +
-                Seconds(Micros(sample.offset)) + " s;";
+        text += " #" + std::to_string(sample.number) + " delay " + SecondsText(Micros(sample.delay)) + " s offset " +
+                SecondsText(Micros(sample.offset)) + " s;";
     }
     return text + " used #" + std::to_string(burst.Best()->number) + ", the shortest round trip.";
 }
@@ -96,8 +89,8 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
                         "Could not send a request to " + server + ": unknown host or network error.");
         return Remember(Refusal(ServiceStatus::SendFailed, server));
     }
-    m_exchange = Exchange{caller, server, nowMs + kExchangeWaitMs, config.maxCorrectionSeconds, *address,
-                          config.confirmAboveSeconds, config.approved, std::nullopt};
+    m_exchange = Exchange{caller, server, config.maxCorrectionSeconds, *address, config.confirmAboveSeconds,
+                          config.approved, std::nullopt};
     return std::nullopt;
 }
 
@@ -112,7 +105,7 @@ std::int64_t TimeService::MillisecondsSince(std::int64_t micros) {
 std::optional<TimeService::Answer> TimeService::Poll(std::int64_t nowMs) {
     if (!m_exchange) return std::nullopt;
     if (m_exchange->unconfirmed) {
-        if (m_second.Awaiting() && nowMs < m_exchange->deadlineMs) return std::nullopt;
+        if (m_second.Awaiting() && nowMs < m_exchange->confirmDeadlineMs) return std::nullopt;
     } else {
         m_burst.Poll(nowMs);
         if (m_burst.Running()) return std::nullopt;
@@ -139,27 +132,26 @@ std::optional<ServiceReply> TimeService::Conclude(Exchange& exchange, std::int64
     ServiceReply reply = Measurement(exchange);
     if (const auto refusal = Refuse(exchange, reply, nowMs)) return refusal;
     if (SecondOpinion::Needed(reply.offsetMicros, exchange.confirmAboveSeconds)) {
-        // The burst may have used the exchange's whole wait.
-        exchange.deadlineMs = nowMs + kSecondOpinionWaitMs;
+        exchange.confirmDeadlineMs = nowMs + kSecondOpinionWaitMs;
         return AskSecondOpinion(exchange, reply);
     }
-    return Apply(reply, exchange.server + " (delay " + Seconds(reply.delayMicros) + " s)", nowMs);
+    return Apply(reply, exchange.server + " (delay " + SecondsText(reply.delayMicros) + " s)", nowMs);
 }
 
 std::optional<ServiceReply> TimeService::Refuse(const Exchange& exchange, ServiceReply reply, std::int64_t nowMs) {
-    const std::string measured = exchange.server + " (delay " + Seconds(reply.delayMicros) + " s)";
+    const std::string measured = exchange.server + " (delay " + SecondsText(reply.delayMicros) + " s)";
     if (m_sntp.TooSlow()) {
         reply.status = ServiceStatus::DelayTooLong;
         m_journal.Write(ServiceJournal::Kind::Warning,
                         "Did not set the clock: " + exchange.server + kLogDelayTooLong + " (delay " +
-                            Seconds(reply.delayMicros) + " s).");
+                            SecondsText(reply.delayMicros) + " s).");
         return reply;
     }
     if (BeyondLimit(reply.offsetMicros, exchange.limitSeconds)) {
         reply.status = ServiceStatus::OverLimit;
         reply.limitSeconds = exchange.limitSeconds;
         m_journal.Write(ServiceJournal::Kind::Warning,
-                        "Did not set the clock: " + measured + " puts it " + Seconds(reply.offsetMicros) +
+                        "Did not set the clock: " + measured + " puts it " + SecondsText(reply.offsetMicros) +
                             " s off, more than the limit of " + std::to_string(exchange.limitSeconds) + " s.");
         return reply;
     }
@@ -167,8 +159,8 @@ std::optional<ServiceReply> TimeService::Refuse(const Exchange& exchange, Servic
         reply.status = ServiceStatus::DailyLimit;
         reply.limitSeconds = exchange.limitSeconds;
         m_journal.Write(ServiceJournal::Kind::Warning,
-                        "Did not set the clock: " + measured + " puts it " + Seconds(reply.offsetMicros) +
-                            " s off; with the " + Seconds(m_budget.SpentMicros(nowMs)) +
+                        "Did not set the clock: " + measured + " puts it " + SecondsText(reply.offsetMicros) +
+                            " s off; with the " + SecondsText(m_budget.SpentMicros(nowMs)) +
                             " s corrected in the last 24 hours that is more than the limit of " +
                             std::to_string(exchange.limitSeconds) + " s.");
         return reply;
@@ -184,7 +176,7 @@ std::optional<ServiceReply> TimeService::AskSecondOpinion(Exchange& exchange, Se
     reply.status = ServiceStatus::NotConfirmed;
     reply.limitSeconds = exchange.confirmAboveSeconds;
     m_journal.Write(ServiceJournal::Kind::Warning,
-                    "Did not set the clock: " + exchange.server + " puts it " + Seconds(reply.offsetMicros) +
+                    "Did not set the clock: " + exchange.server + " puts it " + SecondsText(reply.offsetMicros) +
                         " s off, a step of more than " + std::to_string(exchange.confirmAboveSeconds) +
                         " s, and there is no second approved server at another address to confirm it.");
     return reply;
@@ -194,14 +186,14 @@ ServiceReply TimeService::ConcludeSecondOpinion(const Exchange& exchange, std::i
     ServiceReply reply = *exchange.unconfirmed;
     const bool answered = !m_second.Awaiting();
     m_second.Abandon();
-    const std::string measured = exchange.server + " (delay " + Seconds(reply.delayMicros) + " s)";
+    const std::string measured = exchange.server + " (delay " + SecondsText(reply.delayMicros) + " s)";
     if (answered && m_second.Agrees(reply.offsetMicros)) {
         return Apply(reply, measured + ", confirmed by " + m_second.Server(), nowMs);
     }
     reply.status = ServiceStatus::NotConfirmed;
     reply.limitSeconds = exchange.confirmAboveSeconds;
     m_journal.Write(ServiceJournal::Kind::Warning,
-                    "Did not set the clock: " + measured + " puts it " + Seconds(reply.offsetMicros) +
+                    "Did not set the clock: " + measured + " puts it " + SecondsText(reply.offsetMicros) +
                         " s off, a step of more than " + std::to_string(exchange.confirmAboveSeconds) + " s, and " +
                         m_second.Server() +
                         (answered ? " does not agree within 1 s." : " sent no valid reply in time to confirm it."));
@@ -215,7 +207,7 @@ ServiceReply TimeService::Apply(ServiceReply reply, const std::string& measured,
         reply.status = ServiceStatus::Adjusted;
         m_budget.Record(nowMs, reply.offsetMicros);
         m_journal.Write(ServiceJournal::Kind::Information,
-                        "Set the clock by " + Seconds(reply.offsetMicros) + " s, measured against " + measured + ".");
+                        "Set the clock by " + SecondsText(reply.offsetMicros) + " s, measured against " + measured + ".");
         break;
     case ClockAdjustment::Outcome::Negligible:
         reply.status = ServiceStatus::Measured;
@@ -265,7 +257,7 @@ void TimeService::OnCallerGone(CallerId caller) {
 
 std::optional<std::int64_t> TimeService::DeadlineMs() const {
     if (!m_exchange) return std::nullopt;
-    if (m_exchange->unconfirmed) return m_exchange->deadlineMs;
+    if (m_exchange->unconfirmed) return m_exchange->confirmDeadlineMs;
     return m_burst.NextPollMs();
 }
 

@@ -58,13 +58,14 @@ private:
     struct Exchange {
         CallerId caller;
         std::string server;
-        std::int64_t deadlineMs;
         std::uint32_t limitSeconds;
         IpAddress address;
         std::uint32_t confirmAboveSeconds = 0;
         ApprovedServers approved;
-        // The measured step that waits for a second server's agreement.
+        // The measured step that waits for a second server's agreement, and until when; the
+        // burst before it keeps its own time.
         std::optional<ServiceReply> unconfirmed;
+        std::int64_t confirmDeadlineMs = 0;
     };
 
     // Starts an exchange for the caller; the refusal when it does not.

@@ -1,5 +1,6 @@
 #include "framework/win32/Win32NameResolver.h"
 
+#include "framework/win32/MessageWindow.h"
 #include "framework/win32/Utf16.h"
 
 #include <algorithm>
@@ -93,16 +94,8 @@ Win32NameResolver::~Win32NameResolver() {
 bool Win32NameResolver::EnsureStarted() {
     if (m_worker != nullptr) return true;
     if (m_window == nullptr) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = &Win32NameResolver::WindowProc;
-        windowClass.hInstance = m_instance;
-        windowClass.lpszClassName = kResolverWindowClass;
-        if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-        m_window = CreateWindowExW(0, kResolverWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, m_instance,
-                                   nullptr);
+        m_window = CreateMessageWindow(m_instance, kResolverWindowClass, &Win32NameResolver::WindowProc, this);
         if (m_window == nullptr) return false;
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     m_queue = std::make_shared<Queue>();
     if (m_queue->wake == nullptr) return false;
@@ -166,7 +159,7 @@ DWORD WINAPI Win32NameResolver::Work(void* parameter) {
 }
 
 LRESULT CALLBACK Win32NameResolver::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Win32NameResolver*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = MessageWindowOwner<Win32NameResolver>(window);
     if (message == kLookupDoneMessage) {
         if (self != nullptr) {
             self->Deliver(lParam);

@@ -1,5 +1,6 @@
 #include "framework/win32/Win32UdpSocket.h"
 
+#include "framework/win32/MessageWindow.h"
 #include "framework/win32/Win32NameResolver.h"
 #include "framework/win32/Utf16.h"
 
@@ -56,9 +57,6 @@ std::optional<IpEndpoint> EndpointOf(const sockaddr* address) {
     return std::nullopt;
 }
 
-namespace {
-} // namespace
-
 // --- notification window -----------------------------------------------------------------
 
 SocketNotifier::SocketNotifier(HINSTANCE instance) : m_instance(instance) {}
@@ -68,18 +66,10 @@ SocketNotifier::~SocketNotifier() {
 }
 
 bool SocketNotifier::EnsureWindow() {
-    if (m_window != nullptr) return true;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &SocketNotifier::WindowProc;
-    windowClass.hInstance = m_instance;
-    windowClass.lpszClassName = kNotifierWindowClass;
-    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    m_window = CreateWindowExW(0, kNotifierWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, m_instance,
-                               nullptr);
-    if (m_window == nullptr) return false;
-    SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return true;
+    if (m_window == nullptr) {
+        m_window = CreateMessageWindow(m_instance, kNotifierWindowClass, &SocketNotifier::WindowProc, this);
+    }
+    return m_window != nullptr;
 }
 
 UINT SocketNotifier::NextMessage() {
@@ -99,7 +89,7 @@ bool SocketNotifier::Watch(SOCKET socket, UdpSocketEvents& events) {
 void SocketNotifier::Forget(SOCKET socket) { m_watched.erase(socket); }
 
 LRESULT CALLBACK SocketNotifier::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<SocketNotifier*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = MessageWindowOwner<SocketNotifier>(window);
     if (self != nullptr && message >= kFirstSocketMessage && message < kFirstSocketMessage + kSocketMessageCount) {
         self->Dispatch(message, wParam, lParam);
         return 0;

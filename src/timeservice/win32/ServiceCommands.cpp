@@ -116,6 +116,21 @@ std::string ApprovedText(const ApprovedServers& approved) {
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('\\') + 1); }
 
+// What "limit" and "confirm" set: a number of seconds in the settings' range.
+struct SecondsSetting {
+    const char* command;
+    const char* name;  // as the messages call it
+    SystemResult (*save)(RegistryRole& registry, std::uint32_t seconds);
+    std::string (*meaning)(std::uint32_t seconds);  // said once it is written
+};
+
+constexpr SecondsSetting kLimitSetting{"limit", "limit", &SaveMaxCorrection, [](std::uint32_t seconds) {
+    return "the service corrects the clock by at most " + std::to_string(seconds) + " seconds in any 24 hours.";
+}};
+constexpr SecondsSetting kConfirmSetting{"confirm", "step", &SaveConfirmAbove, [](std::uint32_t seconds) {
+    return "steps of more than " + std::to_string(seconds) + " seconds need a second approved server's agreement.";
+}};
+
 class Commands {
 public:
     Commands() : m_platform(GetModuleHandleW(nullptr)) {}
@@ -129,6 +144,7 @@ public:
     int Confirm(const std::string& seconds);
 
 private:
+    int Set(const SecondsSetting& setting, const std::string& seconds);
     SystemResult ApproveAtInstall(bool includeConfig);
     SystemResult RegisterEventSource(const std::wstring& exePath);
     int StartInstalled(SC_HANDLE service);
@@ -389,33 +405,22 @@ int Commands::Revoke(const std::string& server) {
     return kCommandOk;
 }
 
-int Commands::Limit(const std::string& seconds) {
-    if (!RequireElevation("limit")) return kCommandNotElevated;
-    const auto value = ParseCorrectionLimit(seconds);
-    if (!value) {
-        Say("the limit is a whole number of seconds from " + std::to_string(kShortestSettingSeconds) + " to " +
-            std::to_string(kLongestSettingSeconds) + ".");
-        return kCommandUsage;
-    }
-    if (const SystemResult saved = SaveMaxCorrection(m_platform, *value); !saved) {
-        return Refused("could not write the limit", saved.error);
-    }
-    Say("the service corrects the clock by at most " + std::to_string(*value) + " seconds in any 24 hours.");
-    return kCommandOk;
-}
+int Commands::Limit(const std::string& seconds) { return Set(kLimitSetting, seconds); }
 
-int Commands::Confirm(const std::string& seconds) {
-    if (!RequireElevation("confirm")) return kCommandNotElevated;
+int Commands::Confirm(const std::string& seconds) { return Set(kConfirmSetting, seconds); }
+
+int Commands::Set(const SecondsSetting& setting, const std::string& seconds) {
+    if (!RequireElevation(setting.command)) return kCommandNotElevated;
     const auto value = ParseCorrectionLimit(seconds);
     if (!value) {
-        Say("the step is a whole number of seconds from " + std::to_string(kShortestSettingSeconds) + " to " +
-            std::to_string(kLongestSettingSeconds) + ".");
+        Say(std::string("the ") + setting.name + " is a whole number of seconds from " +
+            std::to_string(kShortestSettingSeconds) + " to " + std::to_string(kLongestSettingSeconds) + ".");
         return kCommandUsage;
     }
-    if (const SystemResult saved = SaveConfirmAbove(m_platform, *value); !saved) {
-        return Refused("could not write the step", saved.error);
+    if (const SystemResult saved = setting.save(m_platform, *value); !saved) {
+        return Refused(std::string("could not write the ") + setting.name, saved.error);
     }
-    Say("steps of more than " + std::to_string(*value) + " seconds need a second approved server's agreement.");
+    Say(setting.meaning(*value));
     return kCommandOk;
 }
 
