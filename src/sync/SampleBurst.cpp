@@ -1,11 +1,14 @@
 #include "sync/SampleBurst.h"
 
+#include "framework/TimeUnits.h"
+#include "sync/NtpTime.h"
+
 #include <algorithm>
 
 namespace hv {
 
-SampleBurst::SampleBurst(SntpClient& client, int samples, std::int64_t windowMs)
-    : m_client(client), m_maxSamples(std::max(samples, 1)), m_windowMs(windowMs) {}
+SampleBurst::SampleBurst(SntpClient& client, ClockRole& clock, int samples, std::int64_t windowMs)
+    : m_client(client), m_clock(clock), m_maxSamples(std::max(samples, 1)), m_windowMs(windowMs) {}
 
 bool SampleBurst::Start(std::int64_t nowMs) {
     m_samples.clear();
@@ -16,8 +19,12 @@ bool SampleBurst::Start(std::int64_t nowMs) {
 }
 
 bool SampleBurst::Send(std::int64_t nowMs) {
+    // Opening the socket and drawing the request's random bits can take milliseconds (more
+    // the first time, or on a busy machine); the next request waits from when this one left.
+    const double called = NtpSecondsFromUnixMicros(m_clock.NowMicroseconds());
     if (!m_client.Create() || !m_client.SendRequest()) return false;
-    m_lastSendMs = nowMs;
+    const auto sendingMs = static_cast<std::int64_t>((m_client.SendTime() - called) * kMillisPerSecond);
+    m_lastSendMs = nowMs + std::clamp<std::int64_t>(sendingMs, 0, m_windowMs);  // a stepped clock counts nothing
     ++m_requests;
     return true;
 }

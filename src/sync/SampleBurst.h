@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/ClockRole.h"
 #include "sync/SntpClient.h"
 
 #include <cstdint>
@@ -35,9 +36,11 @@ public:
     static constexpr double kNearbyDelaySeconds = 0.001;
 
     // At most `samples` requests; nothing is sent or awaited `windowMs` after the first.
-    SampleBurst(SntpClient& client, int samples, std::int64_t windowMs);
+    // The clock times each send: the spacing counts from when a request left.
+    SampleBurst(SntpClient& client, ClockRole& clock, int samples, std::int64_t windowMs);
 
     // Sends the first request; false when it could not be sent and nothing is outstanding.
+    // `nowMs`, here and in Poll, is read just before the call.
     bool Start(std::int64_t nowMs);
     // Takes a reply that has been read, and sends the next request when its turn has come.
     void Poll(std::int64_t nowMs);
@@ -58,6 +61,7 @@ private:
     void Finish();
 
     SntpClient& m_client;
+    ClockRole& m_clock;
     int m_maxSamples;
     std::int64_t m_windowMs;
     std::int64_t m_endMs = 0;

@@ -85,7 +85,7 @@ private:
     HeadlessPlatform& m_platform;
     ServiceJournal& m_journal;
     SntpClient m_sntp;
-    SampleBurst m_burst{m_sntp, kBurstSamples, kExchangeWaitMs};
+    SampleBurst m_burst{m_sntp, m_platform, kBurstSamples, kExchangeWaitMs};
     ExchangeSpacing m_spacing;
     CorrectionBudget m_budget;
     SecondOpinion m_second;

@@ -123,7 +123,7 @@ int Query(const Arguments& arguments) {
     {
         hv::SntpClient client(platform);
         const auto lastWaitMs = static_cast<std::int64_t>(std::llround(arguments.timeoutSeconds * kMillisPerSecond));
-        hv::SampleBurst burst(client, arguments.samples,
+        hv::SampleBurst burst(client, platform, arguments.samples,
                               (arguments.samples - 1) * (hv::SampleBurst::kSpacingMs + hv::SampleBurst::kClockGrainMs) + lastWaitMs);
         client.SetServerAddress(arguments.host);
         std::printf("server=%s\n", arguments.host.c_str());

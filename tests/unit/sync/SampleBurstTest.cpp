@@ -12,7 +12,7 @@ constexpr std::int64_t kTurnMs = 2016;
 // burst's clock and the local clock advancing together.
 class SampleBurstTest : public SntpFixture {
 protected:
-    SampleBurst burst{client, 4, 8000};
+    SampleBurst burst{client, fake, 4, 8000};
     std::int64_t nowMs = 0;
 
     void Start() {

@@ -274,14 +274,16 @@ TEST_F(TimeServiceTest, StepOverTheThresholdNeedsASecondServerThatAgrees) {
     EXPECT_EQ(AnsweredStatus(), ServiceStatus::Adjusted);
 }
 
-// The host read its clock before the name was resolved; the next request still leaves two
-// seconds after the first really did.
+// The host read its clock before the name was resolved and the first request's random bits
+// drawn; the next request still leaves two seconds after the first really did.
 TEST_F(TimeServiceTest, BurstSpacingCountsFromTheFirstRequestLeaving) {
     constexpr std::uint32_t kRemoteServer = 0xC000020A;  // 192.0.2.10
     platform.hosts["time.example"] = {kRemoteServer};
     platform.lookupDelayMs = 300;
+    platform.randomBitsMicros = 9'000;  // the first draws load the system's random source
     EXPECT_FALSE(Ask("time.example"));
-    nowMs += 300;  // as the host's clock saw the look-up pass
+    platform.randomBitsMicros = 0;
+    nowMs += 318;  // as the host's clock saw the look-up and the draws pass
     ServerAnswers(2.5, 40'000, kRemoteServer);
     EXPECT_FALSE(PollAtDeadline());
     ASSERT_EQ(platform.sent.size(), 2u);
