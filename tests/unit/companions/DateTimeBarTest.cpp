@@ -1,11 +1,7 @@
 #include "FakePanelLink.h"
 #include "Vistrel/DateTimeBar.h"
 #include "Vistrel/res/resource.h"
-#include "framework/fake/FakePlatform.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
+#include "dialogs/DialogFixture.h"
 
 namespace hv::testing {
 namespace {
@@ -14,12 +10,9 @@ constexpr const char* kBarKey = "Software\\Horvane\\Bar";
 constexpr const char* kPlaceKey = "HKCU\\Software\\Horvane\\Vistrel";
 constexpr Colour kDefaultBackground = RgbColour(32, 32, 32);
 
-class DateTimeBarTest : public ::testing::Test {
+class DateTimeBarTest : public DialogFixture<DateTimeBar> {
 protected:
-    FakePlatform platform;
     FakePanelLink horvane;
-    std::unique_ptr<DateTimeBar> bar;
-    std::unique_ptr<FakeDialogView> view;
 
     // Saturday 14 March 2026, 09:05:07.250 UTC; the local zone is an hour ahead.
     DateTimeBarTest() {
@@ -30,16 +23,10 @@ protected:
     void Store(RegistryRoot root, const char* name, RegistryValue value) {
         platform.registry[FakePlatform::RegistryKeyName(root, kBarKey)][name] = value;
     }
-
-    void Open() {
-        view.reset();
-        bar = std::make_unique<DateTimeBar>(platform, horvane);
-        view = std::make_unique<FakeDialogView>(platform, *bar);
-        view->Open();
-    }
+    void Open() { OpenWith(platform, horvane); }
 
     std::string Shown() { return view->Text(IDC_BAR_TIME); }
-    ControlColours ColoursOf(int id) { return bar->ColoursOf(id).value_or(ControlColours{1, 1}); }
+    ControlColours ColoursOf(int id) { return dialog->ColoursOf(id).value_or(ControlColours{1, 1}); }
 };
 
 TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
@@ -51,15 +38,6 @@ TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
     EXPECT_EQ(Shown(), "10:05:07  Sat 03/14/2026");
     platform.AdvanceMs(40);
     EXPECT_EQ(Shown(), "10:05:08  Sat 03/14/2026");
-}
-
-// Which values count is protocol/BarValues' to say (tests/unit/protocol).
-TEST_F(DateTimeBarTest, BarAndMarkShareTheStoredBackground) {
-    Store(RegistryRoot::LocalMachine, "Bkcolor", 0x00112233u);
-    Open();
-    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, RgbColour(0x11, 0x22, 0x33));
-    EXPECT_EQ(ColoursOf(kDialogItself).background, RgbColour(0x11, 0x22, 0x33));
-    EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).background, RgbColour(0x11, 0x22, 0x33));
 }
 
 TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
@@ -85,14 +63,17 @@ TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF");
 }
 
+// Which values count is protocol/BarValues' to say (tests/unit/protocol).
 TEST_F(DateTimeBarTest, ReadsItsValuesAgainOnTwentyOneAndQuitsOnThree) {
     Open();
-    Store(RegistryRoot::CurrentUser, "Bkcolor", 0x00FFFFFFu);
+    Store(RegistryRoot::CurrentUser, "Bkcolor", 0x00112233u);
     Store(RegistryRoot::CurrentUser, "Textcolor", 0u);
     Store(RegistryRoot::CurrentUser, "Timeonly", 1u);
     EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, kDefaultBackground) << "not before it is told";
     EXPECT_TRUE(view->ReceiveCopyData(21));
-    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, RgbColour(255, 255, 255));
+    for (int id : {IDC_BAR_TIME, kDialogItself, IDC_BAR_STATUS}) {
+        EXPECT_EQ(ColoursOf(id).background, RgbColour(0x11, 0x22, 0x33)) << "the mark's too: " << id;
+    }
     EXPECT_EQ(Shown(), "10:05:07");
     EXPECT_TRUE(view->ReceiveCopyData(3));
     EXPECT_FALSE(view->IsOpen());
@@ -113,13 +94,13 @@ TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {
 
 TEST_F(DateTimeBarTest, RemembersWhereTheUserLeftItPerUser) {
     Open();
-    EXPECT_FALSE(bar->PlaceToOpen().topLeft);
-    EXPECT_TRUE(bar->PlaceToOpen().bottomRightCorner);
+    EXPECT_FALSE(dialog->PlaceToOpen().topLeft);
+    EXPECT_TRUE(dialog->PlaceToOpen().bottomRightCorner);
 
     view->MoveTo({-1200, 40});  // on a screen left of the primary one
     EXPECT_EQ(platform.registry[kPlaceKey]["Left"], RegistryValue{static_cast<std::uint32_t>(-1200)});
     Open();
-    EXPECT_EQ(bar->PlaceToOpen().topLeft, (ScreenPoint{-1200, 40}));
+    EXPECT_EQ(dialog->PlaceToOpen().topLeft, (ScreenPoint{-1200, 40}));
 
     platform.registryKeysDeniedWrite.insert(kPlaceKey);
     view->MoveTo({10, 10});

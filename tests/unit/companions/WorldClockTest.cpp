@@ -2,33 +2,20 @@
 #include "Globrin/AddCityDialog.h"
 #include "Globrin/WorldClockWindow.h"
 #include "Globrin/res/resource.h"
-#include "framework/fake/FakePlatform.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
+#include "dialogs/DialogFixture.h"
 
 namespace hv::testing {
 namespace {
 
 constexpr const char* kCitiesKey = "HKCU\\Software\\Horvane\\Globrin";
 
-class WorldClockTest : public ::testing::Test {
+class WorldClockTest : public DialogFixture<WorldClockWindow> {
 protected:
-    FakePlatform platform;
     FakeTimeZones zones;
-    std::unique_ptr<WorldClockWindow> window;
-    std::unique_ptr<FakeDialogView> view;
 
     // Wednesday 15 July 2026, 12:00:00 UTC: London is on summer time.
     WorldClockTest() { platform.SetNowMicroseconds(MicrosFromUtc(2026, 7, 15, 12, 0, 0)); }
-
-    void Open() {
-        view.reset();
-        window = std::make_unique<WorldClockWindow>(platform, zones);
-        view = std::make_unique<FakeDialogView>(platform, *window);
-        view->Open();
-    }
+    void Open() { OpenWith(platform, zones); }
 
     std::vector<std::string> Names() {
         std::vector<std::string> names;

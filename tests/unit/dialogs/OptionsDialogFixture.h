@@ -1,23 +1,17 @@
 #pragma once
 #include "dialogs/OptionsDialog.h"
-#include "framework/fake/FakePlatform.h"
+#include "dialogs/DialogFixture.h"
 #include "res/resource.h"
 #include "sync/SntpTestSupport.h"
-
-#include <memory>
 
 namespace hv::testing {
 
 constexpr const char* kThreeServers = "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?1";
 
-// The options dialog on the fake backend over three servers, the second (b.test, at
-// 10.0.0.2) the default.
-class OptionsDialogTest : public ::testing::Test {
+// The options dialog over three servers, the second (b.test, at 10.0.0.2) the default.
+class OptionsDialogTest : public DialogFixture<OptionsDialog> {
 protected:
-    FakePlatform platform;
     Settings settings;
-    std::unique_ptr<OptionsDialog> dialog;
-    std::unique_ptr<FakeDialogView> view;
 
     OptionsDialogTest() {
         platform.hosts["b.test"] = {0x0A000002};
@@ -25,12 +19,7 @@ protected:
         settings.bellFile = "C:\\Horvane\\bell.wav";
     }
 
-    FakeDialogView& Open() {
-        dialog = std::make_unique<OptionsDialog>(platform, settings);
-        view = std::make_unique<FakeDialogView>(platform, *dialog);
-        view->Open();
-        return *view;
-    }
+    FakeDialogView& Open() { return OpenWith(platform, settings); }
 
     // Lets time pass until the dialog sends its next request; false when none comes.
     bool AwaitRequest() {

@@ -1,31 +1,20 @@
+#include "dialogs/DialogFixture.h"
 #include "dialogs/ShutdownScheduleDialog.h"
-#include "framework/fake/FakePlatform.h"
 #include "res/resource.h"
-
-#include <gtest/gtest.h>
 
 namespace hv::testing {
 namespace {
 
 constexpr const char* kNoSchedule = "No ShutDown Schedule Actived.";
 
-// The dialog on the fake view; the local clock (UTC in the fake) reads 09:59:50.
-class ScheduleDialogTest : public ::testing::Test {
+// The local clock (UTC in the fake) reads 09:59:50.
+class ScheduleDialogTest : public DialogFixture<ShutdownScheduleDialog> {
 protected:
-    FakePlatform platform;
     ShutdownSchedule given;
-    std::unique_ptr<ShutdownScheduleDialog> dialog;
-    std::unique_ptr<FakeDialogView> view;
 
     ScheduleDialogTest() { platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50)); }
 
-    FakeDialogView& Open() {
-        view.reset();
-        dialog = std::make_unique<ShutdownScheduleDialog>(platform, given);
-        view = std::make_unique<FakeDialogView>(platform, *dialog);
-        view->Open();
-        return *view;
-    }
+    FakeDialogView& Open() { return OpenWith(platform, given); }
     // Nothing armed: modes and times editable, the start-up box not; armed, the reverse.
     void ExpectEditable(bool editable) {
         for (int id = IDC_AFTER_HOUR; id <= IDC_AT_SECOND; ++id) EXPECT_EQ(view->IsEnabled(id), editable) << id;
