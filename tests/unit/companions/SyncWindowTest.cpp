@@ -95,47 +95,38 @@ TEST_F(SyncWindowTest, WithoutHorvaneNothingStartsUntilItAppears) {
     EXPECT_EQ(view.FocusedControl(), kIdCancel);
 }
 
-TEST_F(SyncWindowTest, QuitsOnCodeThreeAndRefusesCodesItDoesNotKnow) {
-    view.Open();
-    EXPECT_FALSE(view.ReceiveCopyData(21));
-    EXPECT_FALSE(view.ReceiveCopyData(13, std::string(kMaxCopyDataText + 1, 'x')));
-    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), "");
-    EXPECT_TRUE(view.IsOpen());
-    EXPECT_TRUE(view.ReceiveCopyData(3));
-    EXPECT_FALSE(view.IsOpen());
-}
-
-TEST_F(SyncWindowTest, TextsFromOutsideAreShownTidy) {
-    static constexpr char kWithNul[] = "no\0 nul\x07 or bell\tbut tabs";
-    struct Case {
-        std::string received;
-        std::string shown;
-    };
-    const Case transcript[] = {
-        {"lone\nfeeds\rand\r\nreturns", "lone\r\nfeeds\r\nand\r\nreturns\r\n"},
-        {std::string(kWithNul, sizeof kWithNul - 1), "no nul or bell\tbut tabs\r\n"},
-        {"\x01\x02", ""},
-    };
-    for (const Case& c : transcript) {
-        Transcript kept;
-        kept.Append(c.received);
-        EXPECT_EQ(kept.Text(), c.shown);
-    }
-
-    // The server's name is one printable line (PrintableLine, as CityList's names are).
+// The server's name is one printable line (PrintableLine, as CityList's names are).
+TEST_F(SyncWindowTest, QuitsOnCodeThreeAndRefusesWhatItDoesNotKnow) {
     view.Open();
     view.ReceiveCopyData(10, std::string(400, 'a'));
     EXPECT_EQ(view.Text(IDC_SYNC_SERVER), std::string(255, 'a'));
     view.ReceiveCopyData(10, "");
     EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "(none chosen yet)");
+    EXPECT_FALSE(view.ReceiveCopyData(21));
+    EXPECT_FALSE(view.ReceiveCopyData(13, std::string(kMaxCopyDataText + 1, 'x')));
+    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), "");
+    EXPECT_TRUE(view.ReceiveCopyData(3));
+    EXPECT_FALSE(view.IsOpen());
 }
 
-TEST(Transcript, OldestLinesGoOnceItPassesItsLimit) {
+// Line ends made "\r\n", other control characters gone; past 32 KiB the oldest lines go.
+TEST(Transcript, KeepsTextsTidyAndWithinItsLimit) {
+    static constexpr char kWithNul[] = "no\0 nul\x07 or bell\tbut tabs";
+    const std::pair<std::string, std::string> cases[] = {
+        {"lone\nfeeds\rand\r\nreturns", "lone\r\nfeeds\r\nand\r\nreturns\r\n"},
+        {std::string(kWithNul, sizeof kWithNul - 1), "no nul or bell\tbut tabs\r\n"},
+        {"\x01\x02", ""},
+    };
+    for (const auto& [received, shown] : cases) {
+        Transcript kept;
+        kept.Append(received);
+        EXPECT_EQ(kept.Text(), shown) << received;
+    }
     Transcript kept;
     const std::string line = std::string(98, '.') + "\r\n";
     for (int i = 0; i < 400; ++i) kept.Append(line);
     kept.Append("newest");
-    // 32 KiB hold the newest text and the 327 whole lines of 100 bytes before it.
+    // The newest text and the 327 whole lines of 100 bytes before it.
     std::string expected;
     for (int i = 0; i < 327; ++i) expected += line;
     EXPECT_EQ(kept.Text(), expected + "newest\r\n");

@@ -85,15 +85,11 @@ TEST(HyperlinkControl, FitsItsPlaceToItsTextForEachAlignment) {
     }
 }
 
-// The About box's mail link is one.
 TEST(HyperlinkControl, IsRedUnderTheMouseAndPurpleOnceOpened) {
     FakePlatform platform;
     AboutDialog about(platform);
     FakeDialogView view(platform, about);
     view.Open();
-    EXPECT_EQ(view.Text(IDC_ABOUT_VERSION), "Horvane 1.0.0");
-    EXPECT_TRUE(view.Click(IDC_ABOUT_LINK));
-    EXPECT_EQ(platform.shellOpened, std::vector<std::string>{"mailto:feedback@horvane.org"});
     HyperlinkControl link(platform, IDC_ABOUT_LINK);
     link.SetTarget(kTarget);
     EXPECT_EQ(link.TextColour(), RgbColour(0, 0, 238));

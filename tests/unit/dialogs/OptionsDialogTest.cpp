@@ -47,8 +47,7 @@ constexpr const char* kMachineBar = "HKLM\\Software\\Horvane\\Bar";
 TEST_F(OptionsDialogTest, IntervalLabelShowsThePeriodTheTimerRuns) {
     FakeDialogView& options = Open();
     const std::pair<int, const char*> cases[] = {
-        {0, "Interval:00(Hour)-30(Min)"},  {1, "Interval:00(Hour)-45(Min)"},  {2, "Interval:01(Hour)-00(Min)"},
-        {3, "Interval:01(Hour)-15(Min)"},  {4, "Interval:01(Hour)-30(Min)"},  {47, "Interval:12(Hour)-15(Min)"},
+        {0, "Interval:00(Hour)-30(Min)"}, {2, "Interval:01(Hour)-00(Min)"}, {47, "Interval:12(Hour)-15(Min)"},
         {99, "Interval:25(Hour)-15(Min)"}, {100, "Interval:25(Hour)-30(Min)"},
     };
     for (const auto& [position, label] : cases) {
