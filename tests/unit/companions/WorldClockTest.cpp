@@ -40,9 +40,9 @@ protected:
     std::string Stored() { return std::get<std::string>(platform.registry[kCitiesKey]["Cities"]); }
 };
 
-TEST_F(WorldClockTest, FirstStartShowsEachCitysTimeUnderItsZonesRules) {
+// The cities of a first start are the companions' end-to-end test's.
+TEST_F(WorldClockTest, EachCitysTimeFollowsItsZonesRulesEverySecond) {
     Open();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"London", "New York", "Berlin", "Tokyo", "Sydney"}));
     const auto& rows = view->List(IDC_CITY_LIST).rows;
     EXPECT_EQ(rows[0], (std::vector<std::string>{"London", "13:00:00", "Wed 07/15/2026", "UTC+01:00 daylight"}));
     // A zone this system does not know is said so, not guessed.
