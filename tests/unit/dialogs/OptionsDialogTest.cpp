@@ -42,8 +42,6 @@ protected:
     }
 };
 
-constexpr const char* kMachineBar = "HKLM\\Software\\Horvane\\Bar";
-
 TEST_F(OptionsDialogTest, IntervalLabelShowsThePeriodTheTimerRuns) {
     FakeDialogView& options = Open();
     const std::pair<int, const char*> cases[] = {
@@ -56,8 +54,10 @@ TEST_F(OptionsDialogTest, IntervalLabelShowsThePeriodTheTimerRuns) {
     }
 }
 
-TEST_F(OptionsDialogTest, ChimeControlsChooseTheFileAndPlayIt) {
+TEST_F(OptionsDialogTest, PickersChooseTheChimeAmongWaveFilesAndColoursFromBlack) {
     FakeDialogView& options = Open();
+    options.Click(IDC_BG_COLOUR);
+    EXPECT_EQ(platform.colourPickerStarts, std::vector<Colour>{0});
     options.Click(IDC_TEST_MUSIC);  // plays with the chime off too
     options.Click(IDC_BROWSE);      // cancelled: nothing changes
     platform.fileToPick = "D:\\gong.wav";
@@ -71,9 +71,11 @@ TEST_F(OptionsDialogTest, ChimeControlsChooseTheFileAndPlayIt) {
 
 // --- run from the main window ------------------------------------------------------------------
 
-// Whether an unchanged step keeps the timer's phase is ApplyPreferences' (CommandRoutingTest).
+// Whether an unchanged step keeps the timer's phase is ApplyPreferences' (CommandRoutingTest);
+// what Cancel leaves, the Preferences end-to-end test's.
 TEST_F(MainFrameTest, PreferencesOpenOnceAndOkStoresAStepFromOutsideTheRangeAtItsEnd) {
-    for (const auto& [stored, shown] : {std::pair{"-3", 0}, std::pair{"250", 100}}) {
+    // Half an hour, and 25 hours 30 minutes.
+    for (const auto& [stored, shown, periodMs] : {std::tuple{"-3", 0, 1800000u}, std::tuple{"250", 100, 91800000u}}) {
         Start("[auto]=1\r\n[diff]=" + std::string(stored) + "\r\n[alsh]=0\r\n[bash]=0\r\n");
         platform.dialogsRun.clear();
         platform.dialogScripts[IDD_OPTIONS] = [&](FakeDialogView& options) {
@@ -84,26 +86,9 @@ TEST_F(MainFrameTest, PreferencesOpenOnceAndOkStoresAStepFromOutsideTheRangeAtIt
         EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_OPTIONS});
         EXPECT_EQ(SavedSettings().autoSyncStep, shown) << stored;
         ASSERT_TRUE(platform.TimerRunning(kTimerAutoSync)) << stored;
-        EXPECT_EQ(platform.timers.at(kTimerAutoSync).periodMs, AutoSyncPeriodMs(shown)) << stored;
+        EXPECT_EQ(platform.timers.at(kTimerAutoSync).periodMs, periodMs) << stored;
         frame.reset();
     }
-}
-
-TEST_F(MainFrameTest, PreferencesCancelAppliesNothingWhileTheBarsColourStays) {
-    StartQuiet();
-    const std::string before = Saved();
-    platform.colourToPick = RgbColour(0, 0, 255);
-    platform.dialogScripts[IDD_OPTIONS] = [](FakeDialogView& options) {
-        for (int id : {IDC_BG_COLOUR, IDC_BELL_ENABLE, IDC_AUTO_SYNC, IDC_ALWAYS_SHOW_BAR}) options.Click(id);
-        options.SelectRow(IDC_SERVER_LIST, 0);
-        options.Click(IDC_DELETE_SERVER);
-        options.Click(kIdCancel);
-    };
-    frame->OnCommand(kCmdPreferences);
-    EXPECT_EQ(Saved(), before);
-    EXPECT_FALSE(platform.TimerRunning(kTimerAutoSync));
-    EXPECT_EQ(platform.colourPickerStarts, std::vector<Colour>{0}) << "the chooser starts from black";
-    EXPECT_EQ(platform.registry[kMachineBar]["Bkcolor"], RegistryValue{0x0000FFu});
 }
 
 using Cells = std::vector<std::string>;
