@@ -37,23 +37,14 @@ TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
 }
 
 TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
-    struct Case {
-        std::uintptr_t code;
-        const char* mark;
-        Colour colour;
-    };
-    const Case cases[] = {
-        {1, "\u25CB", RgbColour(245, 176, 25)},
-        {2, "\u25B2", RgbColour(235, 64, 52)},
-        {0, "\u25CF", RgbColour(46, 184, 92)},
-    };
+    const std::tuple<std::uintptr_t, const char*, Colour> cases[] = {
+        {1, "\u25CB", RgbColour(245, 176, 25)}, {2, "\u25B2", RgbColour(235, 64, 52)}, {0, "\u25CF", RgbColour(46, 184, 92)}};
     Open();
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF") << "all is well before the first run";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
-        EXPECT_TRUE(view->ReceiveCopyData(c.code));
-        EXPECT_EQ(view->Text(IDC_BAR_STATUS), c.mark);
-        EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).text, c.colour);
+    for (const auto& [code, mark, colour] : cases) {
+        EXPECT_TRUE(view->ReceiveCopyData(code));
+        EXPECT_EQ(view->Text(IDC_BAR_STATUS), mark) << code;
+        EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).text, colour) << code;
     }
     EXPECT_FALSE(view->ReceiveCopyData(20));
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF");
