@@ -6,9 +6,7 @@
 namespace hv::testing {
 namespace {
 
-constexpr const char* kUserBar = "HKCU\\Software\\Horvane\\Bar";
 constexpr const char* kPlaceKey = "HKCU\\Software\\Horvane\\Vistrel";
-constexpr Colour kDefaultBackground = RgbColour(32, 32, 32);
 
 class DateTimeBarTest : public DialogFixture<DateTimeBar> {
 protected:
@@ -26,6 +24,8 @@ protected:
     ControlColours ColoursOf(int id) { return dialog->ColoursOf(id).value_or(ControlColours{1, 1}); }
 };
 
+// Which values count, and the colours they give, are protocol/BarValues' to say; reading them
+// again on code 21 is the companions' end-to-end test's.
 TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
     Open();
     EXPECT_EQ(Shown(), "10:05:07  Sat 03/14/2026");
@@ -48,18 +48,6 @@ TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
     }
     EXPECT_FALSE(view->ReceiveCopyData(20));
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF");
-}
-
-// Which values count is protocol/BarValues' to say (tests/unit/protocol); quitting on code 3
-// is the companions' end-to-end test's.
-TEST_F(DateTimeBarTest, ReadsItsValuesAgainOnTwentyOne) {
-    Open();
-    platform.registry[kUserBar]["Bkcolor"] = 0x00112233u;
-    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, kDefaultBackground) << "not before it is told";
-    EXPECT_TRUE(view->ReceiveCopyData(21));
-    for (int id : {IDC_BAR_TIME, kDialogItself, IDC_BAR_STATUS}) {
-        EXPECT_EQ(ColoursOf(id).background, RgbColour(0x11, 0x22, 0x33)) << "the mark's too: " << id;
-    }
 }
 
 TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {

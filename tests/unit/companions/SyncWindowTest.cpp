@@ -35,12 +35,17 @@ protected:
     }
 };
 
-// Stop, and a run from the keyboard, are the companions' end-to-end test's.
+// Stop, a run from the keyboard and quitting on code 3 are the companions' end-to-end test's.
+// The server's name is one printable line (PrintableLine, as CityList's names are).
 TEST_F(SyncWindowTest, TheAnswerDuringTheRequestDecidesWhetherARunIsOnUntilItsResult) {
     view.Open();
     EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10})) << "asks for the server at once";
-    EXPECT_TRUE(view.ReceiveCopyData(10, "time.nist.gov"));
-    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "time.nist.gov");
+    EXPECT_TRUE(view.ReceiveCopyData(10, std::string(400, 'a')));
+    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), std::string(255, 'a'));
+    view.ReceiveCopyData(10, "");
+    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "(none chosen yet)");
+    EXPECT_FALSE(view.ReceiveCopyData(21)) << "a code it does not know";
+    EXPECT_FALSE(view.ReceiveCopyData(13, std::string(kMaxCopyDataText + 1, 'x')));
     EXPECT_EQ(Shown(), kReady);
 
     AnswerWith(11, 11, kSent);
@@ -81,19 +86,6 @@ TEST_F(SyncWindowTest, WithoutHorvaneNothingStartsUntilItAppears) {
     platform.AdvanceMs(2000);
     EXPECT_EQ(Shown(), kNeither);
     EXPECT_EQ(view.FocusedControl(), kIdCancel);
-}
-
-// The server's name is one printable line (PrintableLine, as CityList's names are); quitting
-// on code 3 is the companions' end-to-end test's.
-TEST_F(SyncWindowTest, RefusesWhatItDoesNotKnow) {
-    view.Open();
-    view.ReceiveCopyData(10, std::string(400, 'a'));
-    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), std::string(255, 'a'));
-    view.ReceiveCopyData(10, "");
-    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "(none chosen yet)");
-    EXPECT_FALSE(view.ReceiveCopyData(21));
-    EXPECT_FALSE(view.ReceiveCopyData(13, std::string(kMaxCopyDataText + 1, 'x')));
-    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), "");
 }
 
 // Line ends made "\r\n", other control characters gone; past 32 KiB the oldest lines go.

@@ -154,7 +154,7 @@ std::int64_t Utc(int month, int day, int hour, int minute, int second) {
     return MicrosFromUtc(2026, month, day, hour, minute, second) / 1'000'000;
 }
 
-TEST(ZoneRules, LocalTimesInAndOutOfDaylightSavingAndAcrossEachChange) {
+TEST(ZoneRules, LocalTimesAndYearsInAndOutOfDaylightSavingAndAcrossEachChange) {
     const Case cases[] = {
         {"Berlin, last second of winter", kBerlin, Utc(3, 29, 0, 59, 59), {2026, 3, 29, 1, 59, 59, 0}, 60, false},
         {"Berlin, first of summer", kBerlin, Utc(3, 29, 1, 0, 0), {2026, 3, 29, 3, 0, 0, 0}, 120, true},
@@ -174,12 +174,9 @@ TEST(ZoneRules, LocalTimesInAndOutOfDaylightSavingAndAcrossEachChange) {
         {"fixed dates, before", kFixedDates, Utc(4, 11, 23, 59, 59), {2026, 4, 11, 23, 59, 59, 6}, 0, false},
     };
     for (const Case& c : cases) {
-        const ZoneTime time = ZoneTimeAt(c.rules, c.utc);
-        EXPECT_EQ(time, (ZoneTime{c.local, c.offset, c.daylight})) << c.what;
+        EXPECT_EQ(ZoneTimeAt(c.rules, c.utc), (ZoneTime{c.local, c.offset, c.daylight})) << c.what;
     }
-}
-
-TEST(ZoneRules, TheZonesYearIsItsOwnAroundNewYear) {
+    // The zone's year is its own around New Year.
     const std::int64_t newYearsEveUtc = MicrosFromUtc(2025, 12, 31, 20, 0, 0) / 1'000'000;
     EXPECT_EQ(ZoneYear(kSydney, newYearsEveUtc), 2026);
     EXPECT_EQ(ZoneYear(kNewYork, newYearsEveUtc), 2025);

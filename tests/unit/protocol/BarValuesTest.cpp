@@ -71,6 +71,9 @@ TEST(BarValues, TheBarAndPreferencesShowTheSameForEveryCombination) {
         const ControlColours shown = bar.ColoursOf(IDC_BAR_TIME).value_or(ControlColours{});
         EXPECT_EQ(shown.background, c.background.value_or(kBarBackground));
         EXPECT_EQ(shown.text, c.text.value_or(kBarText));
+        for (int id : {kDialogItself, IDC_BAR_STATUS}) {
+            EXPECT_EQ(bar.ColoursOf(id).value_or(ControlColours{}).background, shown.background) << "the mark's too";
+        }
         EXPECT_EQ(barView.Text(IDC_BAR_TIME), c.timeOnly ? "09:05:07" : "09:05:07  Sat 03/14/2026");
 
         Settings settings;
