@@ -9,8 +9,6 @@
 namespace hv::testing {
 namespace {
 
-constexpr const char* kThreeServers = "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?1";
-
 // The options dialog over three servers, the second (b.test, at 10.0.0.2) the default.
 class OptionsDialogTest : public DialogFixture<OptionsDialog> {
 protected:
@@ -18,7 +16,7 @@ protected:
 
     OptionsDialogTest() {
         platform.hosts["b.test"] = {0x0A000002};
-        settings.serverList = kThreeServers;
+        settings.serverList = "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?1";
         settings.bellFile = "C:\\Horvane\\bell.wav";
     }
 
