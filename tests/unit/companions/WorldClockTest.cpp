@@ -40,13 +40,11 @@ protected:
     std::string Stored() { return std::get<std::string>(platform.registry[kCitiesKey]["Cities"]); }
 };
 
-// The cities of a first start are the companions' end-to-end test's.
+// The cities of a first start, and how a row reads, are the companions' end-to-end test's.
 TEST_F(WorldClockTest, EachCitysTimeFollowsItsZonesRulesEverySecond) {
     Open();
-    const auto& rows = view->List(IDC_CITY_LIST).rows;
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"London", "13:00:00", "Wed 07/15/2026", "UTC+01:00 daylight"}));
     // A zone this system does not know is said so, not guessed.
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"New York", "--:--:--", "", "unknown time zone"}));
+    EXPECT_EQ(view->List(IDC_CITY_LIST).rows[1], (std::vector<std::string>{"New York", "--:--:--", "", "unknown time zone"}));
     platform.AdvanceMs(1020);
     EXPECT_EQ(view->List(IDC_CITY_LIST).rows[0][1], "13:00:01");
 }
@@ -86,8 +84,7 @@ TEST(AddCityDialog, AsksForAZoneAndANameAndKeepsATypedName) {
     EXPECT_TRUE(view.IsOpen());
     EXPECT_EQ(platform.messageBoxes.back(), "Choose the city's time zone from the list.");
 
-    view.SelectRow(IDC_ZONE_LIST, 0);
-    EXPECT_EQ(view.Text(IDC_CITY_NAME), "Dublin");
+    view.SelectRow(IDC_ZONE_LIST, 0);  // names the city Dublin: the end-to-end test's
     view.Type(IDC_CITY_NAME, "Porto");
     view.SelectRow(IDC_ZONE_LIST, 1);
     EXPECT_EQ(view.Text(IDC_CITY_NAME), "Porto") << "a typed name stays";
@@ -163,7 +160,6 @@ TEST(ZoneRules, LocalTimesAndYearsInAndOutOfDaylightSavingAndAcrossEachChange) {
         {"Berlin, back in winter", kBerlin, Utc(10, 25, 1, 0, 0), {2026, 10, 25, 2, 0, 0, 0}, 60, false},
         {"Sydney, end of daylight time", kSydney, Utc(4, 4, 15, 59, 59), {2026, 4, 5, 2, 59, 59, 0}, 660, true},
         {"Sydney, standard again", kSydney, Utc(4, 4, 16, 0, 0), {2026, 4, 5, 2, 0, 0, 0}, 600, false},
-        {"Sydney, daylight from October", kSydney, Utc(10, 3, 16, 0, 0), {2026, 10, 4, 3, 0, 0, 0}, 660, true},
         {"New York, second Sunday of March", kNewYork, Utc(3, 8, 7, 0, 0), {2026, 3, 8, 3, 0, 0, 0}, -240, true},
         // February, its moments written out: 2026-02-14 12:00:00 and 2026-02-15 02:00:00 UTC.
         {"Sydney in February", kSydney, 1771070400, {2026, 2, 14, 23, 0, 0, 6}, 660, true},

@@ -65,8 +65,6 @@ TEST_F(OptionsDialogTest, PickersChooseTheChimeAmongWaveFilesAndColoursFromBlack
     EXPECT_EQ(dialog->Chosen().bellFile, "D:\\gong.wav");
 }
 
-// --- run from the main window ------------------------------------------------------------------
-
 // Whether an unchanged step keeps the timer's phase is ApplyPreferences' (CommandRoutingTest);
 // what Cancel leaves, the Preferences end-to-end test's.
 TEST_F(MainFrameTest, PreferencesOpenOnceAndOkStoresAStepFromOutsideTheRangeAtItsEnd) {
