@@ -21,7 +21,6 @@ protected:
     void Open() { OpenWith(platform, horvane); }
 
     std::string Shown() { return view->Text(IDC_BAR_TIME); }
-    ControlColours ColoursOf(int id) { return dialog->ColoursOf(id).value_or(ControlColours{1, 1}); }
 };
 
 // Which values count, and the colours they give, are protocol/BarValues' to say; reading them
@@ -44,7 +43,7 @@ TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
     for (const auto& [code, mark, colour] : cases) {
         EXPECT_TRUE(view->ReceiveCopyData(code));
         EXPECT_EQ(view->Text(IDC_BAR_STATUS), mark) << code;
-        EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).text, colour) << code;
+        EXPECT_EQ(dialog->ColoursOf(IDC_BAR_STATUS).value_or(ControlColours{}).text, colour) << code;
     }
     EXPECT_FALSE(view->ReceiveCopyData(20));
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF");

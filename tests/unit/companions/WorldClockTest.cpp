@@ -51,10 +51,8 @@ TEST_F(WorldClockTest, EachCitysTimeFollowsItsZonesRulesEverySecond) {
 
 // Adding a city is the companions' end-to-end test's.
 TEST_F(WorldClockTest, MovingAndRemovingCitiesIsRememberedPerUser) {
-    constexpr const char* kLondon = "London\tGMT Standard Time\n";
-    constexpr const char* kTokyo = "Tokyo\tTokyo Standard Time\n";
-    constexpr const char* kKyoto = "Kyoto\tTokyo Standard Time\n";
-    platform.registry[kCitiesKey]["Cities"] = std::string(kLondon) + kTokyo + kKyoto;
+    platform.registry[kCitiesKey]["Cities"] =
+        std::string("London\tGMT Standard Time\nTokyo\tTokyo Standard Time\nKyoto\tTokyo Standard Time\n");
     Open();
     EXPECT_FALSE(view->IsEnabled(IDC_REMOVE_CITY));
     // The buttons follow the selection: the last city can only go up.
@@ -64,7 +62,7 @@ TEST_F(WorldClockTest, MovingAndRemovingCitiesIsRememberedPerUser) {
     view->Click(IDC_MOVE_UP);
     view->Click(IDC_MOVE_UP);
     EXPECT_FALSE(view->IsEnabled(IDC_MOVE_UP));
-    EXPECT_EQ(Stored(), std::string(kKyoto) + kLondon + kTokyo);
+    EXPECT_EQ(Stored(), "Kyoto\tTokyo Standard Time\nLondon\tGMT Standard Time\nTokyo\tTokyo Standard Time\n");
     view->SelectRow(IDC_CITY_LIST, 1);
     view->Click(IDC_REMOVE_CITY);
     EXPECT_EQ(Names(), (std::vector<std::string>{"Kyoto", "Tokyo"}));

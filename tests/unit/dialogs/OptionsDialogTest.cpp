@@ -79,14 +79,12 @@ TEST_F(MainFrameTest, PreferencesOpenOnceAndOkStoresAStepFromOutsideTheRangeAtIt
         frame->OnCommand(kCmdPreferences);
         EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_OPTIONS});
         EXPECT_EQ(SavedSettings().autoSyncStep, shown) << stored;
-        ASSERT_TRUE(platform.TimerRunning(kTimerAutoSync)) << stored;
         EXPECT_EQ(platform.timers.at(kTimerAutoSync).periodMs, periodMs) << stored;
         frame.reset();
     }
 }
 
 using Cells = std::vector<std::string>;
-constexpr const char* kDefaultLabel = "Current Default Server:";
 
 bool ButtonsEnabled(FakeDialogView& view) {
     for (int id : {IDC_TEST_SERVER, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT, IDC_FIND_BEST, kIdOk,
@@ -171,7 +169,7 @@ TEST_F(OptionsDialogTest, FindBestChoosesFromTheDelaysMeasured) {
         platform.AdvanceMs(11000);
         EXPECT_EQ(Delays(options), c.shown);
         EXPECT_TRUE(ButtonsEnabled(options));
-        EXPECT_EQ(options.Text(IDC_DEFAULT_LABEL), std::string(kDefaultLabel) + c.defaultShown);
+        EXPECT_EQ(options.Text(IDC_DEFAULT_LABEL), "Current Default Server:" + std::string(c.defaultShown));
         EXPECT_EQ(options.SelectedListRow(IDC_SERVER_LIST), c.selected);
         options.PressEnter();
         EXPECT_EQ(DefaultServerIndex(dialog->Chosen().serverList), c.chosen);

@@ -5,7 +5,6 @@
 
 namespace hv::testing {
 namespace {
-constexpr const char* kNoSchedule = "No ShutDown Schedule Actived.";
 
 // The local clock (UTC in the fake) reads 09:59:50.
 class ScheduleDialogTest : public DialogFixture<ShutdownScheduleDialog> {
@@ -36,7 +35,6 @@ TEST_F(ScheduleDialogTest, InvalidTimesAreReportedWithTheFocusOnTheirEdit) {
         {IDC_AT_HOUR, "24", "Please enter an integer between 0 and 23."},
         {IDC_AT_SECOND, "-1", "Please enter an integer between 0 and 59."},
         {IDC_AFTER_MINUTE, "60", "Please enter an integer between 0 and 59."},
-        {IDC_AFTER_HOUR, "", "Please enter an integer."},
         {IDC_AFTER_SECOND, "1a", "Please enter an integer."},
     };
     for (const auto& c : cases) {
@@ -79,7 +77,7 @@ TEST_F(ScheduleDialogTest, ActivationArmsAndDeactivationDisarmsAndTheStatusShows
     EXPECT_FALSE(Result().IsArmed());
     ExpectEditable(true);
     EXPECT_FALSE(view->IsChecked(IDC_AUTO_ARM) || view->IsChecked(IDC_AFTER));
-    EXPECT_EQ(view->Text(IDC_SHUTDOWN_STATUS), kNoSchedule);
+    EXPECT_EQ(view->Text(IDC_SHUTDOWN_STATUS), "No ShutDown Schedule Actived.");
 
     view->Click(IDC_AT);
     view->Type(IDC_AT_HOUR, "9");
