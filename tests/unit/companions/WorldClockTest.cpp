@@ -98,19 +98,14 @@ TEST(AddCityDialog, AsksForAZoneAndANameAndKeepsATypedName) {
 }
 
 TEST(CityList, StoredTextReadsLeniently) {
-    struct Case {
-        const char* what;
-        std::string text;
-        std::vector<City> read;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::vector<City>> cases[] = {
         {"no tab", "London GMT Standard Time\nTokyo\tTokyo Standard Time\n", {{"Tokyo", "Tokyo Standard Time"}}},
         {"empty parts", "\tGMT Standard Time\nLondon\t\n", {}},
         {"a key with a path in it", "Evil\t..\\..\\Run\n", {}},
         {"no final line end", "Oslo\tW. Europe Standard Time", {{"Oslo", "W. Europe Standard Time"}}},
         {"control characters in a name", "O\x07slo \tW. Europe Standard Time\n", {{"Oslo", "W. Europe Standard Time"}}},
     };
-    for (const Case& c : cases) EXPECT_EQ(DecodeCities(c.text), c.read) << c.what;
+    for (const auto& [what, text, read] : cases) EXPECT_EQ(DecodeCities(text), read) << what;
 
     std::string many;
     for (int i = 0; i < 40; ++i) many += "City" + std::to_string(i) + "\tTokyo Standard Time\n";

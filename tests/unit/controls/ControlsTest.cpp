@@ -37,12 +37,12 @@ TEST(ColourSwatchButton, DrawsNormalPressedAndFocused) {
     const Rect r{0, 0, 40, 20}, in1{1, 1, 39, 19}, in2{2, 2, 38, 18};
     const Rect up{-1, -1, 39, 19};  // the caption's place unless pressed
     const std::string focus = "focus 4,4,36,16";
-    const Calls raised = Join({Ring(r, S::kHighlight, S::kDarkShadow), Ring(in1, S::kLight3d, S::kShadow)});
     const struct {
         unsigned state;
         Calls expected;
     } cases[] = {
-        {0, Join({{Fill(r, face)}, raised, {Caption(up, ink)}})},
+        {0, Join({{Fill(r, face)}, Ring(r, S::kHighlight, S::kDarkShadow), Ring(in1, S::kLight3d, S::kShadow),
+                  {Caption(up, ink)}})},
         {kItemSelected | kItemFocus,
          Join({{Fill(r, face)}, Ring(r, S::kDarkShadow, S::kDarkShadow), Ring(in1, S::kShadow, S::kShadow),
                {Caption(r, ink), focus}})},

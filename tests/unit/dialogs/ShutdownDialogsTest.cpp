@@ -27,26 +27,22 @@ protected:
 };
 
 TEST_F(ScheduleDialogTest, InvalidTimesAreReportedWithTheFocusOnTheirEdit) {
-    const struct {
-        int edit;
-        const char* text;
-        const char* message;
-    } cases[] = {
+    const std::tuple<int, const char*, const char*> cases[] = {
         {IDC_AT_HOUR, "24", "Please enter an integer between 0 and 23."},
         {IDC_AT_SECOND, "-1", "Please enter an integer between 0 and 59."},
         {IDC_AFTER_MINUTE, "60", "Please enter an integer between 0 and 59."},
         {IDC_AFTER_SECOND, "1a", "Please enter an integer."},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+    for (const auto& [edit, text, message] : cases) {
+        SCOPED_TRACE(text);
         platform.messageBoxes.clear();
         Open().Click(IDC_AT);
-        if (c.edit != IDC_AT_HOUR) view->Type(IDC_AT_HOUR, " 7 ");  // blanks around are fine
-        view->Type(c.edit, c.text);
+        if (edit != IDC_AT_HOUR) view->Type(IDC_AT_HOUR, " 7 ");  // blanks around are fine
+        view->Type(edit, text);
         view->Click(IDC_ACTIVATE);
         view->PressEnter();  // "Close" reads the controls too
-        EXPECT_EQ(platform.messageBoxes, std::vector<std::string>(2, c.message));
-        EXPECT_EQ(view->FocusedControl(), c.edit);
+        EXPECT_EQ(platform.messageBoxes, std::vector<std::string>(2, message));
+        EXPECT_EQ(view->FocusedControl(), edit);
         EXPECT_TRUE(view->IsOpen());
         ExpectEditable(true);
         view->PressEscape();
@@ -136,20 +132,17 @@ TEST_F(CountdownTest, CountsTwentyToZeroThenSwitchesOff) {
 // A refused privilege is reported with the system's number and leaves the window open. Alt+F4
 // and Esc are the shutdown end-to-end test's.
 TEST_F(CountdownTest, WithoutTheRightToShutDownItSwitchesNothingOff) {
-    const struct {
-        bool tokenOpens, privilegeHeld;
-        const char* box;
-    } cases[] = {
+    const std::tuple<bool, bool, const char*> cases[] = {  // the token opens, the privilege is held
         {false, true, "Failed to OpenProcessToken,the reason is5,Please make sure you have the right to shut down!"},
         {true, false, "Failed to SetPrivilege,the reason is 1300,Please make sure you have the right to shut down!"},
     };
-    for (const auto& c : cases) {
-        platform.tokenOpens = c.tokenOpens;
-        platform.privilegeHeld = c.privilegeHeld;
+    for (const auto& [tokenOpens, privilegeHeld, box] : cases) {
+        platform.tokenOpens = tokenOpens;
+        platform.privilegeHeld = privilegeHeld;
         platform.messageBoxes.clear();
         Open();
         platform.AdvanceMs(26000);
-        EXPECT_EQ(platform.messageBoxes, std::vector<std::string>{c.box});
+        EXPECT_EQ(platform.messageBoxes, std::vector<std::string>{box});
         EXPECT_EQ(platform.powerOffRequests, 0);
         EXPECT_EQ(requestsWhenPrepared, -1);
         EXPECT_TRUE(view->IsOpen());
