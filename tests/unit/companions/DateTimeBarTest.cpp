@@ -37,7 +37,7 @@ TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
 
 TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
     const std::tuple<std::uintptr_t, const char*, Colour> cases[] = {
-        {1, "\u25CB", RgbColour(245, 176, 25)}, {2, "\u25B2", RgbColour(235, 64, 52)}, {0, "\u25CF", RgbColour(46, 184, 92)}};
+        {1, "\u25CB", RgbColour(245, 176, 25)}, {0, "\u25CF", RgbColour(46, 184, 92)}, {2, "\u25B2", RgbColour(235, 64, 52)}};
     Open();
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF") << "all is well before the first run";
     for (const auto& [code, mark, colour] : cases) {
@@ -46,7 +46,7 @@ TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
         EXPECT_EQ(dialog->ColoursOf(IDC_BAR_STATUS).value_or(ControlColours{}).text, colour) << code;
     }
     EXPECT_FALSE(view->ReceiveCopyData(20));
-    EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF");
+    EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25B2") << "an unknown code changes nothing";
 }
 
 TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {
