@@ -6,6 +6,7 @@
 namespace hv::testing {
 namespace {
 
+constexpr const char* kUserBar = "HKCU\\Software\\Horvane\\Bar";
 constexpr const char* kPlaceKey = "HKCU\\Software\\Horvane\\Vistrel";
 
 class DateTimeBarTest : public DialogFixture<DateTimeBar> {
@@ -23,8 +24,6 @@ protected:
     std::string Shown() { return view->Text(IDC_BAR_TIME); }
 };
 
-// Which values count, and the colours they give, are protocol/BarValues' to say; reading them
-// again on code 21 is the companions' end-to-end test's.
 TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
     Open();
     EXPECT_EQ(Shown(), "10:05:07  Sat 03/14/2026");
@@ -47,6 +46,15 @@ TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
     }
     EXPECT_FALSE(view->ReceiveCopyData(20));
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25B2") << "an unknown code changes nothing";
+}
+
+// Which values count, and the colours they give, are protocol/BarValues' to say.
+TEST_F(DateTimeBarTest, ReadsItsValuesAgainOnTwentyOne) {
+    Open();
+    platform.registry[kUserBar]["Bkcolor"] = 0x00112233u;
+    EXPECT_EQ(dialog->ColoursOf(IDC_BAR_TIME).value_or(ControlColours{}).background, RgbColour(32, 32, 32));
+    EXPECT_TRUE(view->ReceiveCopyData(21));
+    EXPECT_EQ(dialog->ColoursOf(IDC_BAR_TIME).value_or(ControlColours{}).background, RgbColour(0x11, 0x22, 0x33));
 }
 
 TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {

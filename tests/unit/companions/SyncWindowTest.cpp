@@ -15,6 +15,7 @@ constexpr const char* kSent = "(10:00:00 03-14-2026):\r\nSucced to Send Request 
 constexpr const char* kBusy = "Synch is running,please retry later.\r\n";
 constexpr const char* kFailed = "(10:00:00 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n";
 constexpr const char* kResult = "(10:00:01 03-14-2026):\r\nNet delay:0.042 sec,localtime off:-1.250 sec.\r\n";
+constexpr const char* kStopped = "(10:00:02 03-14-2026):Stop Sycn Process.\r\n";
 
 using Buttons = std::pair<bool, bool>;  // Synchronize and Stop enabled
 const Buttons kReady{true, false}, kRunning{false, true}, kNeither{false, false};
@@ -35,7 +36,7 @@ protected:
     }
 };
 
-// Stop, a run from the keyboard and quitting on code 3 are the companions' end-to-end test's.
+// A run from the keyboard and quitting on code 3 are the companions' end-to-end test's.
 // The server's name is one printable line (PrintableLine, as CityList's names are).
 TEST_F(SyncWindowTest, TheAnswerDuringTheRequestDecidesWhetherARunIsOnUntilItsResult) {
     view.Open();
@@ -56,6 +57,12 @@ TEST_F(SyncWindowTest, TheAnswerDuringTheRequestDecidesWhetherARunIsOnUntilItsRe
     EXPECT_TRUE(view.ReceiveCopyData(13, kResult));
     EXPECT_EQ(Shown(), kReady);
     EXPECT_EQ(view.FocusedControl(), IDC_SYNC_START);
+    // Stop ends a run on Horvane's reply.
+    view.Click(IDC_SYNC_START);
+    AnswerWith(12, 12, kStopped);
+    EXPECT_TRUE(view.Click(IDC_SYNC_STOP));
+    EXPECT_EQ(horvane.codes, (std::vector<std::uintptr_t>{10, 11, 11, 12}));
+    EXPECT_EQ(Shown(), kReady);
 
     AnswerWith(11, 11, kBusy);  // another run is on; its result will come
     view.Click(IDC_SYNC_START);
@@ -64,7 +71,7 @@ TEST_F(SyncWindowTest, TheAnswerDuringTheRequestDecidesWhetherARunIsOnUntilItsRe
     AnswerWith(11, 13, kFailed);
     view.Click(IDC_SYNC_START);
     EXPECT_EQ(Shown(), kReady);
-    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kSent) + kResult + kBusy + kResult + kFailed);
+    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kSent) + kResult + kSent + kStopped + kBusy + kResult + kFailed);
     EXPECT_TRUE(window.FollowsLastLine(IDC_SYNC_TRANSCRIPT));
 }
 

@@ -49,23 +49,25 @@ TEST_F(WorldClockTest, EachCitysTimeFollowsItsZonesRulesEverySecond) {
     EXPECT_EQ(view->List(IDC_CITY_LIST).rows[0][1], "13:00:01");
 }
 
-// Adding a city is the companions' end-to-end test's.
-TEST_F(WorldClockTest, MovingAndRemovingCitiesIsRememberedPerUser) {
-    platform.registry[kCitiesKey]["Cities"] =
-        std::string("London\tGMT Standard Time\nTokyo\tTokyo Standard Time\nKyoto\tTokyo Standard Time\n");
+TEST_F(WorldClockTest, EditingTheListIsRememberedPerUser) {
+    platform.registry[kCitiesKey]["Cities"] = std::string("London\tGMT Standard Time\nTokyo\tTokyo Standard Time\n");
     Open();
     EXPECT_FALSE(view->IsEnabled(IDC_REMOVE_CITY));
-    // The buttons follow the selection: the last city can only go up.
-    view->SelectRow(IDC_CITY_LIST, 2);
+    platform.dialogScripts[IDD_ADD_CITY] = [](FakeDialogView& add) {
+        add.SelectRow(IDC_ZONE_LIST, 1);  // named after the zone's first city
+        add.PressEnter();
+    };
+    view->Click(IDC_ADD_CITY);
+    // The buttons follow the selection: the new city, last, can only go up.
     EXPECT_TRUE(view->IsEnabled(IDC_MOVE_UP));
     EXPECT_FALSE(view->IsEnabled(IDC_MOVE_DOWN));
     view->Click(IDC_MOVE_UP);
     view->Click(IDC_MOVE_UP);
     EXPECT_FALSE(view->IsEnabled(IDC_MOVE_UP));
-    EXPECT_EQ(Stored(), "Kyoto\tTokyo Standard Time\nLondon\tGMT Standard Time\nTokyo\tTokyo Standard Time\n");
+    EXPECT_EQ(Stored(), "Osaka\tTokyo Standard Time\nLondon\tGMT Standard Time\nTokyo\tTokyo Standard Time\n");
     view->SelectRow(IDC_CITY_LIST, 1);
     view->Click(IDC_REMOVE_CITY);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Kyoto", "Tokyo"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Osaka", "Tokyo"}));
     view->Click(IDC_REMOVE_CITY);
     view->Click(IDC_REMOVE_CITY);
     EXPECT_EQ(Stored(), "");
@@ -82,7 +84,7 @@ TEST(AddCityDialog, AsksForAZoneAndANameAndKeepsATypedName) {
     EXPECT_TRUE(view.IsOpen());
     EXPECT_EQ(platform.messageBoxes.back(), "Choose the city's time zone from the list.");
 
-    view.SelectRow(IDC_ZONE_LIST, 0);  // names the city Dublin: the end-to-end test's
+    view.SelectRow(IDC_ZONE_LIST, 0);  // named Dublin (EditingTheListIsRememberedPerUser)
     view.Type(IDC_CITY_NAME, "Porto");
     view.SelectRow(IDC_ZONE_LIST, 1);
     EXPECT_EQ(view.Text(IDC_CITY_NAME), "Porto") << "a typed name stays";

@@ -72,7 +72,7 @@ TEST(HyperlinkControl, FitsItsPlaceToItsText) {
     EXPECT_EQ(link.Fitted({10, 20, 160, 40}, {57, 13}, TextAlignment::Left, false), (PixelRect{10, 20, 67, 33}));
 }
 
-// The link and hover colours are the About box's end-to-end test's.
+// The link and hover colours are the About box's end-to-end test's (test_tray).
 TEST(HyperlinkControl, IsPurpleOnceOpenedUntilAnOpenFails) {
     FakePlatform platform;
     AboutDialog about(platform);

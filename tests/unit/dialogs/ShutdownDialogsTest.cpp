@@ -50,8 +50,7 @@ TEST_F(ScheduleDialogTest, InvalidTimesAreReportedWithTheFocusOnTheirEdit) {
     }
 }
 
-// Arming at a time with the start-up box, and "Close" reading it, are the shutdown end-to-end
-// test's.
+// Arming at a time, and "Close" reading the start-up box, are ShutdownTest's (tests/unit/app).
 TEST_F(ScheduleDialogTest, ActivationArmsAndDeactivationDisarmsAndTheStatusShowsWhatIsLeft) {
     Open();
     ExpectEditable(true);
@@ -130,7 +129,7 @@ TEST_F(CountdownTest, CountsTwentyToZeroThenSwitchesOff) {
 }
 
 // A refused privilege is reported with the system's number and leaves the window open. Alt+F4
-// and Esc are the shutdown end-to-end test's.
+// is the shutdown end-to-end test's, Esc ShutdownTest's (tests/unit/app).
 TEST_F(CountdownTest, WithoutTheRightToShutDownItSwitchesNothingOff) {
     const std::tuple<bool, bool, const char*> cases[] = {  // the token opens, the privilege is held
         {false, true, "Failed to OpenProcessToken,the reason is5,Please make sure you have the right to shut down!"},
