@@ -1,25 +1,17 @@
 #include "FakePanelLink.h"
 #include "Vistrel/DateTimeBar.h"
 #include "Vistrel/res/resource.h"
-#include "framework/fake/FakePlatform.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
+#include "dialogs/DialogFixture.h"
 
 namespace hv::testing {
 namespace {
 
-constexpr const char* kBarKey = "Software\\Horvane\\Bar";
+constexpr const char* kUserBar = "HKCU\\Software\\Horvane\\Bar";
 constexpr const char* kPlaceKey = "HKCU\\Software\\Horvane\\Vistrel";
-constexpr Colour kDefaultBackground = RgbColour(32, 32, 32);
 
-class DateTimeBarTest : public ::testing::Test {
+class DateTimeBarTest : public DialogFixture<DateTimeBar> {
 protected:
-    FakePlatform platform;
     FakePanelLink horvane;
-    std::unique_ptr<DateTimeBar> bar;
-    std::unique_ptr<FakeDialogView> view;
 
     // Saturday 14 March 2026, 09:05:07.250 UTC; the local zone is an hour ahead.
     DateTimeBarTest() {
@@ -27,24 +19,13 @@ protected:
         platform.localOffsetSeconds = 3600;
     }
 
-    void Store(RegistryRoot root, const char* name, RegistryValue value) {
-        platform.registry[FakePlatform::RegistryKeyName(root, kBarKey)][name] = value;
-    }
-
-    void Open() {
-        view.reset();
-        bar = std::make_unique<DateTimeBar>(platform, horvane);
-        view = std::make_unique<FakeDialogView>(platform, *bar);
-        view->Open();
-    }
+    void Open() { OpenWith(platform, horvane); }
 
     std::string Shown() { return view->Text(IDC_BAR_TIME); }
-    ControlColours ColoursOf(int id) { return bar->ColoursOf(id).value_or(ControlColours{1, 1}); }
 };
 
 TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
     Open();
-    EXPECT_EQ(view->Caption(), "VistrelShow");
     EXPECT_EQ(Shown(), "10:05:07  Sat 03/14/2026");
     // The next turn comes just after the full second, not a second after opening.
     platform.AdvanceMs(740);
@@ -53,49 +34,27 @@ TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
     EXPECT_EQ(Shown(), "10:05:08  Sat 03/14/2026");
 }
 
-// Which values count is protocol/BarValues' to say (tests/unit/protocol).
-TEST_F(DateTimeBarTest, BarAndMarkShareTheStoredBackground) {
-    Store(RegistryRoot::LocalMachine, "Bkcolor", 0x00112233u);
-    Open();
-    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, RgbColour(0x11, 0x22, 0x33));
-    EXPECT_EQ(ColoursOf(kDialogItself).background, RgbColour(0x11, 0x22, 0x33));
-    EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).background, RgbColour(0x11, 0x22, 0x33));
-}
-
 TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
-    struct Case {
-        std::uintptr_t code;
-        const char* mark;
-        Colour colour;
-    };
-    const Case cases[] = {
-        {1, "\u25CB", RgbColour(245, 176, 25)},
-        {2, "\u25B2", RgbColour(235, 64, 52)},
-        {0, "\u25CF", RgbColour(46, 184, 92)},
-    };
+    const std::tuple<std::uintptr_t, const char*, Colour> cases[] = {
+        {1, "\u25CB", RgbColour(245, 176, 25)}, {0, "\u25CF", RgbColour(46, 184, 92)}, {2, "\u25B2", RgbColour(235, 64, 52)}};
     Open();
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF") << "all is well before the first run";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
-        EXPECT_TRUE(view->ReceiveCopyData(c.code));
-        EXPECT_EQ(view->Text(IDC_BAR_STATUS), c.mark);
-        EXPECT_EQ(ColoursOf(IDC_BAR_STATUS).text, c.colour);
+    for (const auto& [code, mark, colour] : cases) {
+        EXPECT_TRUE(view->ReceiveCopyData(code));
+        EXPECT_EQ(view->Text(IDC_BAR_STATUS), mark) << code;
+        EXPECT_EQ(dialog->ColoursOf(IDC_BAR_STATUS).value_or(ControlColours{}).text, colour) << code;
     }
     EXPECT_FALSE(view->ReceiveCopyData(20));
-    EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF");
+    EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25B2") << "an unknown code changes nothing";
 }
 
-TEST_F(DateTimeBarTest, ReadsItsValuesAgainOnTwentyOneAndQuitsOnThree) {
+// Which values count, and the colours they give, are protocol/BarValues' to say.
+TEST_F(DateTimeBarTest, ReadsItsValuesAgainOnTwentyOne) {
     Open();
-    Store(RegistryRoot::CurrentUser, "Bkcolor", 0x00FFFFFFu);
-    Store(RegistryRoot::CurrentUser, "Textcolor", 0u);
-    Store(RegistryRoot::CurrentUser, "Timeonly", 1u);
-    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, kDefaultBackground) << "not before it is told";
+    platform.registry[kUserBar]["Bkcolor"] = 0x00112233u;
+    EXPECT_EQ(dialog->ColoursOf(IDC_BAR_TIME).value_or(ControlColours{}).background, RgbColour(32, 32, 32));
     EXPECT_TRUE(view->ReceiveCopyData(21));
-    EXPECT_EQ(ColoursOf(IDC_BAR_TIME).background, RgbColour(255, 255, 255));
-    EXPECT_EQ(Shown(), "10:05:07");
-    EXPECT_TRUE(view->ReceiveCopyData(3));
-    EXPECT_FALSE(view->IsOpen());
+    EXPECT_EQ(dialog->ColoursOf(IDC_BAR_TIME).value_or(ControlColours{}).background, RgbColour(0x11, 0x22, 0x33));
 }
 
 TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {
@@ -106,24 +65,17 @@ TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {
     };
     for (const auto& [item, code] : commands) {
         EXPECT_TRUE(view->ChooseFromContextMenu(item)) << item;
-        EXPECT_EQ(horvane.Codes().back(), code) << item;
+        EXPECT_EQ(horvane.codes.back(), code) << item;
     }
-    EXPECT_EQ(horvane.sent.size(), 7u);
 }
 
+// Where it first opens is the companions' end-to-end test's.
 TEST_F(DateTimeBarTest, RemembersWhereTheUserLeftItPerUser) {
     Open();
-    EXPECT_FALSE(bar->PlaceToOpen().topLeft);
-    EXPECT_TRUE(bar->PlaceToOpen().bottomRightCorner);
-
     view->MoveTo({-1200, 40});  // on a screen left of the primary one
     EXPECT_EQ(platform.registry[kPlaceKey]["Left"], RegistryValue{static_cast<std::uint32_t>(-1200)});
     Open();
-    EXPECT_EQ(bar->PlaceToOpen().topLeft, (ScreenPoint{-1200, 40}));
-
-    platform.registryKeysDeniedWrite.insert(kPlaceKey);
-    view->MoveTo({10, 10});
-    EXPECT_EQ(platform.traces.back(), "Vistrel: the bar's place could not be stored");
+    EXPECT_EQ(dialog->PlaceToOpen().topLeft, (ScreenPoint{-1200, 40}));
 }
 
 } // namespace

@@ -36,35 +36,34 @@ protected:
     }
 };
 
-TEST_F(SyncWindowTest, ButtonsFollowARunFromRequestToResultOrStop) {
+// A run from the keyboard and quitting on code 3 are the companions' end-to-end test's.
+// The server's name is one printable line (PrintableLine, as CityList's names are).
+TEST_F(SyncWindowTest, TheAnswerDuringTheRequestDecidesWhetherARunIsOnUntilItsResult) {
     view.Open();
-    EXPECT_EQ(view.Caption(), "sync");
-    EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10})) << "asks for the server at once";
-    EXPECT_TRUE(view.ReceiveCopyData(10, "time.nist.gov"));
-    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "time.nist.gov");
+    EXPECT_EQ(horvane.codes, (std::vector<std::uintptr_t>{10})) << "asks for the server at once";
+    EXPECT_TRUE(view.ReceiveCopyData(10, std::string(400, 'a')));
+    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), std::string(255, 'a'));
+    view.ReceiveCopyData(10, "");
+    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "(none chosen yet)");
+    EXPECT_FALSE(view.ReceiveCopyData(21)) << "a code it does not know";
+    EXPECT_FALSE(view.ReceiveCopyData(13, std::string(kMaxCopyDataText + 1, 'x')));
     EXPECT_EQ(Shown(), kReady);
 
     AnswerWith(11, 11, kSent);
     EXPECT_TRUE(view.Click(IDC_SYNC_START));
-    EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10, 11}));
+    EXPECT_EQ(horvane.codes, (std::vector<std::uintptr_t>{10, 11}));
     EXPECT_EQ(Shown(), kRunning);
     EXPECT_EQ(view.FocusedControl(), IDC_SYNC_STOP) << "the keyboard follows the button that took over";
     EXPECT_TRUE(view.ReceiveCopyData(13, kResult));
     EXPECT_EQ(Shown(), kReady);
     EXPECT_EQ(view.FocusedControl(), IDC_SYNC_START);
-
     // Stop ends a run on Horvane's reply.
     view.Click(IDC_SYNC_START);
     AnswerWith(12, 12, kStopped);
     EXPECT_TRUE(view.Click(IDC_SYNC_STOP));
-    EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10, 11, 11, 12}));
+    EXPECT_EQ(horvane.codes, (std::vector<std::uintptr_t>{10, 11, 11, 12}));
     EXPECT_EQ(Shown(), kReady);
-    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kSent) + kResult + kSent + kStopped);
-    EXPECT_TRUE(window.FollowsLastLine(IDC_SYNC_TRANSCRIPT));
-}
 
-TEST_F(SyncWindowTest, AnAnswerDuringTheRequestDecidesWhetherARunIsOn) {
-    view.Open();
     AnswerWith(11, 11, kBusy);  // another run is on; its result will come
     view.Click(IDC_SYNC_START);
     EXPECT_EQ(Shown(), kRunning);
@@ -72,20 +71,20 @@ TEST_F(SyncWindowTest, AnAnswerDuringTheRequestDecidesWhetherARunIsOn) {
     AnswerWith(11, 13, kFailed);
     view.Click(IDC_SYNC_START);
     EXPECT_EQ(Shown(), kReady);
-    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kBusy) + kResult + kFailed);
+    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kSent) + kResult + kSent + kStopped + kBusy + kResult + kFailed);
+    EXPECT_TRUE(window.FollowsLastLine(IDC_SYNC_TRANSCRIPT));
 }
 
 TEST_F(SyncWindowTest, WithoutHorvaneNothingStartsUntilItAppears) {
     horvane.present = false;
     view.Open();
-    EXPECT_TRUE(horvane.sent.empty());
+    EXPECT_TRUE(horvane.codes.empty());
     EXPECT_EQ(Shown(), kNeither);
     EXPECT_EQ(view.Text(IDC_SYNC_STATUS), "Horvane is not running.");
-    EXPECT_FALSE(view.Click(IDC_SYNC_START));
 
     horvane.present = true;
     platform.AdvanceMs(2000);
-    EXPECT_EQ(horvane.Codes(), (std::vector<std::uintptr_t>{10}));
+    EXPECT_EQ(horvane.codes, (std::vector<std::uintptr_t>{10}));
     EXPECT_EQ(Shown(), kReady);
 
     view.Click(IDC_SYNC_START);
@@ -95,47 +94,24 @@ TEST_F(SyncWindowTest, WithoutHorvaneNothingStartsUntilItAppears) {
     EXPECT_EQ(view.FocusedControl(), kIdCancel);
 }
 
-TEST_F(SyncWindowTest, QuitsOnCodeThreeAndRefusesCodesItDoesNotKnow) {
-    view.Open();
-    EXPECT_FALSE(view.ReceiveCopyData(21));
-    EXPECT_FALSE(view.ReceiveCopyData(13, std::string(kMaxCopyDataText + 1, 'x')));
-    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), "");
-    EXPECT_TRUE(view.IsOpen());
-    EXPECT_TRUE(view.ReceiveCopyData(3));
-    EXPECT_FALSE(view.IsOpen());
-}
-
-TEST_F(SyncWindowTest, TextsFromOutsideAreShownTidy) {
+// Line ends made "\r\n", other control characters gone; past 32 KiB the oldest lines go.
+TEST(Transcript, KeepsTextsTidyAndWithinItsLimit) {
     static constexpr char kWithNul[] = "no\0 nul\x07 or bell\tbut tabs";
-    struct Case {
-        std::string received;
-        std::string shown;
-    };
-    const Case transcript[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"lone\nfeeds\rand\r\nreturns", "lone\r\nfeeds\r\nand\r\nreturns\r\n"},
         {std::string(kWithNul, sizeof kWithNul - 1), "no nul or bell\tbut tabs\r\n"},
         {"\x01\x02", ""},
     };
-    for (const Case& c : transcript) {
+    for (const auto& [received, shown] : cases) {
         Transcript kept;
-        kept.Append(c.received);
-        EXPECT_EQ(kept.Text(), c.shown);
+        kept.Append(received);
+        EXPECT_EQ(kept.Text(), shown) << received;
     }
-
-    // The server's name is one printable line (PrintableLine, as CityList's names are).
-    view.Open();
-    view.ReceiveCopyData(10, std::string(400, 'a'));
-    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), std::string(255, 'a'));
-    view.ReceiveCopyData(10, "");
-    EXPECT_EQ(view.Text(IDC_SYNC_SERVER), "(none chosen yet)");
-}
-
-TEST(Transcript, OldestLinesGoOnceItPassesItsLimit) {
     Transcript kept;
     const std::string line = std::string(98, '.') + "\r\n";
     for (int i = 0; i < 400; ++i) kept.Append(line);
     kept.Append("newest");
-    // 32 KiB hold the newest text and the 327 whole lines of 100 bytes before it.
+    // The newest text and the 327 whole lines of 100 bytes before it.
     std::string expected;
     for (int i = 0; i < 327; ++i) expected += line;
     EXPECT_EQ(kept.Text(), expected + "newest\r\n");

@@ -34,29 +34,35 @@ std::optional<Colour> SwatchOf(OptionsDialog& dialog, FakeDialogView& view, int 
     return std::nullopt;
 }
 
-// Each combination of the three values stored in the machine's key. Both read up to the
-// first missing value: with no background, nothing else counts.
+// Each combination of the three values stored in the machine's key, then the user's key over
+// it. Both read up to the first missing value (with no background, nothing else counts), each
+// value the user's else the machine's, and only a number counts.
 TEST(BarValues, TheBarAndPreferencesShowTheSameForEveryCombination) {
     const struct Case {
         const char* stored;
-        Values values;
+        Values machine, user;
         std::optional<Colour> background, text;  // nothing: the bar's own, a plain button
         bool timeOnly;
     } cases[] = {
-        {"none", {}, {}, {}, false},
-        {"Bkcolor", {{"Bkcolor", kStoredRed}}, kRed, {}, false},
-        {"Textcolor", {{"Textcolor", kStoredTeal}}, {}, {}, false},
-        {"Timeonly", {{"Timeonly", 1u}}, {}, {}, false},
-        {"Bkcolor Textcolor", {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredTeal}}, kRed, kTeal, false},
-        {"Bkcolor Timeonly", {{"Bkcolor", kStoredRed}, {"Timeonly", 1u}}, kRed, {}, false},
-        {"Textcolor Timeonly", {{"Textcolor", kStoredTeal}, {"Timeonly", 1u}}, {}, {}, false},
-        {"all", {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredTeal}, {"Timeonly", 1u}}, kRed, kTeal, true},
+        {"none", {}, {}, {}, {}, false},
+        {"Bkcolor", {{"Bkcolor", kStoredRed}}, {}, kRed, {}, false},
+        {"Textcolor", {{"Textcolor", kStoredTeal}}, {}, {}, {}, false},
+        {"Timeonly", {{"Timeonly", 1u}}, {}, {}, {}, false},
+        {"Bkcolor Textcolor", {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredTeal}}, {}, kRed, kTeal, false},
+        {"Bkcolor Timeonly", {{"Bkcolor", kStoredRed}, {"Timeonly", 1u}}, {}, kRed, {}, false},
+        {"Textcolor Timeonly", {{"Textcolor", kStoredTeal}, {"Timeonly", 1u}}, {}, {}, {}, false},
+        {"all", {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredTeal}, {"Timeonly", 1u}}, {}, kRed, kTeal, true},
+        {"the user's first", {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredRed}},
+         {{"Textcolor", kStoredTeal}, {"Timeonly", 7u}}, kRed, kTeal, true},
+        {"a text is missing", {{"Bkcolor", std::string("red")}, {"Textcolor", kStoredTeal}}, {}, {}, {}, false},
+        {"the user's text gives way", {{"Bkcolor", kStoredTeal}}, {{"Bkcolor", std::string("red")}}, kTeal, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
         FakePlatform platform;
         platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 5, 7));
-        platform.registry[kMachine] = c.values;
+        platform.registry[kMachine] = c.machine;
+        platform.registry[kUser] = c.user;
 
         FakePanelLink horvane;
         DateTimeBar bar(platform, horvane);
@@ -65,6 +71,9 @@ TEST(BarValues, TheBarAndPreferencesShowTheSameForEveryCombination) {
         const ControlColours shown = bar.ColoursOf(IDC_BAR_TIME).value_or(ControlColours{});
         EXPECT_EQ(shown.background, c.background.value_or(kBarBackground));
         EXPECT_EQ(shown.text, c.text.value_or(kBarText));
+        for (int id : {kDialogItself, IDC_BAR_STATUS}) {
+            EXPECT_EQ(bar.ColoursOf(id).value_or(ControlColours{}).background, shown.background) << "the mark's too";
+        }
         EXPECT_EQ(barView.Text(IDC_BAR_TIME), c.timeOnly ? "09:05:07" : "09:05:07  Sat 03/14/2026");
 
         Settings settings;
@@ -74,30 +83,6 @@ TEST(BarValues, TheBarAndPreferencesShowTheSameForEveryCombination) {
         EXPECT_EQ(SwatchOf(options, prefs, IDC_BG_COLOUR), c.background);
         EXPECT_EQ(SwatchOf(options, prefs, IDC_TEXT_COLOUR), c.text);
         EXPECT_EQ(prefs.IsChecked(IDC_TIME_ONLY), c.timeOnly);
-    }
-}
-
-TEST(BarValues, EachValueIsTheUsersElseTheMachinesAndOnlyANumberCounts) {
-    const struct {
-        const char* what;
-        Values machine, user;
-        std::optional<Colour> background, text;
-        std::optional<bool> timeOnly;
-    } cases[] = {
-        {"the user's first", {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredRed}},
-         {{"Textcolor", kStoredTeal}, {"Timeonly", 7u}}, kRed, kTeal, true},
-        {"a text is missing", {{"Bkcolor", std::string("red")}, {"Textcolor", kStoredTeal}}, {}, {}, {}, {}},
-        {"the user's text gives way", {{"Bkcolor", kStoredTeal}}, {{"Bkcolor", std::string("red")}}, kTeal, {}, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        FakePlatform platform;
-        platform.registry[kMachine] = c.machine;
-        platform.registry[kUser] = c.user;
-        const StoredBarValues read = ReadBarValues(platform);
-        EXPECT_EQ(read.background, c.background);
-        EXPECT_EQ(read.text, c.text);
-        EXPECT_EQ(read.timeOnly, c.timeOnly);
     }
 }
 
