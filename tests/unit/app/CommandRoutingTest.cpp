@@ -3,6 +3,7 @@
 #include "app/TimerIds.h"
 #include "framework/WindowMessages.h"
 #include "res/resource.h"
+#include "settings/ServerList.h"
 
 #include <optional>
 
@@ -30,6 +31,9 @@ TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
     for (std::uintptr_t code : {0u, 3u, 13u, 20u, 30u, 38u, 0xFFFFFFFFu}) EXPECT_FALSE(frame->OnCopyData(code)) << code;
     EXPECT_EQ(platform.commandLines.size(), 2u);
     EXPECT_EQ(platform.dialogsRun.size(), 4u);
+    // Commands without a code.
+    frame->OnCommand(kCmdChangeTimeZone);
+    EXPECT_EQ(platform.commandLines.back(), "\"rundll32.exe\" shell32.dll,Control_RunDLL timedate.cpl,,1");
 }
 
 TEST_F(MainFrameTest, EachModalDialogOpensOnceFromTheMenuOrACompanion) {
@@ -38,7 +42,10 @@ TEST_F(MainFrameTest, EachModalDialogOpensOnceFromTheMenuOrACompanion) {
         int command;
         std::uintptr_t code;  // 0: no companion code
         int dialog;
-    } cases[] = {{kCmdShutDown, 35, IDD_SHUTDOWN}, {kCmdCalendar, 34, IDD_CALENDAR}, {kCmdAbout, 0, IDD_ABOUTBOX}};
+    } cases[] = {{kCmdShutDown, 35, IDD_SHUTDOWN},
+                 {kCmdCalendar, 34, IDD_CALENDAR},
+                 {kCmdPreferences, 31, IDD_OPTIONS},
+                 {kCmdAbout, 0, IDD_ABOUTBOX}};
     for (const auto& c : cases) {
         platform.dialogsRun.clear();
         platform.dialogScripts[c.dialog] = [&](FakeDialogView&) {
@@ -60,10 +67,6 @@ TEST_F(MainFrameTest, SyncCodesWithoutSyncWindowDoNothing) {
     for (std::uintptr_t code : {kCodeServerAddress, kCodeStartSync, kCodeStopSync}) EXPECT_TRUE(frame->OnCopyData(code));
     EXPECT_TRUE(platform.sent.empty());
     EXPECT_TRUE(Log().empty());
-    auto& sync = Companion(kSyncWindowTitle);
-    frame->OnCopyData(kCodeServerAddress);
-    ASSERT_EQ(sync.received.size(), 1u);
-    EXPECT_EQ(sync.received[0].text, "127.0.0.1");
 }
 
 TEST_F(MainFrameTest, BellAndBarItemsFollowTheirState) {
@@ -177,37 +180,46 @@ TEST_F(MainFrameTest, TrayMouseMessages) {
     EXPECT_EQ(platform.menusShown.size(), 2u);
 }
 
-TEST_F(MainFrameTest, PreferencesAppliedKeepTheAutomaticPhaseUnlessTheyChangeIt) {
-    Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) + "\r\n");
-    auto& sync = Companion(kSyncWindowTitle);
-    platform.hosts["b.example"] = {kLabAddress};
-    platform.AdvanceMs(600000);
+// Ten servers from the file, the tenth the default; then lists as Preferences may give them,
+// each address told to the "sync" window as it is applied.
+TEST_F(MainFrameTest, RunsAskTheDefaultServerOfTheListTheFileOrPreferencesGive) {
+    Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n"
+          "[list]=A(a)?B(b)?C(c)?D(d)?E(e)?F(f)?G(g)?H(h)?I(i)?J(ten.example)?9\r\n");
+    EXPECT_EQ(ServerAsked(), "ten.example");
+    const auto& sync = Companion(kSyncWindowTitle);
+    const std::pair<std::string, std::string> cases[] = {
+        {"A(one.example)?B(two.example)?1", "two.example"},
+        {"A(one.example)?B(two.example)?2", "unchanged"},
+        {"A(one.example)?no address?1", "unchanged"},
+        {"no address?B(10.1.2.3)?1", "10.1.2.3"},
+        {"A(one.example)?B(two.example)?x", "one.example"},
+        {"A(one.example)?12", "time-a-g.nist.gov"},
+        {"7", "time-a-g.nist.gov"},
+    };
     Settings chosen = SavedSettings();
     chosen.bellEnabled = 1;
-    chosen.serverList = "A(a.example)?B(b.example)?1";
-    frame->ApplyPreferences(chosen);
-    EXPECT_NE(Saved().find("[ring]=1\r\n"), std::string::npos);
-    EXPECT_EQ(sync.received.back().code, kCodeServerAddress);
-    EXPECT_EQ(sync.received.back().text, "b.example");
-    platform.AdvanceMs(1200000);  // the step unchanged: the first period still ends at 30 minutes
-    EXPECT_EQ(platform.sent.size(), 1u);
+    for (const auto& [list, address] : cases) {
+        chosen.serverList = "U(unchanged)?0";
+        frame->ApplyPreferences(chosen);
+        chosen.serverList = list;
+        frame->ApplyPreferences(chosen);
+        EXPECT_EQ(sync.received.back().code, kCodeServerAddress) << list;
+        EXPECT_EQ(sync.received.back().text, address) << list;
+    }
+    // The replaced list is what reaches the file.
+    const Settings saved = SavedSettings();
+    EXPECT_EQ(saved.serverList, DEFAULT_SERVER_LIST);
+    EXPECT_EQ(saved.bellEnabled, 1);
 
-    // A changed step restarts the period from now.
+    // A changed step restarts the automatic period from now.
+    platform.AdvanceMs(600000);
+    chosen.serverList = kServerList;
     chosen.autoSyncStep = 1;
     frame->ApplyPreferences(chosen);
-    EXPECT_EQ(platform.timers.at(kTimerAutoSync).periodMs, 2700000u);
     platform.AdvanceMs(2699000);
+    EXPECT_TRUE(platform.sent.empty());
+    platform.AdvanceMs(1000);
     EXPECT_EQ(platform.sent.size(), 1u);
-}
-
-TEST_F(MainFrameTest, CommandsWithoutACompanionCode) {
-    StartQuiet();
-    frame->OnCommand(kCmdChangeTimeZone);
-    EXPECT_EQ(platform.commandLines.back(), "\"rundll32.exe\" shell32.dll,Control_RunDLL timedate.cpl,,1");
-    frame->OnCommand(kCmdAbout);
-    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_ABOUTBOX});
-    frame->OnCommand(kCmdExit);
-    EXPECT_FALSE(platform.mainWindowExists);
 }
 
 } // namespace

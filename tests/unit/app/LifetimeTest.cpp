@@ -45,16 +45,34 @@ TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
                   "bell.wav\r\n[bash]=1\r\n[alsh]=1\r\n[rpoh]=1\r\n[shut]=0\r\n[shcd]=0\r\n");
 }
 
-TEST_F(MainFrameTest, StartupStartsTickBarAndAutomaticTimer) {
-    Start("[auto]=1\r\n[diff]=0\r\n[alsh]=1\r\n[list]=" + std::string(kServerList) + "\r\n");
+// Those who switch automatic runs off synchronise by hand: the server is chosen whatever
+// [auto] says, and the automatic timer needs the flag, a non-negative step and a valid default.
+TEST_F(MainFrameTest, StartupChoosesTheServerStartsTheBarAndArmsAutomaticRunsOnlyWhenAllowed) {
+    const std::string list = "[list]=A(a.example)?B(b.example)?";
+    const std::vector<std::string> barStarted{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"};
+    const struct {
+        const char* name;
+        std::string config;
+        bool autoTimer;
+        const char* server;
+        bool bar;
+    } cases[] = {
+        {"auto on, bar always shown", "[auto]=1\r\n[diff]=0\r\n[alsh]=1\r\n[bash]=0\r\n" + list + "0\r\n", true,
+         "a.example", true},
+        {"auto off, bar shown last time", "[auto]=0\r\n[alsh]=0\r\n[bash]=1\r\n" + list + "1\r\n", false, "b.example",
+         true},
+        {"negative step", "[auto]=1\r\n[diff]=-1\r\n[alsh]=0\r\n[bash]=0\r\n" + list + "0\r\n", false, "a.example", false},
+        {"no valid default", "[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n" + list + "5\r\n", false, "", false},
+    };
+    for (const auto& c : cases) {
+        platform.commandLines.clear();
+        Start(c.config);
+        EXPECT_EQ(platform.TimerRunning(kTimerAutoSync), c.autoTimer) << c.name;
+        EXPECT_EQ(ServerAsked(), c.server) << c.name;
+        EXPECT_EQ(platform.commandLines, c.bar ? barStarted : std::vector<std::string>{}) << c.name;
+        EXPECT_EQ(SavedSettings().barVisible, c.bar) << c.name << ": recorded as showing";
+    }
     EXPECT_EQ(platform.timers.at(kTimerTick).periodMs, 1000u);
-    EXPECT_EQ(ServerAsked(), "127.0.0.1");
-    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
-    // No run at start-up: the first comes one full period later.
-    platform.AdvanceMs(1799000);
-    EXPECT_TRUE(platform.sent.empty());
-    platform.AdvanceMs(1000);
-    EXPECT_EQ(platform.sent.size(), 1u);
 }
 
 TEST_F(MainFrameTest, ResumeAndNetworkBackRunOnceInFiveMinutesAndRestartThePeriod) {
@@ -103,37 +121,12 @@ TEST_F(MainFrameTest, ResumeAndNetworkBackRunOnceInFiveMinutesAndRestartThePerio
     EXPECT_EQ(platform.sent.size(), 3u);
 }
 
-TEST_F(MainFrameTest, NoAutomaticRunsWithoutTheFlagANonNegativeStepAndAValidDefaultButTheServerAllTheSame) {
-    const std::string list = "[list]=A(a.example)?B(b.example)?";
-    const struct {
-        std::string config;
-        const char* server;
-    } cases[] = {
-        {"[auto]=0\r\n" + list + "1\r\n", "b.example"},  // for the manual window
-        {"[auto]=1\r\n[diff]=-1\r\n" + list + "0\r\n", "a.example"},
-        {"[auto]=1\r\n[diff]=3\r\n" + list + "5\r\n", ""},
-    };
-    for (const auto& c : cases) {
-        Start(c.config + "[alsh]=0\r\n[bash]=0\r\n");
-        EXPECT_FALSE(platform.TimerRunning(kTimerAutoSync)) << c.config;
-        EXPECT_EQ(ServerAsked(), c.server) << c.config;
-        frame.reset();
-    }
-}
-
-TEST_F(MainFrameTest, ABarShowingLastTimeIsStartedAgainAndStaysRecordedAsShowing) {
-    Start("[auto]=0\r\n[alsh]=0\r\n[bash]=1\r\n");
-    EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
-    frame.reset();
-    EXPECT_NE(Config().find("[bash]=1\r\n"), std::string::npos);
-}
-
-TEST_F(MainFrameTest, CloseTellsBarAndSyncWindowToQuit) {
+TEST_F(MainFrameTest, ExitTellsBarAndSyncWindowToQuit) {
     StartQuiet();
     const auto& bar = Companion(kBarWindowTitle);
     const auto& sync = Companion(kSyncWindowTitle);
     const auto& worldClock = Companion("Globrin");
-    frame->OnClose();
+    frame->OnCommand(kCmdExit);
     EXPECT_FALSE(platform.trayIconPresent);
     EXPECT_FALSE(platform.mainWindowExists);
     EXPECT_EQ(Codes(bar), std::vector<std::uintptr_t>{kCodeQuit});

@@ -147,15 +147,30 @@ TEST_F(ServiceSyncRunTest, ImpostorIsNotAskedAndAStoppedServiceLeavesTheRunToUs)
     EXPECT_EQ(platform.sent.size(), 1u) << "the program's own request";
 }
 
-TEST_F(ServiceSyncRunTest, StopHangsUpAndALateAnswerIsNeverRead) {
-    frame->OnCopyData(kCodeStartSync);
-    frame->OnCopyData(kCodeStopSync);
-    EXPECT_FALSE(service.open);
-    const std::string log = Log();
-    service.Answer(ServiceStatus::Adjusted, 2'500'000);
-    platform.AdvanceMs(15000);
-    EXPECT_EQ(Log(), log);
-    EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1});
+// Through the service or our own exchange, a stop hangs up and leaves the answer unread.
+TEST_F(ServiceSyncRunTest, StopEndsTheRunQuietlyAndALateAnswerIsNeverRead) {
+    for (const auto opens : {TimeServiceLink::Opened::Connected, TimeServiceLink::Opened::NotRunning}) {
+        const bool throughService = opens == TimeServiceLink::Opened::Connected;
+        service.opensAs = opens;
+        bar->received.clear();
+        frame->OnCopyData(kCodeStartSync);
+        EXPECT_TRUE(frame->OnCopyData(kCodeStopSync));
+        EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):Stop Sycn Process.\r\n") << throughService;
+        EXPECT_EQ(sync->received.back().code, kCodeStopSync);
+        EXPECT_FALSE(service.open);
+        const std::string log = Log();
+        if (throughService) {
+            service.Answer(ServiceStatus::Adjusted, 2'500'000);
+        } else {
+            AnswerAfter(50, 3.0);
+        }
+        platform.AdvanceMs(15000);
+        EXPECT_EQ(Log(), log) << throughService;
+        EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1}) << throughService;
+        EXPECT_TRUE(platform.systemTimeSets.empty());
+        platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50, 250000));
+        service.reply.reset();
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
+#include "app/CommandIds.h"
 #include "app/MainFrameFixture.h"
 #include "app/TimerIds.h"
-#include "settings/ServerList.h"
 
 namespace hv::testing {
 namespace {
@@ -39,7 +39,6 @@ TEST_F(SyncRunTest, AHungBarIsTracedAndTheRunGoesOn) {
     // The waits fall outside the exchange, which measures its 20 ms.
     EXPECT_NE(sync->received.back().text.find("Net delay:0.020 sec,localtime off:0.500 sec."), std::string::npos);
     EXPECT_EQ(platform.traces.front(), "Horvane: the window \"VistrelShow\" did not take copy-data code 1 in time");
-    EXPECT_EQ(platform.traces.back(), "Horvane: the window \"VistrelShow\" did not take copy-data code 0 in time");
 }
 
 TEST_F(SyncRunTest, SilentServerTimesOutAfterTenSeconds) {
@@ -93,29 +92,14 @@ TEST_F(SyncRunTest, ReplyJustBeforeTheTimeOutIsHandledByTheTick) {
 TEST_F(SyncRunTest, StartWhileOutstandingStartsNothing) {
     frame->OnCopyData(kCodeStartSync);
     const std::string log = Log();
-    EXPECT_TRUE(frame->OnCopyData(kCodeStartSync));
-    EXPECT_EQ(sync->received.back().code, kCodeStartSync);
-    EXPECT_EQ(sync->received.back().text, "Synch is running,please retry later.\r\n");
-    frame->OnTimer(kTimerAutoSync);  // nor does the automatic timer
+    frame->OnCopyData(kCodeStartSync);
+    frame->OnTimer(kTimerAutoSync);
     EXPECT_EQ(platform.sent.size(), 1u);
     EXPECT_EQ(Log(), log);
     // The outstanding request still gets its answer.
     AnswerAfter(30, -1.234);
     platform.AdvanceMs(1000);
     EXPECT_NE(Log().find("localtime off:-1.234 sec."), std::string::npos);
-}
-
-TEST_F(SyncRunTest, StopEndsTheRunQuietly) {
-    frame->OnCopyData(kCodeStartSync);
-    EXPECT_TRUE(frame->OnCopyData(kCodeStopSync));
-    EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):Stop Sycn Process.\r\n");
-    const std::string log = Log();
-    AnswerAfter(50, 3.0);
-    platform.AdvanceMs(15000);
-    EXPECT_EQ(Log(), log);
-    EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1});
-    EXPECT_EQ(Codes(*sync), (std::vector<std::uintptr_t>{kCodeStartSync, kCodeStopSync}));
-    EXPECT_TRUE(platform.systemTimeSets.empty());
 }
 
 TEST_F(SyncRunTest, FailedSendIsReported) {
@@ -194,30 +178,41 @@ TEST_F(SyncRunTest, RefusedClockChangeLeavesOnlyTheMeasurement) {
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0})) << "a reply came: the run succeeded";
 }
 
-TEST_F(MainFrameTest, RunsAskTheDefaultServerOfTheList) {
-    // Ten servers from the file, the tenth the default.
-    Start("[auto]=1\r\n[diff]=0\r\n[list]=A(a)?B(b)?C(c)?D(d)?E(e)?F(f)?G(g)?H(h)?I(i)?J(ten.example)?9\r\n");
-    EXPECT_EQ(ServerAsked(), "ten.example");
-    // Lists as Preferences may give them.
-    const std::pair<std::string, std::string> cases[] = {
-        {"A(one.example)?B(two.example)?1", "two.example"},
-        {"A(one.example)?B(two.example)?2", "unchanged"},
-        {"A(one.example)?no address?1", "unchanged"},
-        {"no address?B(10.1.2.3)?1", "10.1.2.3"},
-        {"A(one.example)?B(two.example)?x", "one.example"},
-        {"A(one.example)?12", "time-a-g.nist.gov"},
-        {"7", "time-a-g.nist.gov"},
+// --- the log view ---------------------------------------------------------------------------
+
+// The messages the view shows, under its two columns and with its two images whatever it shows.
+std::vector<std::string> Messages(const FakeDialogView& view) {
+    const auto& list = view.List(IDC_LOG_LIST);
+    EXPECT_EQ(list.columns, (std::vector<ListColumn>{{"DateTime", 130}, {"Log Information", 248}}));
+    EXPECT_EQ(list.images, (std::vector<int>{IDB_LOG_ERROR, IDB_LOG_INFO}));
+    std::vector<std::string> messages;
+    for (const auto& row : list.rows) messages.push_back(row[1]);
+    return messages;
+}
+
+TEST_F(SyncRunTest, LogViewRefreshPastTheLimitEmptiesTheViewAndTheNextRunRefillsIt) {
+    // Thirty-one silent runs of lab.net, two entries each (63 and 64 bytes), and the next
+    // request's entry bring the log to exactly the limit, which it keeps.
+    platform.hosts["lab.net"] = {kLabAddress};
+    StartQuiet("[list]=Lab(lab.net)?0\r\n");
+    platform.dialogScripts[IDD_LOGVIEW] = [&](FakeDialogView& view) {
+        EXPECT_EQ(view.Caption(), "LogView");
+        for (int run = 0; run < 31; ++run) {
+            frame->OnCopyData(kCodeStartSync);
+            platform.AdvanceMs(10000);
+        }
+        EXPECT_EQ(Messages(view).size(), 62u);
+        frame->OnCopyData(kCodeStartSync);
+        platform.AdvanceMs(10000);
+        EXPECT_TRUE(Messages(view).empty()) << "the time-out's entry took it past the limit";
+
+        frame->OnCopyData(kCodeStartSync);
+        AnswerAfter(20, 1.5);
+        platform.AdvanceMs(1000);
+        ASSERT_EQ(Messages(view).size(), 3u);
+        EXPECT_EQ(Messages(view)[0], "Succed to Send Request Data to lab.net!");
     };
-    Settings chosen = SavedSettings();
-    for (const auto& [list, address] : cases) {
-        chosen.serverList = "U(unchanged)?0";
-        frame->ApplyPreferences(chosen);
-        chosen.serverList = list;
-        frame->ApplyPreferences(chosen);
-        EXPECT_EQ(ServerAsked(), address) << list;
-    }
-    // The replaced list is what reaches the file.
-    EXPECT_NE(Saved().find("[list]=" + std::string(DEFAULT_SERVER_LIST) + "\r\n"), std::string::npos);
+    frame->OnCommand(kCmdViewLog);
 }
 
 } // namespace
