@@ -13,15 +13,6 @@ class ShutdownTest : public MainFrameTest {
 protected:
     void SetUp() override { StartQuiet(); }
 
-    // Inside the schedule dialog: choose a mode, set its time and activate it.
-    static void Arm(FakeDialogView& view, int mode, int hour, int minute, int second) {
-        const int firstEdit = mode == IDC_AFTER ? IDC_AFTER_HOUR : IDC_AT_HOUR;
-        view.Click(mode);
-        view.Type(firstEdit, std::to_string(hour));
-        view.Type(firstEdit + 1, std::to_string(minute));
-        view.Type(firstEdit + 2, std::to_string(second));
-        view.Click(IDC_ACTIVATE);
-    }
     std::int64_t NowMs() { return platform.NowMicroseconds() / 1000; }
     std::size_t Countdowns() const { return static_cast<std::size_t>(std::count(platform.dialogsRun.begin(), platform.dialogsRun.end(), IDD_COUNTDOWN)); }
 };
@@ -96,9 +87,7 @@ TEST_F(ShutdownTest, AScheduleThatFellDueWhileTheDialogWasOpenIsNotArmedAgainByI
 // preparation is the save, so a session that ends at once keeps the schedule.
 TEST_F(ShutdownTest, TheCountdownRunningOutSavesTheSettings) {
     platform.dialogScripts[IDD_SHUTDOWN] = [](FakeDialogView& view) {
-        view.Click(IDC_AFTER);
-        view.Type(IDC_AFTER_SECOND, "5");
-        view.Click(IDC_ACTIVATE);
+        Arm(view, IDC_AFTER, 0, 0, 5);
         view.Click(IDC_AUTO_ARM);
         view.PressEnter();
     };

@@ -125,16 +125,7 @@ TEST_F(TickTest, AtTimeScheduleFallsDueOnTheTickThatPassesItWithinAMinute) {
         StartQuiet();
         TickAt(c.lastTick, day);
         const ClockTime t = ReadClock(c.target);
-        platform.dialogScripts[IDD_SHUTDOWN] = [&](FakeDialogView& view) {
-            view.Click(IDC_AT);
-            view.Type(IDC_AT_HOUR, std::to_string(t.hour));
-            view.Type(IDC_AT_MINUTE, std::to_string(t.minute));
-            view.Type(IDC_AT_SECOND, std::to_string(t.second));
-            view.Click(IDC_ACTIVATE);
-            view.PressEnter();
-        };
-        frame->OnCommand(kCmdShutDown);
-        platform.dialogsRun.clear();
+        ArmSchedule(IDC_AT, t.hour, t.minute, t.second);
         TickAt(c.nextTick, std::string(c.nextTick) < c.lastTick ? day + 1 : day);
         EXPECT_EQ(FellDue(), c.due) << c.target << " seen last at " << c.lastTick << ", next at " << c.nextTick;
         day += 2;
