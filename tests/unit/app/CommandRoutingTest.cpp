@@ -185,16 +185,6 @@ TEST_F(MainFrameTest, RunsAskTheDefaultServerOfTheListTheFileOrPreferencesGive) 
         EXPECT_EQ(sync.received.back().text, address) << list;
     }
     EXPECT_EQ(SavedSettings().serverList, DEFAULT_SERVER_LIST) << "the replaced list is what reaches the file";
-
-    // A changed step restarts the automatic period from now.
-    platform.AdvanceMs(600000);
-    chosen.serverList = kServerList;
-    chosen.autoSyncStep = 1;
-    frame->ApplyPreferences(chosen);
-    platform.AdvanceMs(2699000);
-    EXPECT_TRUE(platform.sent.empty());
-    platform.AdvanceMs(1000);
-    EXPECT_EQ(platform.sent.size(), 1u);
 }
 
 } // namespace
