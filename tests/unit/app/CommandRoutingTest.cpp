@@ -132,7 +132,7 @@ TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessageOnlyWhenTheUserAskedForI
     platform.missingPrograms = {bar, "C:\\Horvane\\Globrin.exe"};
     Start("[auto]=0\r\n[alsh]=1\r\n");  // the bar at start-up: nobody asked
     EXPECT_TRUE(platform.messageBoxes.empty());
-    EXPECT_EQ(Log(), "E09:59:50 03-14-2026):Cannot start " + bar + ": the file does not exist.\r\n");
+    ASSERT_EQ(Log(), "E09:59:50 03-14-2026):Cannot start " + bar + ": the file does not exist.\r\n");
     EXPECT_EQ(platform.traces.back(), "Horvane: Cannot start " + bar + ": the file does not exist.");
     // After Preferences' OK with the bar always shown the address still reaches "sync".
     Start("[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n");
