@@ -27,7 +27,7 @@ protected:
     // How far the clock now stands from where the server's time puts it.
     std::int64_t ErrorAfterAdjusting(std::int64_t offsetMicros) {
         const std::int64_t before = fake.ClockStepMicros();
-        EXPECT_TRUE(client.AdjustClock());
+        EXPECT_TRUE(client.AdjustClock(fake));
         return fake.ClockStepMicros() - before - offsetMicros;
     }
 };
@@ -87,20 +87,20 @@ TEST_F(AdjustClock, SetsNothingForNegligibleOrImplausibleResultsOrWhenRefused) {
     };
     for (const Case& c : {Case{0.0000005, 0.02}, Case{-0.0000005, 0.02}, Case{2.5, 0.0}, Case{2.5, -0.01}}) {
         Measured(now, c.offset, c.delay);
-        EXPECT_FALSE(client.AdjustClock()) << c.offset << " " << c.delay;
+        EXPECT_FALSE(client.AdjustClock(fake)) << c.offset << " " << c.delay;
     }
-    EXPECT_FALSE(SntpClient(fake).AdjustClock()) << "nothing measured";
+    EXPECT_FALSE(SntpClient(fake).AdjustClock(fake)) << "nothing measured";
     EXPECT_TRUE(fake.messageBoxes.empty()) << "all ignored silently";
 
     // Refusals show the system's error number once; a refused setting shows nothing.
     Measured(now, 2.5);
     fake.privilegeHeld = false;
-    EXPECT_FALSE(client.AdjustClock());
+    EXPECT_FALSE(client.AdjustClock(fake));
     fake.tokenOpens = false;
     fake.tokenOpenError = 0xFFFFFFFFu;
-    EXPECT_FALSE(client.AdjustClock());
+    EXPECT_FALSE(client.AdjustClock(fake));
     fake.tokenOpens = fake.privilegeHeld = fake.refuseSystemTime = true;
-    EXPECT_FALSE(client.AdjustClock());
+    EXPECT_FALSE(client.AdjustClock(fake));
     EXPECT_EQ(fake.messageBoxes, (std::vector<std::string>{"1300", "4294967295"}));
     EXPECT_TRUE(fake.systemTimeSets.empty());
 }
