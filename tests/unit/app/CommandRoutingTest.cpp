@@ -3,7 +3,9 @@
 #include "app/TimerIds.h"
 #include "framework/WindowMessages.h"
 #include "res/resource.h"
+#include "settings/ServerList.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace hv::testing {
@@ -12,11 +14,10 @@ namespace {
 constexpr const char* kRunKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kUserRunKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-const MenuItem* Item(const std::vector<MenuItem>& menu, int id) {
-    for (const MenuItem& item : menu) {
-        if (item.commandId == id) return &item;
-    }
-    return nullptr;
+// The menu's item for `id`; a separator when the menu has none.
+MenuItem Item(const std::vector<MenuItem>& menu, int id) {
+    const auto item = std::find_if(menu.begin(), menu.end(), [id](const MenuItem& i) { return i.commandId == id; });
+    return item == menu.end() ? MenuItem{} : *item;
 }
 
 TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
@@ -26,59 +27,45 @@ TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
     EXPECT_EQ(platform.commandLines, (std::vector<std::string>{"\"C:\\Horvane\\Quorel.exe\" QuorelShow",
                                                                "\"C:\\Horvane\\Globrin.exe\" ChronvelShow"}));
     EXPECT_EQ(platform.shellOpened, std::vector<std::string>{"C:\\Horvane\\Horvane.chm"});
-    // Unknown codes get the default answer and do nothing.
     for (std::uintptr_t code : {0u, 3u, 13u, 20u, 30u, 38u, 0xFFFFFFFFu}) EXPECT_FALSE(frame->OnCopyData(code)) << code;
-    EXPECT_EQ(platform.commandLines.size(), 2u);
-    EXPECT_EQ(platform.dialogsRun.size(), 4u);
-}
-
-TEST_F(MainFrameTest, EachModalDialogOpensOnceFromTheMenuOrACompanion) {
-    StartQuiet();
-    const struct {
-        int command;
-        std::uintptr_t code;  // 0: no companion code
-        int dialog;
-    } cases[] = {{kCmdShutDown, 35, IDD_SHUTDOWN}, {kCmdCalendar, 34, IDD_CALENDAR}, {kCmdAbout, 0, IDD_ABOUTBOX}};
-    for (const auto& c : cases) {
-        platform.dialogsRun.clear();
-        platform.dialogScripts[c.dialog] = [&](FakeDialogView&) {
-            if (platform.dialogsRun.size() > 1) return;  // opened twice after all: no deeper
-            frame->OnCommand(c.command);
-            if (c.code != 0) {
-                EXPECT_TRUE(frame->OnCopyData(c.code));
-            }
-        };
-        frame->OnCommand(c.command);
-        EXPECT_EQ(platform.dialogsRun, std::vector<int>{c.dialog}) << c.command;
-        frame->OnCommand(c.command);
-        EXPECT_EQ(platform.dialogsRun.size(), 2u) << "closed, it opens again: " << c.command;
-    }
-}
-
-TEST_F(MainFrameTest, SyncCodesWithoutSyncWindowDoNothing) {
-    StartQuiet("[auto]=1\r\n[diff]=0\r\n");
+    frame->OnCommand(kCmdChangeTimeZone);
+    EXPECT_EQ(platform.commandLines.back(), "\"rundll32.exe\" shell32.dll,Control_RunDLL timedate.cpl,,1");
+    // The "sync" window's codes are answered only while it is there to hear the answer.
     for (std::uintptr_t code : {kCodeServerAddress, kCodeStartSync, kCodeStopSync}) EXPECT_TRUE(frame->OnCopyData(code));
     EXPECT_TRUE(platform.sent.empty());
     EXPECT_TRUE(Log().empty());
-    auto& sync = Companion(kSyncWindowTitle);
-    frame->OnCopyData(kCodeServerAddress);
-    ASSERT_EQ(sync.received.size(), 1u);
-    EXPECT_EQ(sync.received[0].text, "127.0.0.1");
+}
+
+// Companions' codes come as these commands: asked again while open, none opens twice.
+TEST_F(MainFrameTest, EachModalDialogOpensOnlyOnceAtATime) {
+    StartQuiet();
+    const std::pair<int, int> cases[] = {
+        {kCmdShutDown, IDD_SHUTDOWN}, {kCmdCalendar, IDD_CALENDAR}, {kCmdPreferences, IDD_OPTIONS}, {kCmdAbout, IDD_ABOUTBOX}};
+    for (const auto& [command, dialog] : cases) {
+        platform.dialogsRun.clear();
+        platform.dialogScripts[dialog] = [&, command = command](FakeDialogView&) {
+            if (platform.dialogsRun.size() == 1) frame->OnCommand(command);
+        };
+        frame->OnCommand(command);
+        EXPECT_EQ(platform.dialogsRun, std::vector<int>{dialog}) << command;
+        frame->OnCommand(command);
+        EXPECT_EQ(platform.dialogsRun.size(), 2u) << "closed, it opens again: " << command;
+    }
 }
 
 TEST_F(MainFrameTest, BellAndBarItemsFollowTheirState) {
     StartQuiet("[ring]=1\r\n");
     auto menu = frame->BuildTrayMenu();
-    EXPECT_TRUE(Item(menu, kCmdBell)->checked);
-    EXPECT_EQ(Item(menu, kCmdDateTimeBar)->text, "Show DateTime Bar");
+    EXPECT_TRUE(Item(menu, kCmdBell).checked);
+    EXPECT_EQ(Item(menu, kCmdDateTimeBar).text, "Show DateTime Bar");
 
     frame->OnBell();
     frame->OnDateTimeBar();
     EXPECT_EQ(platform.commandLines, std::vector<std::string>{"\"C:\\Horvane\\Vistrel.exe\" VistrelShow"});
     menu = frame->BuildTrayMenu();
-    EXPECT_FALSE(Item(menu, kCmdBell)->checked);
-    EXPECT_EQ(Item(menu, kCmdDateTimeBar)->text, "Hide DateTime Bar");
-    EXPECT_FALSE(Item(menu, kCmdDateTimeBar)->checked);
+    EXPECT_FALSE(Item(menu, kCmdBell).checked);
+    EXPECT_EQ(Item(menu, kCmdDateTimeBar).text, "Hide DateTime Bar");
+    EXPECT_FALSE(Item(menu, kCmdDateTimeBar).checked);
     auto& bar = Companion(kBarWindowTitle);
     frame->OnDateTimeBar();
     EXPECT_EQ(Codes(bar), std::vector<std::uintptr_t>{kCodeQuit});
@@ -88,8 +75,8 @@ TEST_F(MainFrameTest, BellAndBarItemsFollowTheirState) {
     platform.commandLines.clear();
     bar.received.clear();
     menu = frame->BuildTrayMenu();
-    EXPECT_EQ(Item(menu, kCmdDateTimeBar)->text, "DateTime Bar");
-    EXPECT_TRUE(Item(menu, kCmdDateTimeBar)->checked);
+    EXPECT_EQ(Item(menu, kCmdDateTimeBar).text, "DateTime Bar");
+    EXPECT_TRUE(Item(menu, kCmdDateTimeBar).checked);
     frame->OnDateTimeBar();
     EXPECT_TRUE(platform.commandLines.empty());
     EXPECT_TRUE(bar.received.empty());
@@ -114,7 +101,7 @@ TEST_F(MainFrameTest, RunAtStartupItemTogglesTheQuotedRunValue) {
     for (const Case& c : cases) {
         run.erase("Horvane");
         if (c.before) run["Horvane"] = *c.before;
-        EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked, c.checked) << c.before.value_or("none");
+        EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup).checked, c.checked) << c.before.value_or("none");
         frame->OnRunAtStartup();
         EXPECT_EQ(run.count("Horvane") ? std::get<std::string>(run["Horvane"]) : absent, c.after);
     }
@@ -126,18 +113,16 @@ TEST_F(MainFrameTest, RunAtStartupItemTogglesTheQuotedRunValue) {
     EXPECT_EQ(run["Horvane"], RegistryValue{quoted});
     EXPECT_EQ(userRun.count("Horvane"), 0u);
     run.erase("Horvane");
-    ASSERT_NE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup), nullptr) << "the user's key can be written";
-    EXPECT_FALSE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
     frame->OnRunAtStartup();
     EXPECT_EQ(userRun["Horvane"], RegistryValue{quoted});
-    EXPECT_TRUE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup)->checked);
+    EXPECT_TRUE(Item(frame->BuildTrayMenu(), kCmdRunAtStartup).checked);
     platform.registryKeysDeniedWrite.clear();
     run["Horvane"] = quoted;
     frame->OnRunAtStartup();
     EXPECT_TRUE(run.empty() && userRun.empty());
     // Without full access to either the item is left out and the command does nothing.
     platform.registryKeysDeniedWrite = {kRunKey, kUserRunKey};
-    EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup), nullptr);
+    EXPECT_EQ(Item(frame->BuildTrayMenu(), kCmdRunAtStartup).commandId, 0);
     frame->OnRunAtStartup();
     EXPECT_TRUE(run.empty() && userRun.empty());
 }
@@ -147,10 +132,7 @@ TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessageOnlyWhenTheUserAskedForI
     platform.missingPrograms = {bar, "C:\\Horvane\\Globrin.exe"};
     Start("[auto]=0\r\n[alsh]=1\r\n");  // the bar at start-up: nobody asked
     EXPECT_TRUE(platform.messageBoxes.empty());
-    const auto entries = ParseLogEntries(Log());
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_TRUE(entries[0].isError);
-    EXPECT_EQ(entries[0].message, "Cannot start " + bar + ": the file does not exist.");
+    ASSERT_EQ(Log(), "E09:59:50 03-14-2026):Cannot start " + bar + ": the file does not exist.\r\n");
     EXPECT_EQ(platform.traces.back(), "Horvane: Cannot start " + bar + ": the file does not exist.");
     // After Preferences' OK with the bar always shown the address still reaches "sync".
     Start("[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n");
@@ -177,37 +159,32 @@ TEST_F(MainFrameTest, TrayMouseMessages) {
     EXPECT_EQ(platform.menusShown.size(), 2u);
 }
 
-TEST_F(MainFrameTest, PreferencesAppliedKeepTheAutomaticPhaseUnlessTheyChangeIt) {
-    Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) + "\r\n");
-    auto& sync = Companion(kSyncWindowTitle);
-    platform.hosts["b.example"] = {kLabAddress};
-    platform.AdvanceMs(600000);
+// Ten servers from the file, the tenth the default; then lists as Preferences may give them,
+// each address told to the "sync" window as it is applied.
+TEST_F(MainFrameTest, RunsAskTheDefaultServerOfTheListTheFileOrPreferencesGive) {
+    Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n"
+          "[list]=A(a)?B(b)?C(c)?D(d)?E(e)?F(f)?G(g)?H(h)?I(i)?J(ten.example)?9\r\n");
+    EXPECT_EQ(ServerAsked(), "ten.example");
+    const auto& sync = Companion(kSyncWindowTitle);
+    const std::pair<std::string, std::string> cases[] = {
+        {"A(one.example)?B(two.example)?1", "two.example"},
+        {"A(one.example)?B(two.example)?2", "unchanged"},
+        {"A(one.example)?no address?1", "unchanged"},
+        {"no address?B(10.1.2.3)?1", "10.1.2.3"},
+        {"A(one.example)?B(two.example)?x", "one.example"},
+        {"A(one.example)?12", "time-a-g.nist.gov"},
+        {"7", "time-a-g.nist.gov"},
+    };
     Settings chosen = SavedSettings();
-    chosen.bellEnabled = 1;
-    chosen.serverList = "A(a.example)?B(b.example)?1";
-    frame->ApplyPreferences(chosen);
-    EXPECT_NE(Saved().find("[ring]=1\r\n"), std::string::npos);
-    EXPECT_EQ(sync.received.back().code, kCodeServerAddress);
-    EXPECT_EQ(sync.received.back().text, "b.example");
-    platform.AdvanceMs(1200000);  // the step unchanged: the first period still ends at 30 minutes
-    EXPECT_EQ(platform.sent.size(), 1u);
-
-    // A changed step restarts the period from now.
-    chosen.autoSyncStep = 1;
-    frame->ApplyPreferences(chosen);
-    EXPECT_EQ(platform.timers.at(kTimerAutoSync).periodMs, 2700000u);
-    platform.AdvanceMs(2699000);
-    EXPECT_EQ(platform.sent.size(), 1u);
-}
-
-TEST_F(MainFrameTest, CommandsWithoutACompanionCode) {
-    StartQuiet();
-    frame->OnCommand(kCmdChangeTimeZone);
-    EXPECT_EQ(platform.commandLines.back(), "\"rundll32.exe\" shell32.dll,Control_RunDLL timedate.cpl,,1");
-    frame->OnCommand(kCmdAbout);
-    EXPECT_EQ(platform.dialogsRun, std::vector<int>{IDD_ABOUTBOX});
-    frame->OnCommand(kCmdExit);
-    EXPECT_FALSE(platform.mainWindowExists);
+    for (const auto& [list, address] : cases) {
+        chosen.serverList = "U(unchanged)?0";
+        frame->ApplyPreferences(chosen);
+        chosen.serverList = list;
+        frame->ApplyPreferences(chosen);
+        EXPECT_EQ(sync.received.back().code, kCodeServerAddress) << list;
+        EXPECT_EQ(sync.received.back().text, address) << list;
+    }
+    EXPECT_EQ(SavedSettings().serverList, DEFAULT_SERVER_LIST) << "the replaced list is what reaches the file";
 }
 
 } // namespace

@@ -56,18 +56,26 @@ protected:
         return codes;
     }
 
-    // Through the schedule dialog: a delay of `seconds`, activated.
-    void ArmDelay(int seconds) {
-        platform.dialogScripts[IDD_SHUTDOWN] = [seconds](FakeDialogView& view) {
-            view.Click(IDC_AFTER);
-            view.Type(IDC_AFTER_SECOND, std::to_string(seconds));
-            view.Click(IDC_ACTIVATE);
+    // Inside the schedule dialog: `mode` (IDC_AFTER or IDC_AT) set to hour:minute:second, activated.
+    static void Arm(FakeDialogView& view, int mode, int hour, int minute, int second) {
+        const int firstEdit = mode == IDC_AFTER ? IDC_AFTER_HOUR : IDC_AT_HOUR;
+        view.Click(mode);
+        view.Type(firstEdit, std::to_string(hour));
+        view.Type(firstEdit + 1, std::to_string(minute));
+        view.Type(firstEdit + 2, std::to_string(second));
+        view.Click(IDC_ACTIVATE);
+    }
+    // Through the schedule dialog, closed with OK.
+    void ArmSchedule(int mode, int hour, int minute, int second) {
+        platform.dialogScripts[IDD_SHUTDOWN] = [=](FakeDialogView& view) {
+            Arm(view, mode, hour, minute, second);
             view.PressEnter();
         };
         frame->OnCommand(kCmdShutDown);
         platform.dialogScripts.erase(IDD_SHUTDOWN);
         platform.dialogsRun.clear();
     }
+    void ArmDelay(int seconds) { ArmSchedule(IDC_AFTER, 0, 0, seconds); }
 
     // The log as its view shows it, each row back in the log's own form: kind letter,
     // stamp, "):", message.

@@ -56,38 +56,30 @@ TEST_F(ServiceSyncRunTest, RunThroughTheServiceWritesTheSameTextsAsOurOwn) {
               "C09:59:53 03-14-2026):Net delay:0.020 sec,localtime off:2.500 sec (best of 4).\r\n"
               "C09:59:53 03-14-2026):Complete to adjust time,adjust size:2.500sec.\r\n");
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0}));
-    EXPECT_TRUE(platform.systemTimeSets.empty());
-    EXPECT_TRUE(platform.messageBoxes.empty());
-    EXPECT_FALSE(platform.TimerRunning(kTimerSyncTimeout));
     EXPECT_FALSE(service.open);
-
-    // The service finding the clock right already is a run that succeeded.
-    const std::string log = Log();
-    frame->OnCopyData(kCodeStartSync);
-    service.Answer(ServiceStatus::Measured, 1'000);
-    platform.AdvanceMs(1000);
-    EXPECT_EQ(LogSince(log), "C09:59:53 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
-                             "C09:59:54 03-14-2026):Net delay:0.020 sec,localtime off:0.001 sec.\r\n");
-    EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0, 1, 0}));
 }
 
-TEST_F(ServiceSyncRunTest, RefusalsEndAsFailedRunsInPlainWords) {
+// The service finding the clock right already is a run that succeeded; a refusal ends as a
+// failed run in plain words.
+TEST_F(ServiceSyncRunTest, EachAnswerEndsTheRunAsItsStatusSays) {
     const std::string at = "09:59:51 03-14-2026):";
     const struct Case {
         ServiceStatus status;
         std::int64_t offsetMicros;
         std::string entries;  // after the request entry
+        std::uintptr_t barStatus;
     } cases[] = {
+        {ServiceStatus::Measured, 1'000, "C" + at + "Net delay:0.020 sec,localtime off:0.001 sec.\r\n", 0},
         {ServiceStatus::NotApproved, 0,
          "E" + at + "The time service refused 127.0.0.1: it is not an approved server (an administrator can "
-                    "approve it with \"HorvaneTime approve 127.0.0.1\").\r\n"},
+                    "approve it with \"HorvaneTime approve 127.0.0.1\").\r\n", 2},
         {ServiceStatus::TooSoon, 0,
          "E" + at + "The time service refused: synchronisations came too close together; it takes the next one "
-                    "in 37 seconds.\r\n"},
+                    "in 37 seconds.\r\n", 2},
         {ServiceStatus::OverLimit, -60'000'000'000,
          "C" + at + "Net delay:0.020 sec,localtime off:-60000.000 sec.\r\nE" + at +
              "The time service did not set the clock: a correction of -60000.000 sec is more than its limit of "
-             "54000 sec.\r\n"},
+             "54000 sec.\r\n", 2},
     };
     const std::int64_t start = platform.NowMicroseconds();
     for (const Case& c : cases) {
@@ -99,7 +91,7 @@ TEST_F(ServiceSyncRunTest, RefusalsEndAsFailedRunsInPlainWords) {
         platform.AdvanceMs(1000);
         const std::string entries = LogSince(log);
         EXPECT_EQ(entries.substr(entries.find("\r\n") + 2), c.entries);
-        EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2}));
+        EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, c.barStatus})) << c.entries;
         service.reply.reset();
     }
     // The companion hears why, under a stamp line.
@@ -147,15 +139,30 @@ TEST_F(ServiceSyncRunTest, ImpostorIsNotAskedAndAStoppedServiceLeavesTheRunToUs)
     EXPECT_EQ(platform.sent.size(), 1u) << "the program's own request";
 }
 
-TEST_F(ServiceSyncRunTest, StopHangsUpAndALateAnswerIsNeverRead) {
-    frame->OnCopyData(kCodeStartSync);
-    frame->OnCopyData(kCodeStopSync);
-    EXPECT_FALSE(service.open);
-    const std::string log = Log();
-    service.Answer(ServiceStatus::Adjusted, 2'500'000);
-    platform.AdvanceMs(15000);
-    EXPECT_EQ(Log(), log);
-    EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1});
+// Through the service or our own exchange, a stop hangs up and leaves the answer unread.
+TEST_F(ServiceSyncRunTest, StopEndsTheRunQuietlyAndALateAnswerIsNeverRead) {
+    for (const auto opens : {TimeServiceLink::Opened::Connected, TimeServiceLink::Opened::NotRunning}) {
+        const bool throughService = opens == TimeServiceLink::Opened::Connected;
+        service.opensAs = opens;
+        bar->received.clear();
+        frame->OnCopyData(kCodeStartSync);
+        EXPECT_TRUE(frame->OnCopyData(kCodeStopSync));
+        EXPECT_EQ(sync->received.back().text, "(09:59:50 03-14-2026):Stop Sycn Process.\r\n") << throughService;
+        EXPECT_EQ(sync->received.back().code, kCodeStopSync);
+        EXPECT_FALSE(service.open);
+        const std::string log = Log();
+        if (throughService) {
+            service.Answer(ServiceStatus::Adjusted, 2'500'000);
+        } else {
+            AnswerAfter(50, 3.0);
+        }
+        platform.AdvanceMs(15000);
+        EXPECT_EQ(Log(), log) << throughService;
+        EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1}) << throughService;
+        EXPECT_TRUE(platform.systemTimeSets.empty());
+        platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50, 250000));
+        service.reply.reset();
+    }
 }
 
 } // namespace
