@@ -39,14 +39,12 @@ TEST(SettingsFile, EmptyOrZeroLeadingTextGivesFirstStartDefaults) {
 
 TEST(SettingsFile, ValuesAreReadByTheirOwnRules) {
     // Flags read the first digit only; [auto] is on only for "1"; [diff] is atoi of the whole.
-    Settings f = Parse("[auto]=2\r\n[diff]=12abc\r\n[ring]=10\r\n[bash]=15\r\n[rpoh]=0\r\n[shut]=35\r\n");
+    Settings f = Parse("[auto]=2\r\n[diff]=12abc\r\n[ring]=10\r\n[bash]=15\r\n[rpoh]=0\r\n");
     EXPECT_FALSE(f.autoSync);
     EXPECT_EQ(f.autoSyncStep, 12);
     EXPECT_EQ(f.bellEnabled, 1);
     EXPECT_TRUE(f.barVisible);
     EXPECT_FALSE(f.chimeHourly);
-    EXPECT_EQ(f.shutdown.kind, kShutdownAfterDelay);
-    EXPECT_TRUE(f.shutdown.atStartup);
 
     EXPECT_TRUE(Parse("[auto]=1\r\n").autoSync);
     EXPECT_EQ(Parse("[diff]= -1\r\n").autoSyncStep, -1);
