@@ -5,8 +5,8 @@
 namespace hv {
 namespace {
 
-// Known instants, midnight UTC, at the end of February, where the calendar's year turns.
-TEST(CivilTime, FebruaryDatesConvertBothWays) {
+// Known instants at the end of February, where the calendar's year turns, and at New Year.
+TEST(CivilTime, DatesWhereMonthsAndYearsTurnConvertBothWays) {
     const struct {
         const char* name;
         std::int64_t unixSeconds;
@@ -16,6 +16,7 @@ TEST(CivilTime, FebruaryDatesConvertBothWays) {
         {"the day after it", 1'709'251'200, {2024, 3, 1, 0, 0, 0, 5, 0}},
         {"2000, a leap year by 400", 951'782'400, {2000, 2, 29, 0, 0, 0, 2, 0}},
         {"2100, no leap year", 4'107'456'000, {2100, 2, 28, 0, 0, 0, 0, 0}},
+        {"the last second of 2026", 1'798'761'599, {2026, 12, 31, 23, 59, 59, 4, 0}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CivilFromUnixSeconds(c.unixSeconds), c.civil) << c.name;
