@@ -29,21 +29,11 @@ TEST(ServiceCommands, LimitIsWholeSecondsFromOneToAYear) {
     for (const auto& c : cases) EXPECT_EQ(ParseCorrectionLimit(c.text), c.seconds) << '"' << c.text << '"';
 }
 
-TEST(ServiceCommands, StatusSaysWhereTheServiceStands) {
-    // Running and not installed are read by the end-to-end tests.
-    EXPECT_EQ(ServiceStandingText({true, false, 0, "LocalSystem", "x.exe"}),
-              "installed, not running as LocalSystem, program x.exe");
+// How the service stands, and a result it set the clock by, are read end to end.
+TEST(ServiceCommands, StatusTellsTheApprovalsAndTheLastResultInWords) {
     EXPECT_EQ(ApprovedServersText(ApprovedServers{}), "approved servers: none");
-}
-
-TEST(ServiceCommands, LastResultInWords) {
-    const auto reply = [](ServiceStatus status, std::int64_t offset, std::int64_t delay) {
-        ServiceReply r;
-        r.status = status;
-        r.offsetMicros = offset;
-        r.delayMicros = delay;
-        r.server = "time.example";
-        return r;
+    const auto reply = [](ServiceStatus status, std::int64_t offset = 0, std::int64_t delay = 0) {
+        return ServiceReply{.status = status, .delayMicros = delay, .offsetMicros = offset, .server = "time.example"};
     };
     const struct {
         ServiceReply reply;
@@ -55,8 +45,8 @@ TEST(ServiceCommands, LastResultInWords) {
          "last result: did not set the clock from time.example: offset 90000.000 s, delay 0.030 s, beyond the limit."},
         {reply(ServiceStatus::ClockRefused, 2'000, 3'000),
          "last result: could not set the clock from time.example: offset 0.002 s, delay 0.003 s."},
-        {reply(ServiceStatus::SendFailed, 0, 0), "last result: could not send a request to time.example."},
-        {reply(ServiceStatus::NoResult, 0, 0), "last result: none yet."},
+        {reply(ServiceStatus::SendFailed), "last result: could not send a request to time.example."},
+        {reply(ServiceStatus::NoResult), "last result: none yet."},
     };
     for (const auto& c : cases) EXPECT_EQ(LastResultText(c.reply), c.text);
 }
