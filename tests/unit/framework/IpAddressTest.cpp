@@ -8,11 +8,8 @@ namespace {
 // Each text either reads as the address whose one form is given, or is no literal at all
 // (and goes to the resolver).
 TEST(IpAddress, LiteralsReadAndWriteInTheirOneForm) {
-    struct Case {
-        const char* text;
-        const char* written;  // nullptr: not a literal
-        bool ipv6;
-    } cases[] = {
+    // Written in its one form, or nullptr where the text is no literal.
+    const struct { const char* text; const char* written; bool ipv6; } cases[] = {
         {"127.0.0.1", "127.0.0.1", false},
         {"::1", "::1", true},
         {"::", "::", true},
@@ -34,7 +31,7 @@ TEST(IpAddress, LiteralsReadAndWriteInTheirOneForm) {
         {"::1%1", nullptr, false},
         {"::192.0.2", nullptr, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::optional<IpAddress> address = ParseIpLiteral(c.text);
         ASSERT_EQ(address.has_value(), c.written != nullptr) << c.text;
         if (!address) continue;

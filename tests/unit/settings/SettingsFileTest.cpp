@@ -35,11 +35,7 @@ TEST(SettingsFile, EmptyOrZeroLeadingTextGivesFirstStartDefaults) {
 TEST(SettingsFile, EachLineIsReadByItsKeysRuleWithinTwelveLines) {
     std::string eleven;
     for (int i = 0; i < 11; ++i) eleven += "[none]=1\r\n";
-    const struct {
-        std::string text;
-        bool autoSync;
-        int step, bell;
-    } cases[] = {
+    const struct { std::string text; bool autoSync; int step, bell; } cases[] = {
         {"[auto]=2\r\n", false, -7, 5},  // on only for "1"
         {"[auto]=1\r\n", true, -7, 5},
         {" [auto]=1\r\n[Auto]=1\r\n[diff]=\r\n", false, -7, 5},  // keys match exactly, values are never empty

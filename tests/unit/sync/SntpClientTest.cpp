@@ -6,10 +6,7 @@ namespace {
 using SntpExchange = SntpFixture;
 
 TEST_F(SntpExchange, DelayAndOffsetFromTheFourTimestamps) {
-    const struct {
-        const char* name;
-        double t1, t2, t3, t4, offset, delay;
-    } cases[] = {
+    const struct { const char* name; double t1, t2, t3, t4, offset, delay; } cases[] = {
         {"agreeing clocks, fast path", 100.000, 100.010, 100.012, 100.030, -0.004, 0.028},
         {"server behind", 3'900'000'000.0, 3'899'999'998.8, 3'899'999'998.9, 3'900'000'000.5, -1.4, 0.4},
         {"local clock past the 2036 wrap, server 20 s behind it", kNtpEraSeconds + 10, kNtpEraSeconds - 9.95,

@@ -9,10 +9,7 @@ namespace {
 
 TEST(ServerName, NormalFormIsLowerCaseWithoutTheRootDot) {
     const std::string label(63, 'a'), name253 = label + "." + label + "." + label + "." + std::string(61, 'a');
-    struct Case {
-        std::string text;
-        std::optional<std::string> name;
-    } cases[] = {
+    struct Case { std::string text; std::optional<std::string> name; } cases[] = {
         {"time-a-g.nist.gov", "time-a-g.nist.gov"},
         {"PTBTIME1.PTB.DE.", "ptbtime1.ptb.de"},
         {"localhost", "localhost"},

@@ -11,10 +11,7 @@ namespace hv {
 namespace {
 
 TEST(ServiceCommands, LimitIsWholeSecondsFromOneToAYear) {
-    const struct {
-        const char* text;
-        std::optional<std::uint32_t> seconds;
-    } cases[] = {
+    const struct { const char* text; std::optional<std::uint32_t> seconds; } cases[] = {
         {"1", 1},
         {"54000", 54000},
         {"31622400", 31622400},  // 366 days
@@ -35,10 +32,7 @@ TEST(ServiceCommands, StatusTellsTheApprovalsAndTheLastResultInWords) {
     const auto reply = [](ServiceStatus status, std::int64_t offset = 0, std::int64_t delay = 0) {
         return ServiceReply{.status = status, .delayMicros = delay, .offsetMicros = offset, .server = "time.example"};
     };
-    const struct {
-        ServiceReply reply;
-        const char* text;
-    } cases[] = {
+    const struct { ServiceReply reply; const char* text; } cases[] = {
         {reply(ServiceStatus::Measured, -250'000, 1'000),
          "last result: measured from time.example: offset -0.250 s, delay 0.001 s; nothing to change."},
         {reply(ServiceStatus::OverLimit, 90'000'000'000, 30'000),

@@ -13,11 +13,7 @@ TEST(ServiceIdentity, OnlyTheServiceManagersOwnProcessAsLocalServiceIsBelieved) 
     const std::string user = "S-1-5-21-1004336348-1177238915-682003330-1001";
     const std::string account = "NT AUTHORITY\\LocalService";
     const std::optional<std::string> unreadable;
-    struct Case {
-        const char* what;
-        PipeServerFacts facts;
-        bool genuine;
-    } cases[] = {
+    struct Case { const char* what; PipeServerFacts facts; bool genuine; } cases[] = {
         {"the service, its token read", {4242, 4242, account, kLocalServiceSid, true}, true},
         {"the service, its token closed to the caller", {4242, 4242, account, unreadable, true}, true},
         {"the account spelled in capitals", {4242, 4242, "NT AUTHORITY\\LOCALSERVICE", unreadable, true}, true},

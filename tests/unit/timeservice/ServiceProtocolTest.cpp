@@ -24,12 +24,7 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnowsAndRefusesEverythingElseWit
     Bytes tooLong = Synchronise("a.example");
     tooLong.resize(kMaxServiceMessageBytes + 1, 'a');
     const std::optional<ServiceRequest> refused;
-    const struct {
-        const char* what;
-        Bytes message;
-        RequestFault fault;
-        std::optional<ServiceRequest> request;
-    } cases[] = {
+    const struct { const char* what; Bytes message; RequestFault fault; std::optional<ServiceRequest> request; } cases[] = {
         {"an address", Synchronise("127.0.0.1"), RequestFault::None, ServiceRequest{RequestType::Synchronise, "127.0.0.1"}},
         {"a name", Synchronise("Time-A-G.NIST.gov."), RequestFault::None,
          ServiceRequest{RequestType::Synchronise, "time-a-g.nist.gov"}},
