@@ -24,7 +24,7 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnowsAndRefusesEverythingElseWit
     Bytes tooLong = Synchronise("a.example");
     tooLong.resize(kMaxServiceMessageBytes + 1, 'a');
     const std::optional<ServiceRequest> refused;
-    const struct { const char* what; Bytes message; RequestFault fault; std::optional<ServiceRequest> request; } cases[] = {
+    const struct { const char* what; Bytes bytes; RequestFault fault; std::optional<ServiceRequest> taken; } cases[] = {
         {"an address", Synchronise("127.0.0.1"), RequestFault::None, ServiceRequest{RequestType::Synchronise, "127.0.0.1"}},
         {"a name", Synchronise("Time-A-G.NIST.gov."), RequestFault::None,
          ServiceRequest{RequestType::Synchronise, "time-a-g.nist.gov"}},
@@ -53,8 +53,8 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnowsAndRefusesEverythingElseWit
          refused},
     };
     for (const auto& c : cases) {
-        const ParsedRequest parsed = ParseRequest(c.message);
-        EXPECT_EQ(parsed.request, c.request) << c.what;
+        const ParsedRequest parsed = ParseRequest(c.bytes);
+        EXPECT_EQ(parsed.request, c.taken) << c.what;
         EXPECT_EQ(parsed.fault, c.fault) << c.what;
     }
     EXPECT_EQ(EncodeRequest({RequestType::Synchronise, "127.0.0.1"}), Synchronise("127.0.0.1"));

@@ -203,9 +203,10 @@ TEST_F(TimeServiceTest, StepOverTheThresholdNeedsASecondServerThatAgrees) {
     constexpr std::uint32_t kSecondServer = 0x0A000002;
     platform.hosts["time.example"] = {kSecondServer};
     // The second server's offset, or nothing when it is silent.
-    const struct { const char* name; std::optional<double> second; ServiceStatus status; } cases[] = {{"agrees within 1 s", 90.9, ServiceStatus::Adjusted},
-                 {"disagrees", 88.9, ServiceStatus::NotConfirmed},
-                 {"silent", std::nullopt, ServiceStatus::NotConfirmed}};
+    const struct { const char* name; std::optional<double> second; ServiceStatus status; } cases[] = {
+        {"agrees within 1 s", 90.9, ServiceStatus::Adjusted},
+        {"disagrees", 88.9, ServiceStatus::NotConfirmed},
+        {"silent", std::nullopt, ServiceStatus::NotConfirmed}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         platform.systemTimeSets.clear();
