@@ -76,8 +76,6 @@ TEST(ServiceReplyParser, ReadsWhatTheServiceWrites) {
                                 .offsetMicros = -1'234'000, .samples = 4, .server = "127.0.0.1"};
     EXPECT_EQ(EncodeReply(expected), written);
     EXPECT_EQ(ParseReply(written), expected);
-    const ServiceReply refusal{.status = ServiceStatus::TooSoon, .retryAfterSeconds = 42, .server = ""};
-    EXPECT_EQ(ParseReply(EncodeReply(refusal)), refusal);
     // Status 11: no result yet, and no server.
     const Bytes noResult = Message(std::string("HVTS\x01\x81\x1B\x00", 8), std::string("\x0B") + std::string(26, '\0'));
     EXPECT_EQ(ParseReply(noResult), (ServiceReply{.status = ServiceStatus::NoResult, .server = ""}));
