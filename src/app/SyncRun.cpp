@@ -185,7 +185,7 @@ SyncRun::Outcome SyncRun::OwnOutcome(const CivilTime& tickTime) {
     const std::string measured = FormatSeconds(kFormatDelayOffset, m_sntp.Delay(), m_sntp.Offset());
     // A reply came: the run succeeded, whether or not the clock gets set.
     Outcome outcome{.succeeded = true, .entries = {{ActivityLog::Kind::Ordinary, tickTime, measured, measured}}};
-    if (m_sntp.AdjustClock()) {
+    if (m_sntp.AdjustClock(m_platform)) {
         // Stamped after the change, so the entry shows the corrected time.
         const std::string adjusted = FormatSeconds(kFormatAdjusted, m_sntp.Offset());
         outcome.entries.push_back({ActivityLog::Kind::Ordinary, LocalNow(m_platform), adjusted, adjusted});

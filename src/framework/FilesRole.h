@@ -38,9 +38,6 @@ public:
     virtual FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) = 0;
     // Overwrites an existing file where it stands; false when it is missing or not writable.
     virtual bool RewriteFileInPlace(const std::string& path, std::string_view contents) = 0;
-    // The user's roaming application data folder, with its trailing backslash; empty when
-    // the user has none.
-    virtual std::string UserDataFolder() = 0;
     // Creates the folder (its parent must exist); true when it exists afterwards.
     virtual bool CreateFolder(const std::string& path) = 0;
 };

@@ -1,12 +1,7 @@
 #pragma once
-#include "framework/ClockRole.h"
 #include "framework/DialogsRole.h"
-#include "framework/FilesRole.h"
+#include "framework/HeadlessPlatform.h"
 #include "framework/MessagingRole.h"
-#include "framework/NameResolver.h"
-#include "framework/NetworkRole.h"
-#include "framework/ProcessRole.h"
-#include "framework/RegistryRole.h"
 #include "framework/ShellRole.h"
 #include "framework/WindowsRole.h"
 
@@ -18,15 +13,10 @@ namespace hv {
 // backend with a virtual clock and in-memory state so that the same handlers run inside
 // unit tests. The roles are virtual bases so that a backend may assemble its Platform from
 // one class per role.
-class Platform : public virtual ClockRole,
-                 public virtual FilesRole,
-                 public virtual RegistryRole,
+class Platform : public virtual HeadlessPlatform,
                  public virtual ShellRole,
-                 public virtual NetworkRole,
-                 public virtual ProcessRole,
                  public virtual WindowsRole,
                  public virtual DialogsRole,
-                 public virtual MessagingRole,
-                 public virtual NameResolver {};
+                 public virtual MessagingRole {};
 
 } // namespace hv

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace hv {
@@ -16,7 +17,7 @@ struct ProgramStart {
 };
 
 // What the program hands to other programs and the shell: programs started, documents and
-// addresses opened, sounds played.
+// addresses opened, sounds played; and the folders the shell keeps for the user.
 class ShellRole {
 public:
     virtual ~ShellRole() = default;
@@ -32,6 +33,9 @@ public:
     virtual int ShellOpen(std::string_view target) = 0;
     // Plays asynchronously and never cuts off a sound still playing (then reports false).
     virtual bool PlaySoundFile(std::string_view path) = 0;
+    // The user's roaming application data folder, with its trailing backslash; empty when
+    // the user has none.
+    virtual std::string UserDataFolder() = 0;
 };
 
 } // namespace hv

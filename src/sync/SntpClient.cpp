@@ -40,7 +40,7 @@ std::string PrivilegeFailureText(const PrivilegeOutcome& outcome) {
 
 } // namespace
 
-SntpClient::SntpClient(Platform& platform, NameLookup lookup) : m_platform(platform), m_nameLookup(lookup) {}
+SntpClient::SntpClient(HeadlessPlatform& platform, NameLookup lookup) : m_platform(platform), m_nameLookup(lookup) {}
 
 SntpClient::~SntpClient() = default;
 
@@ -96,14 +96,19 @@ void SntpClient::Abandon() {
 }
 
 NtpPacketBytes SntpClient::BuildRequest() {
+    // The random bits come before the reading: the system's source can take milliseconds
+    // the first time (loading its provider), which would otherwise count as delay on the
+    // way out and shift the offset by half of it.
+    const std::uint32_t randomSeconds = m_platform.RandomBits();
+    const std::uint32_t randomFraction = m_platform.RandomBits();
     m_sendTime = NtpNow();
     m_packet = NtpPacket{};
     m_packet.versionNumber = kRequestVersion;
     m_packet.mode = kModeClient;
     m_packet.transmitTimestamp = m_sendTime;
     NtpPacketBytes request = EncodePacket(m_packet);
-    PutU32BE(std::span(request).subspan<kSecondsOffset, 4>(), m_platform.RandomBits());
-    PutU32BE(std::span(request).subspan<kFractionOffset, 4>(), m_platform.RandomBits());
+    PutU32BE(std::span(request).subspan<kSecondsOffset, 4>(), randomSeconds);
+    PutU32BE(std::span(request).subspan<kFractionOffset, 4>(), randomFraction);
     std::copy_n(request.begin() + kTransmitTimestampOffset, kNtpTimestampBytes,
                 m_expected.requestTransmit.begin());
     return request;
@@ -143,10 +148,10 @@ void SntpClient::TakeReply(const Datagram& reply, double arrival) {
     m_tooSlow = m_delay > kMaxRoundTripSeconds;
 }
 
-bool SntpClient::AdjustClock() {
+bool SntpClient::AdjustClock(DialogsRole& dialogs) {
     const ClockAdjustment adjustment = TryAdjustClock();
     if (adjustment.outcome == ClockAdjustment::Outcome::PrivilegeRefused) {
-        m_platform.ShowMessageBox(PrivilegeFailureText(adjustment.privilege));
+        dialogs.ShowMessageBox(PrivilegeFailureText(adjustment.privilege));
     }
     return adjustment.Set();
 }

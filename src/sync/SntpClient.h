@@ -1,5 +1,6 @@
 #pragma once
-#include "framework/Platform.h"
+#include "framework/DialogsRole.h"
+#include "framework/HeadlessPlatform.h"
 #include "framework/UdpSocket.h"
 #include "sync/ClockStep.h"
 #include "sync/NtpPacket.h"
@@ -52,7 +53,7 @@ protected:
 // no answer at all: at the owner's time-out.
 class SntpClient final : public UdpSocketEvents, public LookupEvents {
 public:
-    explicit SntpClient(Platform& platform, NameLookup lookup = NameLookup::Blocking);
+    explicit SntpClient(HeadlessPlatform& platform, NameLookup lookup = NameLookup::Blocking);
     ~SntpClient();
     SntpClient(const SntpClient&) = delete;
     SntpClient& operator=(const SntpClient&) = delete;
@@ -111,7 +112,7 @@ public:
 
     // Sets the system clock to now + offset. False, silently, for a negligible offset, a
     // reply that came too slowly or an implausible result; a refused privilege is shown in a message box.
-    bool AdjustClock();
+    bool AdjustClock(DialogsRole& dialogs);
     // The same change, showing nothing: for a caller with no one to show a box to.
     ClockAdjustment TryAdjustClock();
     // How the last clock change went, for diagnostics.
@@ -133,7 +134,7 @@ private:
     bool SendToFirstOf(const std::vector<IpAddress>& addresses);
     void TakeReply(const Datagram& reply, double arrival);
 
-    Platform& m_platform;
+    HeadlessPlatform& m_platform;
     NameLookup m_nameLookup;
     std::unique_ptr<PendingLookup> m_lookup;
     DeferredSendEvents* m_deferredSendEvents = nullptr;

@@ -1,6 +1,6 @@
 #include "timeservice/SecondOpinion.h"
 
-#include "framework/Platform.h"
+#include "framework/HeadlessPlatform.h"
 #include "framework/TimeUnits.h"
 #include "timeservice/LoopbackRule.h"
 
@@ -13,11 +13,11 @@ namespace {
 std::int64_t Distance(std::int64_t a, std::int64_t b) { return a > b ? a - b : b - a; }
 } // namespace
 
-std::optional<IpAddress> ResolveForQuery(Platform& platform, const std::string& server, bool& loopbackRefused) {
+std::optional<IpAddress> ResolveForQuery(NetworkRole& network, const std::string& server, bool& loopbackRefused) {
     loopbackRefused = false;
     std::optional<IpAddress> address = ParseIpLiteral(server);
     if (!address) {
-        const std::vector<IpAddress> found = platform.ResolveHost(server);
+        const std::vector<IpAddress> found = network.ResolveHost(server);
         if (found.empty()) return std::nullopt;
         address = found.front();
     }
@@ -28,7 +28,7 @@ std::optional<IpAddress> ResolveForQuery(Platform& platform, const std::string& 
     return address;
 }
 
-SecondOpinion::SecondOpinion(Platform& platform) : m_platform(platform), m_sntp(platform) {}
+SecondOpinion::SecondOpinion(HeadlessPlatform& platform) : m_platform(platform), m_sntp(platform) {}
 
 bool SecondOpinion::Needed(std::int64_t offsetMicros, std::uint32_t confirmAboveSeconds) {
     return Distance(offsetMicros, 0) > static_cast<std::int64_t>(confirmAboveSeconds) * kMicrosPerSecond;

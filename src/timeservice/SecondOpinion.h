@@ -9,7 +9,8 @@
 
 namespace hv {
 
-class Platform;
+class HeadlessPlatform;
+class NetworkRole;
 
 // A large step is made only when another approved server, asked by the service itself,
 // measures the same offset: a single wrongly approved, hijacked or spoofed source then
@@ -18,7 +19,7 @@ class SecondOpinion {
 public:
     static constexpr std::int64_t kAgreementMicros = 1'000'000;
 
-    explicit SecondOpinion(Platform& platform);
+    explicit SecondOpinion(HeadlessPlatform& platform);
 
     // Whether a step of this size needs a second server's agreement.
     static bool Needed(std::int64_t offsetMicros, std::uint32_t confirmAboveSeconds);
@@ -33,13 +34,13 @@ public:
     const std::string& Server() const { return m_server; }
 
 private:
-    Platform& m_platform;
+    HeadlessPlatform& m_platform;
     SntpClient m_sntp;
     std::string m_server;
 };
 
 // The address the service queries for an approved name: resolved once, here, so that the
 // rule for loopback addresses (MayQuery) judges the very address the request goes to.
-std::optional<IpAddress> ResolveForQuery(Platform& platform, const std::string& server, bool& loopbackRefused);
+std::optional<IpAddress> ResolveForQuery(NetworkRole& network, const std::string& server, bool& loopbackRefused);
 
 } // namespace hv

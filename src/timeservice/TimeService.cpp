@@ -1,11 +1,12 @@
 #include "timeservice/TimeService.h"
 
-#include "framework/Platform.h"
+#include "framework/HeadlessPlatform.h"
 #include "sync/ReplyValidation.h"
 #include "timeservice/LoopbackRule.h"
 #include "timeservice/ServiceConfig.h"
 #include "framework/TimeUnits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +50,7 @@ std::string SamplesText(const std::string& server, const SampleBurst& burst) {
 
 } // namespace
 
-TimeService::TimeService(Platform& platform, ServiceJournal& journal)
+TimeService::TimeService(HeadlessPlatform& platform, ServiceJournal& journal)
     : m_platform(platform), m_journal(journal), m_sntp(platform), m_second(platform) {}
 
 std::optional<std::vector<std::uint8_t>> TimeService::OnRequest(CallerId caller, std::span<const std::uint8_t> message,
@@ -69,6 +70,7 @@ std::optional<std::vector<std::uint8_t>> TimeService::OnRequest(CallerId caller,
 }
 
 std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std::string& server, std::int64_t nowMs) {
+    const std::int64_t arrivedMicros = m_platform.NowMicroseconds();
     const ServiceConfig config = EffectiveServiceConfig(m_platform);
     ReportConfigProblems(config.problems);
     if (!config.approved.Contains(server)) return Refusal(ServiceStatus::NotApproved, server);
@@ -89,7 +91,7 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
     }
     // The requests go to the address judged above, not to a second look-up of the name.
     if (address) m_sntp.SetServerAddress(FormatIpAddress(*address));
-    if (!address || !m_burst.Start(nowMs)) {
+    if (!address || !m_burst.Start(nowMs + MillisecondsSince(arrivedMicros))) {
         m_journal.Write(ServiceJournal::Kind::Warning,
                         "Could not send a request to " + server + ": unknown host or network error.");
         return Remember(Refusal(ServiceStatus::SendFailed, server));
@@ -97,6 +99,14 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
     m_exchange = Exchange{caller, server, nowMs + kExchangeWaitMs, config.maxCorrectionSeconds, *address,
                           config.confirmAboveSeconds, config.approved, std::nullopt};
     return std::nullopt;
+}
+
+// The host read its clock as the request came in; reading the configuration and resolving
+// the name take time (seconds, for a slow name server), and the burst's spacing counts from
+// when its first request really leaves. A clock stepped meanwhile counts for nothing.
+std::int64_t TimeService::MillisecondsSince(std::int64_t micros) {
+    const std::int64_t passed = (m_platform.NowMicroseconds() - micros) / kMicrosPerMilli;
+    return std::clamp<std::int64_t>(passed, 0, kExchangeWaitMs);
 }
 
 std::optional<TimeService::Answer> TimeService::Poll(std::int64_t nowMs) {

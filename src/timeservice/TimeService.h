@@ -15,7 +15,7 @@
 
 namespace hv {
 
-class Platform;
+class HeadlessPlatform;
 
 // The time service's whole behaviour, apart from the pipe that carries its messages: it
 // answers requests and runs the program's own validated SNTP exchange against an approved
@@ -40,7 +40,7 @@ public:
         std::vector<std::uint8_t> reply;
     };
 
-    TimeService(Platform& platform, ServiceJournal& journal);
+    TimeService(HeadlessPlatform& platform, ServiceJournal& journal);
 
     // The reply to send at once; nothing when an exchange has started for this caller and
     // Poll will give its answer. `nowMs` is a clock that never steps.
@@ -69,6 +69,7 @@ private:
 
     // Starts an exchange for the caller; the refusal when it does not.
     std::optional<ServiceReply> Synchronise(CallerId caller, const std::string& server, std::int64_t nowMs);
+    std::int64_t MillisecondsSince(std::int64_t micros);
     // The reply to the caller; nothing while a second server is asked.
     std::optional<ServiceReply> Conclude(Exchange& exchange, std::int64_t nowMs);
     ServiceReply Measurement(const Exchange& exchange) const;
@@ -80,7 +81,7 @@ private:
     ServiceReply Remember(ServiceReply reply);
     void ReportConfigProblems(const std::string& problems);
 
-    Platform& m_platform;
+    HeadlessPlatform& m_platform;
     ServiceJournal& m_journal;
     SntpClient m_sntp;
     SampleBurst m_burst{m_sntp, kBurstSamples, kExchangeWaitMs};

@@ -1,11 +1,6 @@
-"""Fixtures of the end-to-end tests: the real executables under Wine on a virtual display.
-
-One Wine prefix and one X display serve the whole run; every test gets its own program
-directory. Set HORVANE_BUILD_DIR to test another build than build/windows, and
-HORVANE_E2E_KEEP_PREFIX=1 to reuse the prefix of the previous run (saves its ~15 s set-up).
-"""
-
-from __future__ import annotations
+"""Fixtures of the end-to-end tests: the real executables under Wine on one virtual display and
+prefix; each test gets its own program directory. HORVANE_BUILD_DIR picks another build,
+HORVANE_E2E_KEEP_PREFIX=1 reuses the last prefix."""
 
 import os
 import re
@@ -13,13 +8,13 @@ import select
 import shutil
 import subprocess
 import sys
+from collections import namedtuple
 from contextlib import contextmanager
 from dataclasses import dataclass
 from pathlib import Path
 
 import pytest
 
-from sync_support import CONFIG, SERVER
 from tray_support import RUN_KEY, RUN_VALUE
 from winehost import WineHost, poll, windows_path
 
@@ -30,7 +25,6 @@ SCREENSHOT_DIR = E2E_DIR / "screenshots"
 
 PROGRAM = "Horvane.exe"
 DRIVER = "HorvaneDriver.exe"
-COMPANIONS = ("Vistrel.exe", "Quorel.exe", "Globrin.exe")
 RELEASE_FILES = {"Horvane.exe", "Quorel.exe", "Vistrel.exe", "Globrin.exe", "Horvane.chm", "bell.wav",
                  "LICENSE.txt", "README.txt"}
 MAIN_TITLE = "panel"
@@ -53,27 +47,19 @@ def require_executable(name: str) -> Path:
     return found[0]
 
 
-# -- session: display and prefix ---------------------------------------------------------
-
 @pytest.fixture(scope="session")
 def wine():
-    keep = os.environ.get("HORVANE_E2E_KEEP_PREFIX") == "1"
-    host = WineHost(E2E_DIR / "wineprefix", fresh=not keep)
-    try:
-        # Inside: a start that fails half-way leaves no X server or wineserver behind.
+    host = WineHost(E2E_DIR / "wineprefix", fresh=os.environ.get("HORVANE_E2E_KEEP_PREFIX") != "1")
+    try:  # a start that fails half-way leaves no X server or wineserver behind
         host.start()
         yield host
     finally:
         host.stop()
 
 
-# -- the driver --------------------------------------------------------------------------
-
 class Driver:
     def __init__(self, host: WineHost, exe: Path):
-        self.host = host
-        self.exe = exe
-        self.last_error = ""  # what the last subcommand wrote to stderr, for failure messages
+        self.host, self.exe, self.last_error = host, exe, ""  # the last subcommand's stderr, for failures
 
     def __call__(self, *args: str, timeout: float = DRIVER_TIMEOUT) -> tuple[int, str]:
         result = self.host.run(self.exe, *map(str, args), timeout=timeout)
@@ -93,26 +79,16 @@ def driver(wine) -> Driver:
     return Driver(wine, require_executable(DRIVER))
 
 
-# -- the program -------------------------------------------------------------------------
-
 @pytest.fixture
 def program_dir(tmp_path) -> Path:
-    """An empty program directory holding only the program itself."""
     directory = tmp_path / "prog"
     directory.mkdir()
     shutil.copy2(require_executable(PROGRAM), directory / PROGRAM)
     return directory
 
 
-def install_companions(directory: Path) -> None:
-    """Copies the built companion programs next to the program."""
-    for name in COMPANIONS:
-        shutil.copy2(require_executable(name), directory / name)
-
-
 def install_stand_ins(directory: Path, *names: str) -> list[Path]:
-    """Copies the stand-in under each name; returns the files in which each records the
-    command line it was started with."""
+    """The stand-in under each name; returns the files where each records its command line."""
     for name in names:
         shutil.copy2(require_executable("CompanionStandIn.exe"), directory / name)
     return [directory / f"{name}.started" for name in names]
@@ -122,10 +98,9 @@ def install_stand_ins(directory: Path, *names: str) -> list[Path]:
 class RunningProgram:
     process: subprocess.Popen
     directory: Path
-    output: Path
+    output: Path  # the program's and Wine's traces
 
     def output_text(self) -> str:
-        """What the program and Wine's traces for it printed so far."""
         return self.output.read_text(errors="replace") if self.output.exists() else ""
 
     @property
@@ -141,7 +116,7 @@ class RunningProgram:
         return self.process.poll() is None
 
     def wait_exit(self, timeout: float = EXIT_TIMEOUT) -> int | None:
-        """The exit code, or None if the process is still running after `timeout`."""
+        """The exit code, or None if still running after `timeout`."""
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -150,13 +125,8 @@ class RunningProgram:
 
 @pytest.fixture
 def horvane(wine, driver, program_dir, tmp_path):
-    """Starts the program: horvane(config=None, wait=True, directory=program_dir, debug=None,
-    wrapper=()).
-
-    `config` (bytes) is written to config.txt first. With `wait` the call returns once the
-    main window exists. `debug` turns on Wine trace channels, whose lines land in the
-    program's output; `wrapper` runs Wine through another command (see WineHost.spawn). Every program still running at the end of the test is closed (an open
-    menu is dismissed first), and killed if it does not end."""
+    """horvane(config bytes, wait for the main window, directory, Wine trace channels, wrapper
+    command): starts the program; whatever still runs at the end is closed, else killed."""
     started: list[RunningProgram] = []
 
     def start(config: bytes | None = None, wait: bool = True, directory: Path = program_dir,
@@ -188,27 +158,20 @@ def horvane(wine, driver, program_dir, tmp_path):
     driver("wait-gone", MAIN_TITLE, EXIT_TIMEOUT)
 
 
-# -- its settings file ----------------------------------------------------------------------
-
 KEYS = ("[auto]=", "[diff]=", "[list]=", "[ring]=", "[rifn]=",
         "[bash]=", "[alsh]=", "[rpoh]=", "[shut]=", "[shcd]=")
-# Keeps the program from starting the date-time bar itself, so that a test's own companion
-# window is the only one.
+# No date-time bar of the program's own: a test's companion window is the only one.
 NO_BAR_CONFIG = b"[alsh]=0\r\n[bash]=0\r\n"
 
 
-def settings_lines(data: bytes) -> list[str]:
-    """The lines of a written config.txt, checked to be ten keyed lines ending in CRLF."""
+def settings_values(data: bytes) -> dict[str, str]:
+    """The values of a written config.txt, checked to be ten keyed lines ending in CRLF."""
     text = data.decode("latin-1")
     assert text.endswith("\r\n"), repr(text[-20:])
     lines = text[:-2].split("\r\n")
     assert not any("\n" in line or "\r" in line for line in lines), repr(text)
     assert [line[:7] for line in lines] == list(KEYS), lines
-    return lines
-
-
-def settings_values(data: bytes) -> dict[str, str]:
-    return {line[:7]: line[7:] for line in settings_lines(data)}
+    return {line[:7]: line[7:] for line in lines}
 
 
 def close_and_wait(driver, program) -> None:
@@ -218,54 +181,25 @@ def close_and_wait(driver, program) -> None:
 
 @pytest.fixture
 def no_run_value(wine):
-    """The Run value is absent during the test and removed after it, so that no later boot
-    of the prefix starts a program from a test directory."""
+    """No Run value during the test nor after it, for a later boot to start."""
     wine.reg_delete(RUN_KEY, RUN_VALUE)
     yield
     wine.reg_delete(RUN_KEY, RUN_VALUE)
 
 
-# -- companions played by the driver -----------------------------------------------------
-
-@dataclass
-class Received:
-    code: int
-    text: bytes
-
-
-@dataclass
-class Sent:
-    code: int
-    result: int | None  # None: no main window was found to send to
-
-
-RECEIVED_LINE = re.compile(r"^code=(\d+) len=(\d+) text=([0-9A-F]*)$")
-SENT_LINE = re.compile(r"^sent code=(\d+) (?:result=(-?\d+)|found=0)$")
+Received = namedtuple("Received", "code text")
+Sent = namedtuple("Sent", "code result")  # result None: no main window was found to send to
+RECORD = re.compile(r"^(?:code=(\d+) len=\d+ text=([0-9A-F]*)|sent code=(\d+) (?:result=(-?\d+)|found=0))$")
 
 
 class Companion:
     def __init__(self, process: subprocess.Popen, log: Path):
-        self.process = process
-        self.log = log
+        self.process, self.log = process, log
 
-    def wait(self, timeout: float = EXIT_TIMEOUT) -> bool:
-        """True once the companion has ended (it ends on the quit code)."""
-        try:
-            self.process.wait(timeout=timeout)
-            return True
-        except subprocess.TimeoutExpired:
-            return False
-
-    def records(self) -> list[Received | Sent]:
-        records: list[Received | Sent] = []
+    def records(self) -> list:
         lines = self.log.read_text().splitlines() if self.log.exists() else []
-        for line in lines:
-            if match := RECEIVED_LINE.match(line):
-                records.append(Received(int(match[1]), bytes.fromhex(match[3])))
-            elif match := SENT_LINE.match(line):
-                result = int(match[2]) if match[2] is not None else None
-                records.append(Sent(int(match[1]), result))
-        return records
+        return [Received(int(m[1]), bytes.fromhex(m[2])) if m[1] else Sent(int(m[3]), m[4] and int(m[4]))
+                for m in map(RECORD.match, lines) if m]
 
     @property
     def received(self) -> list[Received]:
@@ -285,16 +219,14 @@ class Companion:
 
 @pytest.fixture
 def companion(wine, driver, tmp_path):
-    """companion(title, *send_after, hung=False): a context in which the driver plays a
-    companion window with that title for a minute. `send_after` holds (ms, code) or (ms, code,
-    text) tuples: copy-data messages it sends to the main window after that delay. A hung
-    companion's window reads no message at all."""
+    """companion(title, *send_after): a context in which the driver plays a companion window;
+    `send_after` holds (ms, code[, text]): copy-data it sends to the main window after that."""
     counter = iter(range(1000))
 
     @contextmanager
-    def play(title: str, *send_after: tuple, hung: bool = False):
+    def play(title: str, *send_after: tuple):
         log = tmp_path / f"companion-{next(counter)}-{title}.log"
-        args = ["companion", title, windows_path(log)] + (["--hung"] if hung else [])
+        args = ["companion", title, windows_path(log)]
         for send in send_after:
             args += ["--send-after", *map(str, send)]
         process = wine.spawn(driver.exe, *args)
@@ -312,15 +244,11 @@ def companion(wine, driver, tmp_path):
     return play
 
 
-# -- the reference time server -----------------------------------------------------------
-
 class ReferenceServer:
-    """tools/sntp_reference_server.py on 127.0.0.1 port 123, with the given fault options."""
-
     def __init__(self, *args: str):
         self.output: str | None = None
-        self.process = subprocess.Popen([sys.executable, str(SNTP_SERVER_SCRIPT), *args],
-                                        stdout=subprocess.PIPE, text=True)
+        self.process = subprocess.Popen([sys.executable, str(SNTP_SERVER_SCRIPT), *args], stdout=subprocess.PIPE,
+                                        text=True)
         ready, _, _ = select.select([self.process.stdout], [], [], SNTP_SERVER_READY_TIMEOUT)
         first = self.process.stdout.readline() if ready else ""
         if not first.startswith("listening on"):
@@ -331,50 +259,21 @@ class ReferenceServer:
         """Stops it (once) and returns everything it printed."""
         if self.output is None:
             self.process.terminate()
-            rest, _ = self.process.communicate(timeout=10)
-            self.output = rest or ""
+            self.output = self.process.communicate(timeout=10)[0] or ""
         return self.output
 
 
 @pytest.fixture
 def sntp_server():
-    """sntp_server(*options): starts the reference server (port 123 needs root); every
-    server started is stopped at the end of the test."""
+    """sntp_server(*options): tools/sntp_reference_server.py on port 123, stopped at the end."""
     if os.geteuid() != 0:
         pytest.fail("the reference SNTP server needs root for port 123")
     servers: list[ReferenceServer] = []
-
-    def start(*args: str) -> ReferenceServer:
-        servers.append(ReferenceServer(*args))
-        return servers[-1]
-
-    yield start
+    yield lambda *args: servers.append(ReferenceServer(*args)) or servers[-1]
     for server in servers:
         server.stop()
 
 
-# -- the time service ---------------------------------------------------------------------
-
-SERVICE_EXE = "HorvaneTime.exe"
-
-
-@pytest.fixture
-def time_service(wine, program_dir):
-    """time_service(*subcommand) -> (exit code, output) of HorvaneTime.exe, installed from the
-    program directory, whose config.txt names the reference server, approved by asking
-    install for it; uninstalled afterwards."""
-    exe = program_dir / SERVICE_EXE
-    shutil.copy2(require_executable(SERVICE_EXE), exe)
-    (program_dir / CONFIG_NAME).write_bytes(CONFIG)
-
-    def service(*args: str) -> tuple[int, str]:
-        result = wine.run(exe, *args, timeout=60)
-        return result.returncode, result.stdout
-
-    rc, out = service("install", "--approve-config")
-    assert rc == 0, out
-    assert f"approved {SERVER}" in out, out
-    try:
-        yield service
-    finally:
-        service("uninstall")
+# What both installers register.
+SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\HorvaneTime"
+INSTALL_KEY = r"HKLM\Software\Horvane"

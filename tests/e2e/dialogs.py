@@ -1,8 +1,6 @@
 """Reading and working the program's dialogs from outside, through the driver."""
 
-from __future__ import annotations
-
-from dataclasses import dataclass
+from collections import namedtuple
 
 from conftest import MAIN_TITLE, SCREENSHOT_DIR
 from program_ids import COMMAND, STATIC_ID
@@ -18,37 +16,21 @@ CMD_DATETIME_BAR, CMD_BELL, CMD_ABOUT = COMMAND["kCmdDateTimeBar"], COMMAND["kCm
 DIALOG_OPEN_TIMEOUT = 10.0
 
 
-@dataclass
-class Control:
-    id: int
-    cls: str
-    enabled: bool
-    visible: bool
-    checked: int
-    focused: bool
-    rect: tuple[int, int, int, int]
-    text: str
-
-
-def _fields(line: str) -> dict[str, str]:
-    return dict(word.split("=", 1) for word in line.split()[1:])
+Control = namedtuple("Control", "enabled checked focused rect text")
 
 
 def controls(driver, title: str) -> dict[int, Control]:
-    """The dialog's named controls by id (the unnamed labels are left out)."""
+    """The dialog's controls by id, the unnamed labels left out."""
     rc, out = driver("controls", title)
     assert rc == 0, f"no window {title!r}: {out!r} {driver.last_error!r}"
     found = {}
     for line in out.splitlines():
-        if not line.startswith("control "):
-            continue
-        f = _fields(line)
-        control = Control(int(f["id"]), f["class"], f["enabled"] == "1", f["visible"] == "1",
-                          int(f["checked"]), f["focused"] == "1",
-                          tuple(int(v) for v in f["rect"].split(",")),
-                          bytes.fromhex(f["texthex"]).decode("utf-8"))
-        if control.id not in (STATIC_ID, -1):
-            found[control.id] = control
+        if line.startswith("control "):
+            f = dict(word.split("=", 1) for word in line.split()[1:])
+            found[int(f["id"])] = Control(f["enabled"] == "1", int(f["checked"]), f["focused"] == "1",
+                                          rect_of(f["rect"]), bytes.fromhex(f["texthex"]).decode("utf-8"))
+    found.pop(STATIC_ID, None)
+    found.pop(-1, None)
     return found
 
 
@@ -62,37 +44,25 @@ def post_command(driver, command_id: int, title: str = MAIN_TITLE) -> None:
 
 
 def wait_open(driver, title: str, timeout: float = DIALOG_OPEN_TIMEOUT) -> None:
-    rc, out = driver("wait", title, timeout)
-    assert rc == 0, f"no window {title!r} within {timeout} s: {out!r}"
+    assert driver("wait", title, timeout)[0] == 0, f"no window {title!r} within {timeout} s"
 
 
-def wait_closed(driver, title: str, timeout: float = DIALOG_OPEN_TIMEOUT) -> None:
-    rc, out = driver("wait-gone", title, timeout)
-    assert rc == 0, f"window {title!r} still open after {timeout} s"
+def wait_closed(driver, title: str) -> None:
+    assert driver("wait-gone", title, DIALOG_OPEN_TIMEOUT)[0] == 0, f"window {title!r} still open"
 
 
 def list_rows(driver, title: str, control_id: int) -> list[dict]:
     """The rows of a list view: cells (texts), image index and whether it is selected."""
     rc, out = driver("listview", title, control_id)
     assert rc == 0, out
-    rows = []
-    for line in out.splitlines():
-        if not line.startswith("row="):
-            continue
-        f = dict(word.split("=", 1) for word in line.split())
-        cells = [bytes.fromhex(c).decode("utf-8") for c in f["cells"].split(",")] if f["cells"] else []
-        rows.append({"cells": cells, "image": int(f["image"]), "selected": f["selected"] == "1"})
-    return rows
+    rows = [dict(word.split("=", 1) for word in line.split()) for line in out.splitlines() if line.startswith("row=")]
+    return [{"cells": [bytes.fromhex(c).decode("utf-8") for c in f["cells"].split(",")] if f["cells"] else [],
+             "image": int(f["image"]), "selected": f["selected"] == "1"} for f in rows]
 
 
 def rect_of(text: str) -> tuple[int, int, int, int]:
     """A rectangle the driver prints as "left,top,right,bottom"."""
-    left, top, right, bottom = map(int, text.split(","))
-    return left, top, right, bottom
-
-
-def window_rect(driver, title: str) -> tuple[int, int, int, int]:
-    return rect_of(window(driver, title)["rect"])
+    return tuple(map(int, text.split(",")))
 
 
 def assert_on_screen(driver, title: str) -> None:
@@ -104,8 +74,7 @@ def assert_on_screen(driver, title: str) -> None:
 
 
 def window_picture(wine, driver, title: str, name: str, margin: int = 0, scale: int = 1):
-    """A screenshot cut to the window (and `margin` pixels around it), saved as `name` under
-    the screenshot directory."""
-    left, top, right, bottom = window_rect(driver, title)
+    """A screenshot cut to the window and `margin` pixels around it, saved as `name`."""
+    left, top, right, bottom = rect_of(window(driver, title)["rect"])
     shot = wine.screenshot(SCREENSHOT_DIR / "screen.png")
     return crop(shot, SCREENSHOT_DIR / name, left - margin, top - margin, right + margin, bottom + margin, scale)

@@ -1,8 +1,4 @@
-"""The program's numbers as its own headers define them: dialog and control ids (res/resource.h
-and each companion's), menu command ids, and the companion protocol's copy-data codes. Tests
-look ids up here by name and never write one as a number."""
-
-from __future__ import annotations
+"""The program's ids and copy-data codes by name, as its own headers define them."""
 
 import re
 from pathlib import Path
@@ -10,7 +6,6 @@ from pathlib import Path
 SRC = Path(__file__).resolve().parents[2] / "src"
 RESOURCE_HEADERS = (SRC / "res" / "resource.h", SRC / "framework" / "DialogView.h")  # with kIdOk, kIdCancel
 COMMAND_HEADER = SRC / "app" / "CommandIds.h"
-# Where the copy-data codes are defined: when they move, only this changes.
 PROTOCOL_HEADERS = (SRC / "protocol" / "CompanionProtocol.h",)
 COMPANIONS_DIR = SRC.parent / "companions"
 
@@ -19,18 +14,12 @@ DEFINITION = re.compile(r"^(?:#define\s+(\w+)\s+\(?|\s*constexpr\s+[\w:]+\s+(k\w
 
 
 class Ids(dict):
-    """Ids by name; a name the headers do not define fails saying where it was looked for."""
-
     def __init__(self, *headers: Path):
         super().__init__()
-        self.headers = headers
         for header in headers:
             for macro, constant, value in DEFINITION.findall(header.read_text()):
                 if value.lstrip("-").isdigit() or value in self:
                     self[macro or constant] = int(value) if value.lstrip("-").isdigit() else self[value]
-
-    def __missing__(self, name: str) -> int:
-        raise KeyError(f"{name} is not defined in {', '.join(map(str, self.headers))}")
 
 
 CONTROL = Ids(*RESOURCE_HEADERS)

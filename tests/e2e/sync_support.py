@@ -1,7 +1,5 @@
-"""What the synchronisation tests share: the program's settings pointing at the reference
-server on 127.0.0.1, and the texts a companion receives of a run."""
-
-from __future__ import annotations
+"""What the synchronisation tests share: settings naming the reference server on 127.0.0.1 and
+the texts a companion receives of a run."""
 
 import re
 
@@ -19,11 +17,10 @@ SENT_TEXT = re.compile(STAMP + r"\r\nSucced to Send Request Data to Time Server!
 RESULT_TEXT = re.compile(STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec\.\r\n"
                          + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
 # Through the time service, whose burst on a path slower than a millisecond takes four samples.
-SERVICE_RESULT_TEXT = re.compile(STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec"
-                                 r"(?: \(best of \d\))?\.\r\n"
-                                 + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
 SERVICE_BURST = 4
-STOP_TEXT = re.compile(STAMP + r"Stop Sycn Process\.\r\n")
+SERVICE_RESULT_TEXT = re.compile(STAMP + r"\r\nNet delay:\d+\.\d{3} sec,localtime off:-?\d+\.\d{3} sec"
+                                 rf" \(best of {SERVICE_BURST}\)\.\r\n"
+                                 + STAMP + r"\r\nComplete to adjust time,adjust size:-?\d+\.\d{3}sec\.\r\n")
 
 
 def texts(companion, code: int) -> list[bytes]:
@@ -32,7 +29,7 @@ def texts(companion, code: int) -> list[bytes]:
 
 
 RUN_WAIT = 15.0
-CODE_START, CODE_RESULT = CODE["kCodeStartSync"], CODE["kCodeSyncResult"]
+CODE_SERVER, CODE_START, CODE_RESULT = CODE["kCodeServerAddress"], CODE["kCodeStartSync"], CODE["kCodeSyncResult"]
 
 
 def sync_once(companion):

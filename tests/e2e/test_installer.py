@@ -3,14 +3,12 @@ Start-menu entries and the start with Windows in place; the silent uninstaller r
 
 from pathlib import Path
 
-from conftest import RELEASE_FILES, require_executable
+from conftest import INSTALL_KEY, RELEASE_FILES, SERVICE_KEY, require_executable
+from tray_support import RUN_KEY
 from winehost import poll
 
 SETUP = "Horvane-setup.exe"
 FOLDER = r"C:\Program Files\Horvane"
-RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
-SERVICE_KEY = r"HKLM\System\CurrentControlSet\Services\HorvaneTime"
-INSTALL_KEY = r"HKLM\Software\Horvane"
 UNINSTALL_WAIT = 30.0
 
 

@@ -1,59 +1,40 @@
-"""Start-up, single instance and the end of the program, observed from outside."""
+"""Start-up, single instance, the settings file and the end of the program, observed from outside;
+once in a folder whose name has blanks and letters outside ASCII, as ANSI calls cannot handle."""
 
-from __future__ import annotations
-
-import random
 import re
+import shutil
 import time
 from contextlib import contextmanager
 
-from conftest import (CONFIG_NAME, MAIN_TITLE, NO_BAR_CONFIG, PROGRAM, close_and_wait, install_stand_ins, settings_lines,
-                      settings_values)
-from dialogs import CMD_BELL
-from program_ids import CODE
+from conftest import (CONFIG_NAME, MAIN_TITLE, NO_BAR_CONFIG, PROGRAM, close_and_wait, install_stand_ins,
+                      require_executable, settings_values)
+from dialogs import CMD_BELL, CMD_RUN_AT_STARTUP
+from tray_support import run_value
 from winehost import poll, windows_path
 
-QUIT = CODE["kCodeQuit"]
 BOX_WAIT = 2.0  # a message box would be up by then
+FOLDER = ("Program Files", "Horvane Ünïcödé")
+STAND_IN_TIMEOUT = 10.0
+# A sound file that an older version stored in the ANSI code page (Windows-1252, ö = 0xF6);
+# it comes back in UTF-8. The file was saved by an editor that ends lines with LF alone.
+ANSI_SOUND_LINE = b"[rifn]=C:\\Sounds\\Gl\xf6ckchen.wav\n"
+UTF8_SOUND_LINE = "[rifn]=C:\\Sounds\\Glöckchen.wav\r\n".encode()
 
 
-def test_first_start_runs_once_and_its_close_tells_the_companions_and_saves(horvane, driver, companion,
-                                                                            program_dir):
-    # A first start shows the bar: a stand-in, so that the test's own companion is the only one.
-    install_stand_ins(program_dir, "Vistrel.exe")
+def test_first_start_without_its_bar_shows_nothing_and_runs_once(horvane, driver):
+    # The defaults show the bar, and the program folder holds Horvane.exe alone.
     program = horvane()
     assert program.config_path.read_bytes() == b""
+    time.sleep(BOX_WAIT)
+    listed = [line for line in driver("windows")[1].splitlines() if 'class="' in line]
+    pid = re.search(r" pid=(\d+)", next(line for line in listed if f'title="{MAIN_TITLE}"' in line))[1]
+    assert not [line for line in listed if f" pid={pid} " in line and " visible=1" in line]
     second = horvane(wait=False)
     assert second.wait_exit() is not None, "the second instance did not end by itself"
     assert driver.facts("count", MAIN_TITLE)["count"] == "1"
-
-    with companion("VistrelShow") as bar, companion("sync") as sync:
-        close_and_wait(driver, program)
-        assert bar.wait() and sync.wait(), "a companion was not told to quit"
-    assert bar.received_codes == [QUIT]
-    assert sync.received_codes == [QUIT]
-    # The defaults are the unit tests' concern; the path is the one Windows gave the program.
+    close_and_wait(driver, program)
+    # The path is the one Windows gave the program.
     assert settings_values(program.config_path.read_bytes())["[rifn]="] == program.windows_dir + "bell.wav"
-
-
-def test_a_missing_bar_opens_no_window_at_start(horvane, driver):
-    # The defaults show the bar, and the program folder holds Horvane.exe alone.
-    horvane()
-    time.sleep(BOX_WAIT)
-    listed = [line for line in driver("windows")[1].splitlines() if 'class="' in line]
-    panel = next(line for line in listed if 'title="panel"' in line)
-    pid = re.search(r" pid=(\d+)", panel)[1]
-    assert not [line for line in listed if f" pid={pid} " in line and " visible=1" in line]
-
-
-def test_session_end_saves_over_a_garbage_file_that_did_not_crash_the_program(horvane, driver, program_dir):
-    # Windows ends the process after the session-end messages without closing its window,
-    # so the program saves on the way out.
-    install_stand_ins(program_dir, "Vistrel.exe")
-    program = horvane(random.Random(4096).randbytes(4096))
-    assert driver.facts("endsession", MAIN_TITLE)["query"] != "0", "the program refused the end of the session"
-    settings_lines(program.config_path.read_bytes())
-    assert program.running()
 
 
 def test_settings_file_held_by_another_program_is_kept(horvane, driver, wine, program_dir, tmp_path):
@@ -74,8 +55,7 @@ def test_settings_file_held_by_another_program_is_kept(horvane, driver, wine, pr
             holder.kill()
             holder.wait()
 
-    # Held while the program starts, free by its end: it ran on the defaults, which must
-    # not replace the user's settings.
+    # Held while the program starts, free by its end: the defaults it ran on replace nothing.
     with held():
         program = horvane()
     close_and_wait(driver, program)
@@ -88,3 +68,32 @@ def test_settings_file_held_by_another_program_is_kept(horvane, driver, wine, pr
         close_and_wait(driver, program)
     assert config.read_bytes() == saved
     assert sorted(p.name for p in program_dir.iterdir()) == sorted([CONFIG_NAME, PROGRAM])
+
+
+def test_program_in_a_folder_with_blanks_and_accents(horvane, driver, wine, tmp_path, no_run_value):
+    folder = tmp_path.joinpath(*FOLDER)
+    folder.mkdir(parents=True)
+    shutil.copy2(require_executable(PROGRAM), folder / PROGRAM)
+    [started] = install_stand_ins(folder, "Vistrel.exe")
+    windows_folder = windows_path(folder) + "\\"
+
+    # The bar at the start, started from the folder by its whole path.
+    program = horvane(b"[auto]=0\n[diff]=7\n[alsh]=1\n" + ANSI_SOUND_LINE, directory=folder)
+    assert poll(started.exists, STAND_IN_TIMEOUT), "the bar was not started"
+    assert started.read_text(encoding="utf-8").splitlines() == [f'"{windows_folder}Vistrel.exe" VistrelShow']
+
+    driver.facts("command", MAIN_TITLE, CMD_RUN_AT_STARTUP)
+    assert run_value(wine, tmp_path) == f'"{windows_folder}Horvane.exe"'
+    driver.facts("command", MAIN_TITLE, CMD_RUN_AT_STARTUP)
+    assert run_value(wine, tmp_path) is None
+
+    driver.facts("command", MAIN_TITLE, CMD_BELL)
+    close_and_wait(driver, program)
+    written = program.config_path.read_bytes()
+    assert [settings_values(written)[key] for key in ("[auto]=", "[diff]=", "[ring]=")] == ["0", "7", "1"]
+    assert UTF8_SOUND_LINE in written
+
+    # Read back as UTF-8, not taken for the ANSI code page: the next end writes it unchanged.
+    close_and_wait(driver, horvane(directory=folder))
+    assert program.config_path.read_bytes() == written
+    assert {p.name for p in folder.iterdir()} == {"config.txt", PROGRAM, "Vistrel.exe", started.name}, "a file left"

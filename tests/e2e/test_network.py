@@ -1,11 +1,5 @@
-"""Runs that meet the network as a laptop does: a name server that never answers, a server
-reached over IPv6, and a resume from sleep.
-
-The look-up test runs the program in a mount namespace of its own whose resolv.conf names a
-loopback name server that reads every query and answers none, so glibc (and with it the
-program's look-ups under Wine) waits for its whole time-out."""
-
-from __future__ import annotations
+"""Runs that meet the network as a laptop does: a name server that never answers (glibc under
+Wine waits its whole time-out), a server over IPv6, and a resume from sleep."""
 
 import re
 import socket
@@ -14,14 +8,15 @@ import time
 import pytest
 
 from conftest import MAIN_TITLE, poll
-from sync_support import RESULT_TEXT, STAMP, texts
-from test_sync_protocol import CODE_RESULT, CODE_SERVER, CODE_START, SERVER_OFFSET
+from sync_support import CODE_RESULT, CODE_SERVER, CODE_START, RESULT_TEXT, STAMP, texts
+
+# Under half a second: Wine leaves the host clock alone and reports success, yet one is logged.
+SERVER_OFFSET = "0.2"
 
 DEAD_NAME = "time.dead.example"
 DEAD_RESOLVER = "127.0.0.53"
 RESOLVER_TIMEOUT = 30  # seconds glibc waits for the silent name server, well past the run's 10
-NO_AUTO = b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n"
-DEAD_NAME_CONFIG = NO_AUTO + b"[list]=Nowhere(" + DEAD_NAME.encode() + b")?0\r\n"
+DEAD_NAME_CONFIG = b"[auto]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=Nowhere(" + DEAD_NAME.encode() + b")?0\r\n"
 IPV6_CONFIG = b"[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n[list]=IPv6 loopback, Here(::1)?0\r\n"
 FAILED_TEXT = re.compile(STAMP + r"\r\nFailed to Send Request Data to Time Server!\r\n")
 WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC = 0x218, 0x12
@@ -32,7 +27,7 @@ ANSWER_WITHIN = 1.0
 
 @pytest.fixture
 def silent_resolver(tmp_path):
-    """A resolv.conf naming a loopback name server that takes every query and answers none."""
+    """The program's own mount namespace, whose resolv.conf names a name server that never answers."""
     server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     server.bind((DEAD_RESOLVER, 53))
     conf = tmp_path / "resolv.conf"
@@ -61,7 +56,7 @@ def test_a_name_look_up_that_never_ends_leaves_the_tray_answering(horvane, drive
         ended = time.monotonic() - started
     assert 9.0 <= ended <= 13.0, ended
     assert texts(sync, CODE_SERVER) == [DEAD_NAME.encode()]
-    assert sync.received_codes == [CODE_SERVER, CODE_RESULT], "nothing was sent, so no code 11"
+    assert sync.received_codes == [CODE_SERVER, CODE_RESULT], "nothing was sent, so no start text"
     assert FAILED_TEXT.fullmatch(texts(sync, CODE_RESULT)[0].decode()), texts(sync, CODE_RESULT)
 
 

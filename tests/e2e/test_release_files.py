@@ -20,9 +20,11 @@ KNOWN_DLLS = {
     "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "wow64.dll", "ws2_32.dll",
     "ntdll.dll",  # always loaded first, from System32
 }
-# A time service plays no sound: it must not even carry the sound library.
-# (COMCTL32 and COMDLG32 still come with the Win32 platform it shares with the program.)
-NOT_IN_THE_SERVICE = {"winmm.dll"}
+# The time service and the console query tool have no window to draw, no dialog, no shell and
+# no sound, so they must not even carry those libraries, imported, delay-loaded or named for
+# LoadLibrary. (USER32 they need: their sockets and name look-ups report to a message-only window.)
+HEADLESS = {"HorvaneTime.exe", "SntpQuery.exe"}
+NOT_IN_HEADLESS = {"gdi32.dll", "comdlg32.dll", "comctl32.dll", "shell32.dll", "winmm.dll"}
 OBJDUMP = shutil.which("x86_64-w64-mingw32-objdump")
 POLICY_NS = {"p": "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"}
 
@@ -42,13 +44,14 @@ def built_executables():
 def test_no_executable_imports_a_dll_the_loader_would_look_for_beside_it():
     executables = built_executables()
     names = {exe.name for exe in executables}
-    assert {"Horvane.exe", "HorvaneTime.exe", "Quorel.exe", "Vistrel.exe", "Globrin.exe"} <= names, names
+    assert {"Horvane.exe", "Quorel.exe", "Vistrel.exe", "Globrin.exe"} | HEADLESS <= names, names
     for exe in executables:
         searched = {dll for dll in imports(exe) if dll not in KNOWN_DLLS and not dll.startswith("api-ms-win-")}
         assert not searched, f"{exe.name} imports {sorted(searched)} at load time"
-    service = next(exe for exe in executables if exe.name == "HorvaneTime.exe")
-    carried = {dll for dll in NOT_IN_THE_SERVICE if dll.encode() in service.read_bytes().lower()}
-    assert not carried, f"HorvaneTime.exe links {sorted(carried)}"
+    for exe in (exe for exe in executables if exe.name in HEADLESS):
+        code = exe.read_bytes().lower()
+        carried = {dll for dll in NOT_IN_HEADLESS if dll.encode() in code or dll.encode("utf-16-le") in code}
+        assert not carried, f"{exe.name} links {sorted(carried)}"
 
 
 def code_constants(header):
@@ -57,41 +60,28 @@ def code_constants(header):
             for name, value in re.findall(r'constexpr const char\* (k\w+) = "([^"]*)";', text)}
 
 
-def values_the_program_reads():
-    """(key, value name) of every policy value, from the constants the code reads them by."""
-    program = code_constants("settings/Policy.h")
-    service = code_constants("timeservice/ServiceConfig.h")
-    read = {(program["kPolicyKey"], value) for name, value in program.items() if name.endswith("Value")}
-    read |= {(service["kServicePolicyKey"], service[name]) for name in ("kApprovedServersValue", "kMaxCorrectionValue")}
-    return read
-
-
 def test_policy_templates_are_whole_and_name_only_values_the_program_reads():
     admx = ET.parse(REPO_ROOT / "policy" / "Horvane.admx").getroot()
     adml = ET.parse(REPO_ROOT / "policy" / "en-US" / "Horvane.adml").getroot()
     assert admx.tag == f"{{{POLICY_NS['p']}}}policyDefinitions" and adml.tag == f"{{{POLICY_NS['p']}}}policyDefinitionResources"
     strings = {s.get("id") for s in adml.iterfind("p:resources/p:stringTable/p:string", POLICY_NS)}
     presentations = {p.get("id"): p for p in adml.iterfind("p:resources/p:presentationTable/p:presentation", POLICY_NS)}
-    categories = {c.get("name") for c in admx.iterfind("p:categories/p:category", POLICY_NS)}
-    supported = {d.get("name") for d in admx.iterfind("p:supportedOn/p:definitions/p:definition", POLICY_NS)}
+    categories = list(admx.iterfind("p:categories/p:category", POLICY_NS))
+    supported = list(admx.iterfind("p:supportedOn/p:definitions/p:definition", POLICY_NS))
 
     def string_ref(text, kind="string"):
         match = re.fullmatch(rf"\$\({kind}\.(\w+)\)", text or "")
         assert match, f"{text!r} is not a $({kind}.…) reference"
         return match.group(1)
 
-    for element in [*admx.iterfind("p:categories/p:category", POLICY_NS),
-                    *admx.iterfind("p:supportedOn/p:definitions/p:definition", POLICY_NS)]:
-        assert string_ref(element.get("displayName")) in strings
-
+    assert all(string_ref(element.get("displayName")) in strings for element in categories + supported)
     written = set()
     for policy in admx.iterfind("p:policies/p:policy", POLICY_NS):
-        name = policy.get("name")
+        name, key = policy.get("name"), policy.get("key")
         assert policy.get("class") == "Machine", name
         assert {string_ref(policy.get("displayName")), string_ref(policy.get("explainText"))} <= strings, name
-        assert policy.find("p:parentCategory", POLICY_NS).get("ref") in categories, name
-        assert policy.find("p:supportedOn", POLICY_NS).get("ref") in supported, name
-        key = policy.get("key")
+        assert policy.find("p:parentCategory", POLICY_NS).get("ref") in {c.get("name") for c in categories}, name
+        assert policy.find("p:supportedOn", POLICY_NS).get("ref") in {d.get("name") for d in supported}, name
         if policy.get("valueName"):
             written.add((key, policy.get("valueName")))
         elements = list(policy.iterfind("p:elements/*", POLICY_NS))
@@ -99,6 +89,9 @@ def test_policy_templates_are_whole_and_name_only_values_the_program_reads():
         if elements:
             shown = presentations[string_ref(policy.get("presentation"), "presentation")]
             assert {e.get("id") for e in elements} == {c.get("refId") for c in shown}, name
-        for element in elements:
-            written.add((element.get("key", key), element.get("valueName")))
-    assert written == values_the_program_reads()
+        written |= {(element.get("key", key), element.get("valueName")) for element in elements}
+    # Every policy value, from the constants the code reads them by.
+    program, service = code_constants("settings/Policy.h"), code_constants("timeservice/ServiceConfig.h")
+    read = {(program["kPolicyKey"], value) for name, value in program.items() if name.endswith("Value")}
+    read |= {(service["kServicePolicyKey"], service[name]) for name in ("kApprovedServersValue", "kMaxCorrectionValue")}
+    assert written == read

@@ -1,13 +1,6 @@
-"""What the tray tests need beyond the common fixtures: the popup menu read back from Wine's
-traces, the Run registry value, and the notification area of the virtual desktop's taskbar.
-
-Wine keeps a menu inside the process that owns it, so no other process can read the items
-of the program's popup menu. Wine's "menu" trace channel prints every item as it is drawn
-in the open menu window, with its type and state; reading those lines checks the menu on
-screen without any help from the program.
-"""
-
-from __future__ import annotations
+"""The popup menu read back from Wine's traces (no other process can read a menu's items, but
+Wine's "menu" channel prints each as it is drawn, with its type and state), the Run value, and
+the notification area of the virtual desktop's taskbar."""
 
 import re
 from pathlib import Path
@@ -27,8 +20,7 @@ _TEXT = re.compile(r'Text=L"((?:[^"\\]|\\.)*)"')
 
 
 def _entry(item: re.Match) -> tuple[str, int, str]:
-    # Wine writes the names of the type and state flags one after the other ("greycheck");
-    # none but the highlight's holds "hi".
+    # Wine writes the flags' names one after the other ("greycheck"); only the highlight's has "hi".
     flags = "".join(_FLAGS.findall(item[2])).replace(HIGHLIGHT, "")
     if flags.startswith("sep"):
         return SEPARATOR
@@ -36,28 +28,23 @@ def _entry(item: re.Match) -> tuple[str, int, str]:
     return re.sub(r"\\(.)", r"\1", text[1]) if text else "", int(item[1], 16), flags
 
 
-def drawn_menus(trace: str) -> list[list[tuple[str, int, str]] | None]:
-    """Every popup menu the trace shows being tracked, oldest first, as it was first drawn:
-    (text, id, flags) per item, the flags being the type and state as Wine names them
-    ("check", "grey", "greycheck", ...), a separator reading as SEPARATOR; None until drawn
-    in full."""
-    menus: list[list[tuple[str, int, str]] | None] = []
+def drawn_menu(trace: str) -> list[tuple[str, int, str]] | None:
+    """The first popup menu tracked, as first drawn: (text, id, flags as Wine names them) per
+    item, a separator as SEPARATOR; None until drawn in full."""
     thread, items = None, []
     for line in trace.split("\n")[:-1]:  # whole lines only: Wine may be writing the last
-        if match := _TRACK.match(line):
-            menus.append(None)
-            thread, items = match[1], []
-        elif thread is None or not line.startswith(thread + ":"):
+        if thread is None:
+            thread = match[1] if (match := _TRACK.match(line)) else None
+        elif not line.startswith(thread + ":"):
             continue
         elif _DRAWING.match(line):
             if item := _ITEM.search(line):
                 items.append(_entry(item))
         elif items:  # the next line of that thread after the first drawing
-            menus[-1], thread = items, None
-    return menus
+            return items
+    return None
 
 
-# -- the Run key --------------------------------------------------------------------------
 
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 RUN_VALUE = "Horvane"
@@ -66,18 +53,16 @@ _EXPORTED_STRING = re.compile(r'^"' + RUN_VALUE + r'"="((?:[^"\\]|\\.)*)"$', re.
 
 
 def run_value(host: WineHost, scratch: Path) -> str | None:
-    """The Run value's text, or None if absent. Exported to a file, not printed, so that no
-    console code page stands between the value and the test."""
+    """The Run value's text, or None; exported to a file, so that no console code page interferes."""
     export = scratch / "run-key.reg"
     host.run("reg", "export", RUN_KEY, windows_path(export), "/y").check_returncode()
     match = _EXPORTED_STRING.search(export.read_bytes().decode("utf-16").replace("\r\n", "\n"))
     return re.sub(r"\\(.)", r"\1", match[1]) if match else None
 
 
-# -- the virtual desktop's notification area -----------------------------------------------
 
-# Wine's taskbar runs along the bottom of the virtual desktop; its notification area fills
-# the right end with one slot per icon, the first icon rightmost.
+# Wine's taskbar runs along the desktop's bottom; its notification area has one slot per icon
+# from the right end.
 TASKBAR_HEIGHT = 20
 ICON_SLOT = 20
 ICON_SIZE = 16
@@ -86,7 +71,6 @@ TASKBAR_TOP = _DESKTOP_HEIGHT - TASKBAR_HEIGHT
 
 
 def icon_rect(index: int) -> tuple[int, int, int, int]:
-    """The icon image in notification-area slot `index`: left, top, right, bottom."""
     border = (ICON_SLOT - ICON_SIZE) // 2
     left, top = _DESKTOP_WIDTH - ICON_SLOT * (index + 1) + border, TASKBAR_TOP + border
     return left, top, left + ICON_SIZE, top + ICON_SIZE

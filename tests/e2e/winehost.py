@@ -1,11 +1,5 @@
-"""A private Wine session for the end-to-end tests: a virtual X display, one Wine prefix,
-and the processes started in them.
-
-Everything here is torn down by `WineHost.stop`, and only what `WineHost.start` created:
-the X server it launched and the wineserver of its own prefix.
-"""
-
-from __future__ import annotations
+"""A private Wine session: a virtual X display, one Wine prefix and the processes started in
+them; `WineHost.stop` tears down only what `WineHost.start` created."""
 
 import os
 import re
@@ -20,7 +14,6 @@ VIRTUAL_DESKTOP_NAME = "Horvane"
 VIRTUAL_DESKTOP_SIZE = (800, 600)
 EXPLORER_KEY = r"HKCU\Software\Wine\Explorer"
 DESKTOPS_KEY = r"HKCU\Software\Wine\Explorer\Desktops"
-X_START_TIMEOUT = 10.0
 POLL_INTERVAL = 0.05
 # A new prefix is ready once a trivial program runs to its end and the prefix's processes
 # (the wineserver, the services the boot started) have gone quiet for QUIET_PERIOD.
@@ -32,7 +25,6 @@ QUIET_TICKS = 2  # CPU ticks (1/100 s) the whole prefix may still use in a quiet
 
 
 def windows_path(path: Path | str) -> str:
-    """The Windows spelling of a Linux path: Wine maps / to drive Z:."""
     return "Z:" + str(PurePosixPath(path)).replace("/", "\\")
 
 
@@ -42,8 +34,7 @@ def _read_text(file) -> str:
 
 
 def poll(condition, timeout: float, interval: float = POLL_INTERVAL):
-    """Calls `condition` until it returns something true or `timeout` seconds have passed;
-    returns the last result."""
+    """Calls `condition` until it returns something true or `timeout` passes; the last result."""
     deadline = time.monotonic() + timeout
     while True:
         result = condition()
@@ -60,9 +51,6 @@ class WineHost:
         self._xvfb: subprocess.Popen | None = None
         self._wine = shutil.which("wine") or "wine"
         self._wineserver = shutil.which("wineserver") or "wineserver"
-        self.probe_starts = 0  # how many starts of a trivial program the prefix needed to be ready
-
-    # -- life cycle -------------------------------------------------------------------
 
     def start(self) -> None:
         if self.display is None:
@@ -71,30 +59,25 @@ class WineHost:
             self._kill_wineserver()
             shutil.rmtree(self.prefix)
         self.prefix.mkdir(parents=True, exist_ok=True)
-        # A persistent server: without it every gap between two test processes would
-        # shut the server down and the next process would pay for its restart.
+        # Persistent: otherwise each gap between two test processes costs a server restart.
         subprocess.run([self._wineserver, "-p"], env=self.env, check=True)
         if not (self.prefix / "system.reg").exists() or self.fresh:
             subprocess.run(["wineboot", "-i"], env=self.env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            # The first boot of a new prefix can leave two service control managers
-            # running, each with its own list of services, so that a service installed
-            # through one is unknown to the other; a restarted server starts just one.
+            # A first boot can leave two service control managers, each with its own list of
+            # services; a restarted server starts just one.
             self._kill_wineserver()
             subprocess.run([self._wineserver, "-p"], env=self.env, check=True)
-        self.probe_starts = self.wait_ready()
-        # Every program opens its windows inside one virtual desktop: like Windows it has a
-        # taskbar with a notification area, while on a bare X display Wine shows tray icons in
-        # a small window of its own, where every removal of an icon takes two seconds.
+        self.wait_ready()
+        # One virtual desktop for every program: like Windows it has a taskbar with a
+        # notification area (a bare X display gets a slow tray window of Wine's own).
         width, height = VIRTUAL_DESKTOP_SIZE
         self.reg_add(DESKTOPS_KEY, VIRTUAL_DESKTOP_NAME, f"{width}x{height}")
         self.reg_add(EXPLORER_KEY, "Desktop", VIRTUAL_DESKTOP_NAME)
 
-    def wait_ready(self, timeout: float = PREFIX_READY_TIMEOUT) -> int:
-        """Waits until the prefix runs a program and is idle; returns how many starts of the
-        trivial program that took. In the first seconds of a new prefix a Wine process can
-        end with code 1 before it runs: that is the prefix still settling, not a fault of
-        the program under test, so no test may start before this returns."""
+    def wait_ready(self, timeout: float = PREFIX_READY_TIMEOUT) -> None:
+        """Waits until the prefix runs a program and is idle: in its first seconds a Wine
+        process can end with code 1 before it runs, which is no fault of a program under test."""
         deadline = time.monotonic() + timeout
         attempts = 0
         while True:
@@ -113,10 +96,8 @@ class WineHost:
         if not poll(self._quiet, max(deadline - time.monotonic(), QUIET_PERIOD), interval=0):
             raise RuntimeError(f"the Wine prefix {self.prefix} runs programs but its processes did not go "
                                f"quiet for {QUIET_PERIOD} s within {timeout} s of the start")
-        return attempts
 
     def _prefix_cpu_ticks(self) -> int:
-        """The CPU time (in ticks) used so far by every process of this prefix."""
         marker = f"WINEPREFIX={self.prefix}".encode() + b"\0"
         total = 0
         for entry in Path("/proc").iterdir():
@@ -129,7 +110,7 @@ class WineHost:
                 fields = (entry / "stat").read_text().rsplit(")", 1)[1].split()
                 total += int(fields[11]) + int(fields[12])
             except (OSError, IndexError, ValueError):
-                continue  # ended meanwhile, or not ours to read
+                continue
         return total
 
     def _quiet(self) -> bool:
@@ -140,12 +121,8 @@ class WineHost:
     def stop(self) -> None:
         self._kill_wineserver()
         if self._xvfb is not None:
-            self._xvfb.terminate()
-            try:
-                self._xvfb.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self._xvfb.kill()
-                self._xvfb.wait()
+            self._xvfb.kill()
+            self._xvfb.wait()
             self._xvfb = None
 
     def _start_xvfb(self) -> None:
@@ -168,8 +145,6 @@ class WineHost:
             subprocess.run([self._wineserver, option], env=self.env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    # -- running programs -------------------------------------------------------------
-
     @property
     def env(self) -> dict[str, str]:
         env = dict(os.environ)
@@ -185,8 +160,8 @@ class WineHost:
 
     def spawn(self, exe: Path, *args: str, output: Path | None = None,
               debug: str | None = None, wrapper: tuple[str, ...] = ()) -> subprocess.Popen:
-        """Starts a program in the background; `debug` sets Wine's trace channels (WINEDEBUG),
-        `wrapper` is a command line that ends by running the one it is given (unshare ...)."""
+        """Starts a program in the background; `debug` sets WINEDEBUG, `wrapper` is a command
+        line that ends by running the one it is given (unshare ...)."""
         env = self.env if debug is None else dict(self.env, WINEDEBUG=debug)
         sink = open(output, "ab") if output is not None else subprocess.DEVNULL
         try:
@@ -197,9 +172,8 @@ class WineHost:
                 sink.close()
 
     def run(self, exe: Path | str, *args: str, timeout: float = 30) -> subprocess.CompletedProcess:
-        # Output goes through files, not pipes: the first program started in a virtual
-        # desktop starts the desktop's own process, which inherits the pipes and would keep
-        # them open long after the program itself has ended.
+        # Files, not pipes: the desktop process the first program starts would inherit pipes
+        # and keep them open long after the program has ended.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             process = subprocess.run([self._wine, str(exe), *args], env=self.env,
                                      timeout=timeout, stdin=subprocess.DEVNULL,
@@ -212,8 +186,6 @@ class WineHost:
 
     def reg_delete(self, key: str, name: str) -> None:
         self.run("reg", "delete", key, "/v", name, "/f")
-
-    # -- the display ------------------------------------------------------------------
 
     def screenshot(self, path: Path) -> Path:
         path.parent.mkdir(parents=True, exist_ok=True)

@@ -6,7 +6,7 @@
 // microsecond) or why no time was obtained. Exit code 0 only for a valid reply. The
 // timeout is the wait for the last request's reply.
 #include "framework/win32/DllSearch.h"
-#include "framework/win32/Win32Platform.h"
+#include "framework/win32/Win32HeadlessPlatform.h"
 #include "sync/ReplyValidation.h"
 #include "sync/SampleBurst.h"
 #include "sync/SntpClient.h"
@@ -113,7 +113,7 @@ int ReportNoReply(const hv::SntpClient& client, double timeoutSeconds) {
 }
 
 int Query(const Arguments& arguments) {
-    hv::Win32Platform platform(GetModuleHandleA(nullptr));
+    hv::Win32HeadlessPlatform platform(GetModuleHandleA(nullptr));
     const hv::Held socketLayer = platform.StartSocketLayer();
     if (!socketLayer) {
         std::printf("error=Windows Sockets 1.1 is not available\n");

@@ -15,14 +15,12 @@ public:
     std::set<std::string> unopenableFiles;
     // Folders (with their trailing backslash) where no new file may be made.
     std::set<std::string> foldersRefusingNewFiles;
-    std::string userDataFolder = "C:\\Users\\Ann\\AppData\\Roaming\\";
     std::set<std::string> foldersCreated;
 
     FileRead ReadTextFileHead(const std::string& path, std::size_t maxBytes) override;
     bool CreateFileIfMissing(const std::string& path) override;
     FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) override;
     bool RewriteFileInPlace(const std::string& path, std::string_view contents) override;
-    std::string UserDataFolder() override { return userDataFolder; }
     bool CreateFolder(const std::string& path) override { return foldersCreated.insert(path), true; }
 
 private:

@@ -62,6 +62,11 @@ Held FakeNetwork::StartSocketLayer() {
 }
 
 std::vector<IpAddress> FakeNetwork::ResolveHost(std::string_view host) {
+    m_clock.Pass(lookupDelayMs * 1000);  // a blocking look-up holds its caller as long
+    return AddressesOf(host);
+}
+
+std::vector<IpAddress> FakeNetwork::AddressesOf(std::string_view host) const {
     if (const auto literal = ParseIpLiteral(host)) return {*literal};
     const auto it = hosts.find(std::string(host));
     return it == hosts.end() ? std::vector<IpAddress>{} : it->second;
@@ -88,7 +93,7 @@ std::optional<std::pair<std::int64_t, int>> FakeNetwork::NextLookupDue(std::int6
 void FakeNetwork::AnswerLookup(int id) {
     const LookupSlot lookup = m_lookups.at(id);
     m_lookups.erase(id);
-    lookup.events->OnLookupDone(ResolveHost(lookup.host));
+    lookup.events->OnLookupDone(AddressesOf(lookup.host));
 }
 
 std::unique_ptr<UdpSocket> FakeNetwork::OpenUdpSocket(UdpSocketEvents& events) {
@@ -99,6 +104,7 @@ std::unique_ptr<UdpSocket> FakeNetwork::OpenUdpSocket(UdpSocketEvents& events) {
 }
 
 std::uint32_t FakeNetwork::RandomBits() {
+    m_clock.Pass(randomBitsMicros);
     // xorshift32: reproducible from run to run.
     m_randomState ^= m_randomState << 13;
     m_randomState ^= m_randomState >> 17;

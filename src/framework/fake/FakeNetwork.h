@@ -27,9 +27,13 @@ public:
     bool socketLayerStarted = false;
     // Host names and their addresses, in the order the resolver gives them.
     std::map<std::string, std::vector<IpAddress>> hosts;
-    // Looking a name up takes this long on the virtual clock, or never ends.
+    // Looking a name up takes this long on the virtual clock (a blocking look-up holds its
+    // caller as long), or a look-up in the background never ends.
     std::int64_t lookupDelayMs = 0;
     bool lookupsNeverAnswer = false;
+    // Drawing random bits takes this long on the virtual clock (a system's source may load
+    // its provider the first time).
+    std::int64_t randomBitsMicros = 0;
     std::vector<std::string> lookupsStarted;
     bool failSocketOpen = false;
     bool failSends = false;
@@ -55,6 +59,7 @@ public:
     std::uint32_t RandomBits() override;
 
 private:
+    std::vector<IpAddress> AddressesOf(std::string_view host) const;
     class FakeSocket;
     class FakeLookup;
     friend class FakeSocket;

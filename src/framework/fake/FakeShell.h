@@ -24,6 +24,7 @@ public:
     std::vector<std::string> soundsPlayed;
     std::int64_t soundBusyUntilMicros = 0;
     std::int64_t soundLengthMicros = 0;
+    std::string userDataFolder = "C:\\Users\\Ann\\AppData\\Roaming\\";
 
     ProgramStart StartProgram(std::string_view program, std::string_view arguments) override;
     ProgramStart StartCommandLine(std::string_view commandLine) override;
@@ -32,6 +33,7 @@ public:
         return shellOpenResult;
     }
     bool PlaySoundFile(std::string_view path) override;
+    std::string UserDataFolder() override { return userDataFolder; }
 
 private:
     FakeClock& m_clock;

@@ -3,8 +3,6 @@
 #include "framework/win32/Utf16.h"
 #include "framework/win32/Win32Api.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
@@ -138,17 +136,6 @@ FileRead Win32Files::ReadTextFileHead(const std::string& path, std::size_t maxBy
         bytes->resize(bytes->rfind('\n') + 1);
     }
     return {FileRead::Status::Ok, IsUtf8(*bytes) ? std::move(*bytes) : Utf8FromAnsi(*bytes)};
-}
-
-std::string Win32Files::UserDataFolder() {
-    PWSTR folder = nullptr;
-    std::string result;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &folder)) && folder) {
-        result = Narrow(folder);
-        if (!result.empty() && result.back() != '\\') result += '\\';
-    }
-    CoTaskMemFree(folder);
-    return result;
 }
 
 bool Win32Files::CreateFolder(const std::string& path) {

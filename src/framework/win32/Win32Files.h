@@ -10,7 +10,6 @@ public:
     bool CreateFileIfMissing(const std::string& path) override;
     FileReplace ReplaceFileContents(const std::string& path, std::string_view contents) override;
     bool RewriteFileInPlace(const std::string& path, std::string_view contents) override;
-    std::string UserDataFolder() override;
     bool CreateFolder(const std::string& path) override;
 };
 

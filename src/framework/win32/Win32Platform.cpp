@@ -4,7 +4,7 @@
 
 namespace hv {
 
-Win32Platform::Win32Platform(HINSTANCE instance) : Win32Network(instance), m_instance(instance) {}
+Win32Platform::Win32Platform(HINSTANCE instance) : Win32HeadlessPlatform(instance), m_instance(instance) {}
 
 Win32Platform::~Win32Platform() {
     // The program's event object is gone by now; the window must not call into it.

@@ -1,12 +1,8 @@
 #pragma once
 #include "framework/Platform.h"
 #include "framework/win32/Win32Api.h"
-#include "framework/win32/Win32Clock.h"
-#include "framework/win32/Win32Files.h"
+#include "framework/win32/Win32HeadlessPlatform.h"
 #include "framework/win32/Win32Messaging.h"
-#include "framework/win32/Win32Network.h"
-#include "framework/win32/Win32Process.h"
-#include "framework/win32/Win32Registry.h"
 #include "framework/win32/Win32Shell.h"
 
 #include <memory>
@@ -19,12 +15,8 @@ class Win32NetworkWatch;
 // class per role; the main window and the dialogs it owns are this class's own.
 // Everything runs on the thread that created the object, which must pump its messages.
 class Win32Platform final : public Platform,
-                            public Win32Clock,
-                            public Win32Files,
-                            public Win32Registry,
+                            public Win32HeadlessPlatform,
                             public Win32Shell,
-                            public Win32Network,
-                            public Win32Process,
                             public Win32Messaging {
 public:
     explicit Win32Platform(HINSTANCE instance);

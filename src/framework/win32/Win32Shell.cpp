@@ -5,6 +5,7 @@
 #include "framework/win32/Win32Api.h"
 
 #include <mmsystem.h>
+#include <shlobj.h>
 
 namespace hv {
 namespace {
@@ -52,6 +53,17 @@ bool Win32Shell::PlaySoundFile(std::string_view path) {
                        : nullptr;
     }();
     return play != nullptr && play(Widen(path).c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
+}
+
+std::string Win32Shell::UserDataFolder() {
+    PWSTR folder = nullptr;
+    std::string result;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &folder)) && folder) {
+        result = Narrow(folder);
+        if (!result.empty() && result.back() != '\\') result += '\\';
+    }
+    CoTaskMemFree(folder);
+    return result;
 }
 
 } // namespace hv

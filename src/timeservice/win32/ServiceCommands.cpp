@@ -1,7 +1,7 @@
 #include "timeservice/win32/ServiceCommands.h"
 
 #include "framework/win32/Utf16.h"
-#include "framework/win32/Win32Platform.h"
+#include "framework/win32/Win32HeadlessPlatform.h"
 #include "settings/ServerList.h"
 #include "settings/SettingsFile.h"
 #include "sync/SntpClient.h"
@@ -137,7 +137,7 @@ private:
     bool RemoveKey(const char* key, const char* what);
     void PrintLastResult();
 
-    Win32Platform m_platform;
+    Win32HeadlessPlatform m_platform;
 };
 
 int Commands::Install(bool includeConfig) {

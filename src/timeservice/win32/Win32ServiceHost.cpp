@@ -1,7 +1,7 @@
 #include "timeservice/win32/Win32ServiceHost.h"
 
 #include "framework/win32/Utf16.h"
-#include "framework/win32/Win32Platform.h"
+#include "framework/win32/Win32HeadlessPlatform.h"
 #include "timeservice/ServiceIdentity.h"
 #include "timeservice/TimeService.h"
 #include "timeservice/win32/Win32EventJournal.h"
@@ -99,7 +99,7 @@ DWORD ServiceHost::Run() {
         journal.Write(ServiceJournal::Kind::Warning,
                       "Could not drop the privileges it does not need" + ErrorNumber(error) + ".");
     }
-    Win32Platform platform(GetModuleHandleW(nullptr));
+    Win32HeadlessPlatform platform(GetModuleHandleW(nullptr));
     const Held socketLayer = platform.StartSocketLayer();
     if (!socketLayer) {
         journal.Write(ServiceJournal::Kind::Error, "Windows Sockets is not available; the service stops.");

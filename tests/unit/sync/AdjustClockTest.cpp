@@ -25,7 +25,7 @@ protected:
     // How far the clock now stands from where the server's time puts it.
     std::int64_t ErrorAfterAdjusting(std::int64_t offsetMicros) {
         const std::int64_t before = fake.ClockStepMicros();
-        EXPECT_TRUE(client.AdjustClock());
+        EXPECT_TRUE(client.AdjustClock(fake));
         return fake.ClockStepMicros() - before - offsetMicros;
     }
 };
@@ -58,18 +58,18 @@ TEST_F(AdjustClock, SetsNothingForNegligibleOrImplausibleResultsOrWhenRefused) {
         {"no delay", 2.5, 0.0}, {"negative delay", 2.5, -0.01}};
     for (const auto& c : cases) {
         Measured(now, c.offset, c.delay);
-        EXPECT_FALSE(client.AdjustClock()) << c.name;
+        EXPECT_FALSE(client.AdjustClock(fake)) << c.name;
     }
-    EXPECT_FALSE(SntpClient(fake).AdjustClock()) << "nothing measured";
+    EXPECT_FALSE(SntpClient(fake).AdjustClock(fake)) << "nothing measured";
     EXPECT_TRUE(fake.messageBoxes.empty()) << "all ignored silently";
 
     // Refusals show the system's error number once; a refused setting shows nothing.
     Measured(now, 2.5);
     fake.tokenOpens = false;
     fake.tokenOpenError = 0xFFFFFFFFu;
-    EXPECT_FALSE(client.AdjustClock());
+    EXPECT_FALSE(client.AdjustClock(fake));
     fake.tokenOpens = fake.refuseSystemTime = true;
-    EXPECT_FALSE(client.AdjustClock());
+    EXPECT_FALSE(client.AdjustClock(fake));
     EXPECT_EQ(fake.messageBoxes, (std::vector<std::string>{"4294967295"}));
     EXPECT_TRUE(fake.systemTimeSets.empty());
 }

@@ -231,6 +231,20 @@ TEST_F(TimeServiceTest, StepOverTheThresholdNeedsASecondServerThatAgrees) {
     EXPECT_EQ(Measure(90.0).status, ServiceStatus::Adjusted);
 }
 
+// The host read its clock before the name was resolved; the next request still leaves two
+// seconds after the first really did.
+TEST_F(TimeServiceTest, BurstSpacingCountsFromTheFirstRequestLeaving) {
+    constexpr std::uint32_t kRemoteServer = 0xC000020A;  // 192.0.2.10
+    platform.hosts["time.example"] = {kRemoteServer};
+    platform.lookupDelayMs = 300;
+    EXPECT_FALSE(Ask("time.example"));
+    nowMs += 300;  // as the host's clock saw the look-up pass
+    ServerAnswers(2.5, 40'000, kRemoteServer);
+    EXPECT_FALSE(PollAtDeadline());
+    ASSERT_EQ(platform.sent.size(), 2u);
+    EXPECT_GE(platform.sent[1].sentAtMicros - platform.sent[0].sentAtMicros, 2'000'000);
+}
+
 TEST(ServiceConfig, StoredSecondsAreReadInBothFormsAndClamped) {
     // An absent value and a plain number are every service test's.
     const struct {
