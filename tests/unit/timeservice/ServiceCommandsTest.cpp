@@ -26,8 +26,9 @@ TEST(ServiceCommands, LimitIsWholeSecondsFromOneToAYear) {
     for (const auto& c : cases) EXPECT_EQ(ParseCorrectionLimit(c.text), c.seconds) << '"' << c.text << '"';
 }
 
-// How the service stands, and a result it set the clock by, are read end to end.
+// A running or stopped service, and a result it set the clock by, are read end to end.
 TEST(ServiceCommands, StatusTellsTheApprovalsAndTheLastResultInWords) {
+    EXPECT_EQ(ServiceStandingText({}), "not installed.");
     EXPECT_EQ(ApprovedServersText(ApprovedServers{}), "approved servers: none");
     const auto reply = [](ServiceStatus status, std::int64_t offset = 0, std::int64_t delay = 0) {
         return ServiceReply{.status = status, .delayMicros = delay, .offsetMicros = offset, .server = "time.example"};
