@@ -1,13 +1,11 @@
 #include "SntpTestSupport.h"
+#include "framework/TimeUnits.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <random>
 
 namespace hv::testing {
 namespace {
-
-constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 
 // A client as a completed exchange leaves it: a request sent `delay` seconds before `now`,
 // answered by a server `offset` seconds ahead of the local clock that holds it no time,
@@ -32,33 +30,6 @@ protected:
     }
 };
 
-TEST_F(AdjustClock, LandsWhereTheMeasurementSaysAcrossTheCalendar) {
-    struct Case {
-        std::int64_t now;
-        double offset;
-        CivilTime setTo;  // to the second
-    };
-    const Case cases[] = {
-        {MicrosFromUtc(2026, 3, 14, 12, 0, 0, 900'000), 2.5, {2026, 3, 14, 12, 0, 3, 6, 0}},
-        // Back across midnight of New Year: day, month and year all roll back.
-        {MicrosFromUtc(2027, 1, 1, 0, 0, 0, 250'000), -0.75, {2026, 12, 31, 23, 59, 59, 4, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.offset);
-        fake.systemTimeSets.clear();
-        Measured(c.now, c.offset);
-        EXPECT_LT(std::abs(ErrorAfterAdjusting(std::llround(c.offset * kMicrosPerSecond))), 50);
-        ASSERT_EQ(fake.systemTimeSets.size(), 1u);
-        CivilTime set = fake.systemTimeSets[0];
-        set.millisecond = 0;
-        EXPECT_EQ(set, c.setTo);
-    }
-    EXPECT_EQ(fake.privilegesEnabled.back(), "SeSystemtimePrivilege");
-    EXPECT_TRUE(fake.messageBoxes.empty());
-    // The first reading after the call shows how long the call took: the fake's 20 us.
-    EXPECT_EQ(client.LastStep().callMicros, 20);
-}
-
 // The system takes whole milliseconds: from any phase of the clock within its millisecond,
 // with any cost of reading and setting it, the step must not throw the rest away.
 TEST_F(AdjustClock, RemainingErrorStaysFarBelowAMillisecondFromAnyPhase) {
@@ -76,32 +47,30 @@ TEST_F(AdjustClock, RemainingErrorStaysFarBelowAMillisecondFromAnyPhase) {
             largest = std::max(largest, error);
         }
     }
-    std::printf("largest remaining error %lld us (seed %u)\n", static_cast<long long>(largest), seed);
     EXPECT_LT(largest, 50);
+    EXPECT_EQ(fake.privilegesEnabled.back(), "SeSystemtimePrivilege");
 }
 
 TEST_F(AdjustClock, SetsNothingForNegligibleOrImplausibleResultsOrWhenRefused) {
     const std::int64_t now = MicrosFromUtc(2026, 3, 14, 12, 0, 0);
-    struct Case {
-        double offset, delay;
-    };
-    for (const Case& c : {Case{0.0000005, 0.02}, Case{-0.0000005, 0.02}, Case{2.5, 0.0}, Case{2.5, -0.01}}) {
+    const struct { const char* name; double offset, delay; } cases[] = {
+        {"half a microsecond ahead", 0.0000005, 0.02}, {"half a microsecond behind", -0.0000005, 0.02},
+        {"no delay", 2.5, 0.0}, {"negative delay", 2.5, -0.01}};
+    for (const auto& c : cases) {
         Measured(now, c.offset, c.delay);
-        EXPECT_FALSE(client.AdjustClock(fake)) << c.offset << " " << c.delay;
+        EXPECT_FALSE(client.AdjustClock(fake)) << c.name;
     }
     EXPECT_FALSE(SntpClient(fake).AdjustClock(fake)) << "nothing measured";
     EXPECT_TRUE(fake.messageBoxes.empty()) << "all ignored silently";
 
     // Refusals show the system's error number once; a refused setting shows nothing.
     Measured(now, 2.5);
-    fake.privilegeHeld = false;
-    EXPECT_FALSE(client.AdjustClock(fake));
     fake.tokenOpens = false;
     fake.tokenOpenError = 0xFFFFFFFFu;
     EXPECT_FALSE(client.AdjustClock(fake));
-    fake.tokenOpens = fake.privilegeHeld = fake.refuseSystemTime = true;
+    fake.tokenOpens = fake.refuseSystemTime = true;
     EXPECT_FALSE(client.AdjustClock(fake));
-    EXPECT_EQ(fake.messageBoxes, (std::vector<std::string>{"1300", "4294967295"}));
+    EXPECT_EQ(fake.messageBoxes, (std::vector<std::string>{"4294967295"}));
     EXPECT_TRUE(fake.systemTimeSets.empty());
 }
 

@@ -66,8 +66,6 @@ TEST_P(ReplyValidation, BrokenReplyIsDroppedAndAValidOneIsStillTaken) {
 
     DeliverAt(kT1 + 0.030, valid);
     EXPECT_FALSE(client.AwaitingReply());
-    EXPECT_NEAR(client.Delay(), 0.028, 1e-6);
-    EXPECT_EQ(fake.OpenSocketCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachRule, ReplyValidation, ::testing::ValuesIn(kBrokenReplies),
