@@ -25,8 +25,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = "HorvaneIdleLoop";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "idle-loop", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0,
-                                  nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "idle-loop", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr,
+                                  nullptr, instance, nullptr);
     if (std::strstr(commandLine, "tick") != nullptr) SetTimer(window, kTickTimerId, kTickMs, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);

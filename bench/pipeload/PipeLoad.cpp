@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr DWORD kClientAccess = 0x12018b;  // what the users' grant allows, as the tray program asks
+constexpr DWORD kClientAccess = 0x12018b; // what the users' grant allows, as the tray program asks
 constexpr DWORD kReplyWaitMs = 3000;
 constexpr DWORD kPollMs = 10;
 constexpr DWORD kSampleMs = 10'000;
@@ -80,11 +80,26 @@ int Once(const std::string& pipe, Behaviour behaviour, Counts& counts) {
     ++counts.tried[behaviour];
     int status = -1;
     switch (behaviour) {
-    case LastResult: Send(handle, kLastResult); status = AwaitReply(handle); break;
-    case Synchronise: Send(handle, kSynchronise); status = AwaitReply(handle); break;
-    case Malformed: Send(handle, kBadMagic); status = AwaitReply(handle); break;
-    case Partial: Send(handle, kPartial); status = AwaitReply(handle); break;
-    case OverLong: Send(handle, std::vector<BYTE>(kOverLongBytes, 'H')); status = AwaitReply(handle); break;
+    case LastResult:
+        Send(handle, kLastResult);
+        status = AwaitReply(handle);
+        break;
+    case Synchronise:
+        Send(handle, kSynchronise);
+        status = AwaitReply(handle);
+        break;
+    case Malformed:
+        Send(handle, kBadMagic);
+        status = AwaitReply(handle);
+        break;
+    case Partial:
+        Send(handle, kPartial);
+        status = AwaitReply(handle);
+        break;
+    case OverLong:
+        Send(handle, std::vector<BYTE>(kOverLongBytes, 'H'));
+        status = AwaitReply(handle);
+        break;
     case HangUpEarly: Send(handle, kSynchronise); break;
     case Silent: Sleep(kSilentHoldMs); break;
     default: break;
@@ -142,7 +157,7 @@ int main(int argc, char** argv) {
     for (int s = 0; s < 16; ++s) {
         if (counts.statuses[s] > 0) std::printf("status %d count=%ld\n", s, counts.statuses[s].load());
     }
-    Sleep(kReplyWaitMs);  // the service drops the last silent callers
+    Sleep(kReplyWaitMs); // the service drops the last silent callers
     std::printf("handles after %lu\n", HandleCount(pid));
     // Afterwards a genuine caller is answered (retrying a moment if every instance is taken).
     int genuine = -1;

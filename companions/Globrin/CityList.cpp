@@ -13,15 +13,12 @@ constexpr char kFieldSeparator = '\t';
 constexpr char kLineEnd = '\n';
 constexpr std::size_t kLongestZoneKey = 128;
 
-
 } // namespace
 
 std::vector<City> DefaultCities() {
     return {
-        {"London", "GMT Standard Time"},
-        {"New York", "Eastern Standard Time"},
-        {"Berlin", "W. Europe Standard Time"},
-        {"Tokyo", "Tokyo Standard Time"},
+        {"London", "GMT Standard Time"},         {"New York", "Eastern Standard Time"},
+        {"Berlin", "W. Europe Standard Time"},   {"Tokyo", "Tokyo Standard Time"},
         {"Sydney", "AUS Eastern Standard Time"},
     };
 }
@@ -41,8 +38,8 @@ std::vector<City> DecodeCities(std::string_view text) {
         const std::size_t separator = line.find(kFieldSeparator);
         if (separator == std::string_view::npos) continue;
         City city{CleanCityName(line.substr(0, separator)), std::string(line.substr(separator + 1))};
-        const bool plainKey = city.zoneKey.size() <= kLongestZoneKey &&
-                              city.zoneKey.find_first_of("\t\r\\") == std::string::npos;
+        const bool plainKey =
+            city.zoneKey.size() <= kLongestZoneKey && city.zoneKey.find_first_of("\t\r\\") == std::string::npos;
         if (!city.name.empty() && !city.zoneKey.empty() && plainKey) cities.push_back(std::move(city));
     }
     return cities;

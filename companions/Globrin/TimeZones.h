@@ -9,8 +9,8 @@
 namespace hv {
 
 struct TimeZoneName {
-    std::string key;      // the system's name of the zone, stable across languages
-    std::string display;  // "(UTC+01:00) Amsterdam, Berlin, ..."
+    std::string key;     // the system's name of the zone, stable across languages
+    std::string display; // "(UTC+01:00) Amsterdam, Berlin, ..."
     bool operator==(const TimeZoneName&) const = default;
 };
 

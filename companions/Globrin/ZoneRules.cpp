@@ -50,7 +50,8 @@ bool IsDaylight(const ZoneRules& rules, std::int64_t utcMillis, int year) {
 } // namespace
 
 int ZoneYear(const ZoneRules& anyYearsRules, std::int64_t unixSeconds) {
-    const std::int64_t standardSeconds = unixSeconds - std::int64_t{anyYearsRules.bias + anyYearsRules.standardBias} * 60;
+    const std::int64_t standardSeconds =
+        unixSeconds - std::int64_t{anyYearsRules.bias + anyYearsRules.standardBias} * 60;
     return CivilFromUnixSeconds(standardSeconds).year;
 }
 

@@ -12,7 +12,7 @@ namespace hv {
 struct ZoneTransition {
     int year = 0;
     int month = 0;
-    int weekday = 0;  // 0 Sunday to 6 Saturday
+    int weekday = 0; // 0 Sunday to 6 Saturday
     int day = 0;
     int hour = 0;
     int minute = 0;
@@ -32,7 +32,7 @@ struct ZoneRules {
 
 struct ZoneTime {
     CivilTime local;
-    int utcOffsetMinutes = 0;  // local time - UTC
+    int utcOffsetMinutes = 0; // local time - UTC
     bool daylight = false;
     bool operator==(const ZoneTime&) const = default;
 };

@@ -24,7 +24,8 @@ void Transcript::Append(std::string_view text) {
         }
     }
     if (cleaned.empty()) return;
-    if (cleaned.size() < kLineEnd.size() || cleaned.compare(cleaned.size() - kLineEnd.size(), kLineEnd.size(), kLineEnd) != 0) {
+    if (cleaned.size() < kLineEnd.size() ||
+        cleaned.compare(cleaned.size() - kLineEnd.size(), kLineEnd.size(), kLineEnd) != 0) {
         cleaned += kLineEnd;
     }
     m_text += cleaned;

@@ -30,9 +30,10 @@ std::optional<ScreenPoint> ReadBarPlace(Platform& platform) {
 }
 
 void RememberBarPlace(Platform& platform, ScreenPoint topLeft) {
-    const bool stored =
-        platform.WriteRegistryValue({RegistryRoot::CurrentUser, kPlaceKey, kLeftValue}, static_cast<std::uint32_t>(topLeft.x)) &&
-        platform.WriteRegistryValue({RegistryRoot::CurrentUser, kPlaceKey, kTopValue}, static_cast<std::uint32_t>(topLeft.y));
+    const bool stored = platform.WriteRegistryValue({RegistryRoot::CurrentUser, kPlaceKey, kLeftValue},
+                                                    static_cast<std::uint32_t>(topLeft.x)) &&
+                        platform.WriteRegistryValue({RegistryRoot::CurrentUser, kPlaceKey, kTopValue},
+                                                    static_cast<std::uint32_t>(topLeft.y));
     if (!stored) platform.Trace("Vistrel: the bar's place could not be stored");
 }
 

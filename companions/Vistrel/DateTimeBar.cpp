@@ -22,9 +22,9 @@ struct StatusMark {
     Colour colour;
 };
 constexpr std::array kStatusMarks{
-    StatusMark{kStatusOk, "\u25CF", RgbColour(46, 184, 92)},            // a filled circle, green
-    StatusMark{kStatusOutstanding, "\u25CB", RgbColour(245, 176, 25)},  // a hollow circle, amber
-    StatusMark{kStatusFailed, "\u25B2", RgbColour(235, 64, 52)},        // a triangle, red
+    StatusMark{kStatusOk, "\u25CF", RgbColour(46, 184, 92)},           // a filled circle, green
+    StatusMark{kStatusOutstanding, "\u25CB", RgbColour(245, 176, 25)}, // a hollow circle, amber
+    StatusMark{kStatusFailed, "\u25B2", RgbColour(235, 64, 52)},       // a triangle, red
 };
 
 // The menu, each item with the code that asks Horvane for it; code 0 marks a separator.

@@ -6,7 +6,8 @@ namespace hv {
 
 namespace {
 constexpr const char* kInstanceLockName = "Horvane";
-constexpr const char* kTextNoSocketLayer = "Error to init socket!\r\nPlease make sure your computer has installed winsock!";
+constexpr const char* kTextNoSocketLayer =
+    "Error to init socket!\r\nPlease make sure your computer has installed winsock!";
 } // namespace
 
 CHorvaneApp::CHorvaneApp(Platform& platform, TimeServiceLink* timeService)

@@ -121,10 +121,10 @@ void CMainFrame::StartProgram(const std::string& program, std::string_view argum
     if (start.status != ProgramStart::Status::Started && by == StartedBy::Program) {
         // A modal box here would hold up all that follows it (the server address for the
         // sync window after Preferences, say) for a start the user did not choose.
-        const std::string why = kTextCannotStart + program +
-                                (start.status == ProgramStart::Status::Missing
-                                     ? std::string(kLogFileMissing)
-                                     : kLogWindowsError + std::to_string(start.error) + ".");
+        const std::string why =
+            kTextCannotStart + program +
+            (start.status == ProgramStart::Status::Missing ? std::string(kLogFileMissing)
+                                                           : kLogWindowsError + std::to_string(start.error) + ".");
         LogError(why);
         m_platform.Trace(kTraceCompanionNotStarted + why);
         return;

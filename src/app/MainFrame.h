@@ -105,7 +105,7 @@ private:
 
     Platform& m_platform;
     Settings m_settings;
-    std::string m_programDir;  // the executable's directory, with its trailing backslash
+    std::string m_programDir; // the executable's directory, with its trailing backslash
     ActivityLog m_logText;
     SyncRun m_syncRun;
     // Set while the preferences or the shutdown dialog is open (by a ReentryGuard), so
@@ -117,10 +117,10 @@ private:
     ChimeClock m_chimeClock;
     CatchUpRuns m_catchUpRuns;
     std::optional<std::int64_t> m_lastTickUtc;
-    bool m_settingsFileUnreadable = false;  // then it is never written over
+    bool m_settingsFileUnreadable = false; // then it is never written over
     SettingsLocation m_settingsLocation;
     Policy m_policy;
-    Settings m_usersOwnSettings;  // as read, before the policy's values were put over them
+    Settings m_usersOwnSettings; // as read, before the policy's values were put over them
     // Set while the calendar or the About box is open: one of each at a time.
     bool m_calendarOpen = false;
     bool m_aboutOpen = false;

@@ -35,8 +35,7 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
     case kCodeStopSync:
         if (syncWindowOpen) m_syncRun.StopForSyncWindow();
         return true;
-    default:
-        break;
+    default: break;
     }
     if (const int command = CommandForCopyDataCode(code)) {
         if (!m_platform.SendCommand(m_platform.MainWindow(), command)) m_platform.Trace(kTraceCommandNotTaken);

@@ -45,8 +45,9 @@ bool CMainFrame::IsRunValueSet(const RegistryPlace& place) {
 bool CMainFrame::IsRunAtStartupSet() { return IsRunValueSet(kRunValue) || IsRunValueSet(kUserRunValue); }
 
 bool CMainFrame::CanSetRunAtStartup() {
-    return std::any_of(std::begin(kRunValues), std::end(kRunValues),
-                       [this](const RegistryPlace& place) { return m_platform.CanWriteRegistryKey(place.root, place.key); });
+    return std::any_of(std::begin(kRunValues), std::end(kRunValues), [this](const RegistryPlace& place) {
+        return m_platform.CanWriteRegistryKey(place.root, place.key);
+    });
 }
 
 std::vector<MenuItem> CMainFrame::BuildTrayMenu() {

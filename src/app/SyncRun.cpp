@@ -41,9 +41,9 @@ std::string ServiceMeasurementText(const ServiceReply& answer) {
 }
 } // namespace
 
-SyncRun::SyncRun(Platform& platform, ActivityLog& log, TimeServiceLink* timeService,
-                 std::function<void()> logShown)
-    : m_platform(platform), m_log(log), m_logShown(std::move(logShown)), m_sntp(platform, NameLookup::InBackground), m_service(timeService) {
+SyncRun::SyncRun(Platform& platform, ActivityLog& log, TimeServiceLink* timeService, std::function<void()> logShown)
+    : m_platform(platform), m_log(log), m_logShown(std::move(logShown)), m_sntp(platform, NameLookup::InBackground),
+      m_service(timeService) {
     m_sntp.SetDeferredSendEvents(this);
 }
 
@@ -83,9 +83,7 @@ bool SyncRun::StartThroughService(Asker asker) {
         ShowStatus();
         RequestSent(State::ThroughService, asker);
         break;
-    case TimeServiceRun::Start::Unsendable:
-        SendFailed(asker);
-        break;
+    case TimeServiceRun::Start::Unsendable: SendFailed(asker); break;
     case TimeServiceRun::Start::Refused: RequestFailed(asker, m_service.Trouble() + kLineEnd); break;
     }
     return true;
@@ -224,8 +222,8 @@ void SyncRun::OnTimeout() {
     const std::string silent = std::string(kTextServiceSilent) + kLineEnd;
     Report({.succeeded = false,
             .entries = {serviceSilent ? Entry{ActivityLog::Kind::Error, now, silent, silent}
-                                      : Entry{ActivityLog::Kind::Error, now,
-                                              m_sntp.ServerAddress() + kLogNoResponse, kTextNoResponse}}});
+                                      : Entry{ActivityLog::Kind::Error, now, m_sntp.ServerAddress() + kLogNoResponse,
+                                              kTextNoResponse}}});
 }
 
 void SyncRun::Report(const Outcome& outcome) {

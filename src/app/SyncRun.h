@@ -56,9 +56,9 @@ public:
 private:
     enum class State {
         Idle,
-        LookingUp,       // our request waits for its server's name
-        OwnExchange,     // our request is out, or its reply waits for the tick
-        ThroughService,  // the service has the request, or its answer waits for the tick
+        LookingUp,      // our request waits for its server's name
+        OwnExchange,    // our request is out, or its reply waits for the tick
+        ThroughService, // the service has the request, or its answer waits for the tick
     };
     enum class Asker { Timer, SyncWindow };
 
@@ -71,7 +71,7 @@ private:
         std::string windowText;
     };
     struct Outcome {
-        std::optional<bool> succeeded;  // nothing: the bar's status stays as it was
+        std::optional<bool> succeeded; // nothing: the bar's status stays as it was
         std::vector<Entry> entries;
         bool toSyncWindow = true;
     };
@@ -98,7 +98,7 @@ private:
     SntpClient m_sntp;
     TimeServiceRun m_service;
     State m_state = State::Idle;
-    Asker m_asker = Asker::Timer;  // who started the run in hand
+    Asker m_asker = Asker::Timer; // who started the run in hand
     bool m_lastSucceeded = true;  // as before the first run
 };
 

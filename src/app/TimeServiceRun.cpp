@@ -98,16 +98,13 @@ std::string ServiceRefusalText(const std::optional<ServiceReply>& answer, const 
     case ServiceStatus::Busy: return kTextBusy;
     case ServiceStatus::TooSoon: return FormatText(kFormatTooSoon, answer->retryAfterSeconds);
     case ServiceStatus::OverLimit:
-        return FormatText(kFormatOverLimit, SecondsFromMicros(answer->offsetMicros),
-                      answer->limitSeconds);
+        return FormatText(kFormatOverLimit, SecondsFromMicros(answer->offsetMicros), answer->limitSeconds);
     case ServiceStatus::ClockRefused: return kTextClockRefused;
     case ServiceStatus::SendFailed: return FormatText(kFormatSendFailed, server.c_str());
     case ServiceStatus::DailyLimit:
-        return FormatText(kFormatDailyLimit, SecondsFromMicros(answer->offsetMicros),
-                      answer->limitSeconds);
+        return FormatText(kFormatDailyLimit, SecondsFromMicros(answer->offsetMicros), answer->limitSeconds);
     case ServiceStatus::NotConfirmed:
-        return FormatText(kFormatNotConfirmed, SecondsFromMicros(answer->offsetMicros),
-                      answer->limitSeconds);
+        return FormatText(kFormatNotConfirmed, SecondsFromMicros(answer->offsetMicros), answer->limitSeconds);
     case ServiceStatus::DelayTooLong: return server + kLogDelayTooLong + ".";
     case ServiceStatus::LoopbackName: return FormatText(kFormatLoopbackName, server.c_str());
     case ServiceStatus::Malformed: return kTextMalformed;

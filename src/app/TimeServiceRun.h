@@ -15,10 +15,10 @@ public:
     explicit TimeServiceRun(TimeServiceLink* link) : m_link(link) {}
 
     enum class Start {
-        NoService,   // measure in-process
-        Sent,        // the service has the request
-        Unsendable,  // the server's name cannot be carried: a failed send
-        Refused,     // the service is there but could not be asked; Trouble() says why
+        NoService,  // measure in-process
+        Sent,       // the service has the request
+        Unsendable, // the server's name cannot be carried: a failed send
+        Refused,    // the service is there but could not be asked; Trouble() says why
     };
     Start Begin(const std::string& server);
 

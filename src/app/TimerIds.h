@@ -8,7 +8,7 @@ namespace hv {
 constexpr int kTimerSyncTimeout = 102;
 constexpr int kTimerTick = 104;
 constexpr int kTimerAutoSync = 105;
-constexpr int kTimerCatchUp = 107;  // a run after a resume or with the network back
+constexpr int kTimerCatchUp = 107; // a run after a resume or with the network back
 constexpr int kTimerTrayRetry = 110;
 
 constexpr unsigned kSyncTimeoutMs = 10000;

@@ -27,8 +27,8 @@ public:
 private:
     void FillList(DialogView& view);
 
-    DialogView* m_view = nullptr;  // while open
-    std::string m_pendingText;     // taken just before a fill, which consumes it
+    DialogView* m_view = nullptr; // while open
+    std::string m_pendingText;    // taken just before a fill, which consumes it
 };
 
 } // namespace hv

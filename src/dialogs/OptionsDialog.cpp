@@ -27,13 +27,8 @@ std::string IntervalLabel(int step) {
 } // namespace
 
 OptionsDialog::OptionsDialog(Platform& platform, const Settings& settings, const Policy& policy)
-    : m_platform(platform),
-      m_settings(settings),
-      m_policy(policy),
-      m_textColour(IDC_TEXT_COLOUR),
-      m_backgroundColour(IDC_BG_COLOUR),
-      m_servers(settings.serverList),
-      m_sntp(platform, NameLookup::InBackground) {}
+    : m_platform(platform), m_settings(settings), m_policy(policy), m_textColour(IDC_TEXT_COLOUR),
+      m_backgroundColour(IDC_BG_COLOUR), m_servers(settings.serverList), m_sntp(platform, NameLookup::InBackground) {}
 
 int OptionsDialog::TemplateId() const { return IDD_OPTIONS; }
 
@@ -123,9 +118,7 @@ void OptionsDialog::SwitchTimeOnly(DialogView& view) {
 
 // --- automatic synchronisation ----------------------------------------------------------------
 
-void OptionsDialog::SwitchAutoSync(DialogView& view) {
-    view.Enable(IDC_SYNC_INTERVAL, view.IsChecked(IDC_AUTO_SYNC));
-}
+void OptionsDialog::SwitchAutoSync(DialogView& view) { view.Enable(IDC_SYNC_INTERVAL, view.IsChecked(IDC_AUTO_SYNC)); }
 
 void OptionsDialog::RefreshIntervalLabel(DialogView& view) {
     // Asked on every repaint of the trackbar: an unchanged label is left alone.
@@ -168,7 +161,8 @@ void OptionsDialog::TestSound(DialogView& view) {
 void OptionsDialog::ShowPolicy(DialogView& view) {
     if (!m_policy.FixesAnything()) return;
     view.SetText(IDC_POLICY_NOTE, kTextSetByPolicy);
-    for (int id : {IDC_AUTO_SYNC, IDC_SYNC_INTERVAL, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT, IDC_FIND_BEST}) {
+    for (int id :
+         {IDC_AUTO_SYNC, IDC_SYNC_INTERVAL, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT, IDC_FIND_BEST}) {
         if (LockedByPolicy(id)) view.Enable(id, false);
     }
 }

@@ -16,9 +16,8 @@ constexpr const char* kFormatDelayCell = "%.3fsec";
 
 // The buttons that would start another list operation, or end the dialog, while a server
 // is measured.
-constexpr int kButtonsLockedWhileMeasuring[] = {IDC_TEST_SERVER, IDC_ADD_SERVER, IDC_DELETE_SERVER,
-                                                IDC_SET_DEFAULT, IDC_FIND_BEST,  kIdOk,
-                                                kIdCancel};
+constexpr int kButtonsLockedWhileMeasuring[] = {IDC_TEST_SERVER, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT,
+                                                IDC_FIND_BEST,   kIdOk,          kIdCancel};
 } // namespace
 
 void OptionsDialog::FillServerList(DialogView& view) {
@@ -34,7 +33,9 @@ void OptionsDialog::ShowDefaultServer(DialogView& view, const std::string& addre
 
 void OptionsDialog::ShowDelay(DialogView& view, int row) {
     const ServerTable::Row& server = m_servers.Rows()[static_cast<std::size_t>(row)];
-    const std::string text = server.failed ? kDelayError : server.delay ? FormatText(kFormatDelayCell, *server.delay) : "";
+    const std::string text = server.failed  ? kDelayError
+                             : server.delay ? FormatText(kFormatDelayCell, *server.delay)
+                                            : "";
     view.SetListCell(IDC_SERVER_LIST, row, kDelayColumn, text);
 }
 

@@ -14,8 +14,8 @@ public:
     struct Row {
         std::string title;
         std::string address;
-        std::optional<double> delay;  // seconds, once measured
-        bool failed = false;          // asked and no usable answer, or not askable
+        std::optional<double> delay; // seconds, once measured
+        bool failed = false;         // asked and no usable answer, or not askable
     };
 
     // From the encoded list. An entry without an address has no row but keeps its number,

@@ -16,14 +16,14 @@ constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 
 // Notification codes the dialogs react to, as the system numbers them.
-constexpr int kNotifyClicked = 0;             // BN_CLICKED, in a command
-constexpr int kNotifyReleasedCapture = -16;   // NM_RELEASEDCAPTURE: a trackbar let go
-constexpr int kNotifyCustomDraw = -12;        // NM_CUSTOMDRAW: a trackbar redrawn
-constexpr int kNotifyListItemChanged = -101;  // LVN_ITEMCHANGED: a list row's state changed
+constexpr int kNotifyClicked = 0;            // BN_CLICKED, in a command
+constexpr int kNotifyReleasedCapture = -16;  // NM_RELEASEDCAPTURE: a trackbar let go
+constexpr int kNotifyCustomDraw = -12;       // NM_CUSTOMDRAW: a trackbar redrawn
+constexpr int kNotifyListItemChanged = -101; // LVN_ITEMCHANGED: a list row's state changed
 
 struct ListColumn {
     std::string header;
-    int width = 0;  // pixels at 96 DPI
+    int width = 0; // pixels at 96 DPI
     bool operator==(const ListColumn&) const = default;
 };
 
@@ -77,8 +77,7 @@ public:
     // A message box with an OK button, owned by the dialog.
     virtual void ShowMessage(std::string_view text, MessageIcon icon = MessageIcon::None) = 0;
     // The common file-open dialog, with one filter; the chosen full path, or nothing.
-    virtual std::optional<std::string> PickFileToOpen(std::string_view filterName,
-                                                      std::string_view pattern) = 0;
+    virtual std::optional<std::string> PickFileToOpen(std::string_view filterName, std::string_view pattern) = 0;
     // The common colour chooser starting from `initial`; the chosen colour, or nothing.
     virtual std::optional<Colour> PickColour(Colour initial) = 0;
 

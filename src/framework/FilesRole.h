@@ -8,7 +8,7 @@ namespace hv {
 struct FileRead {
     enum class Status { Ok, Missing, OpenFailed };
     Status status = Status::OpenFailed;
-    std::string text;  // UTF-8
+    std::string text; // UTF-8
 };
 
 // How an atomic replacement of a file ended.

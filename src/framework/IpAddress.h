@@ -15,7 +15,7 @@ public:
 
     constexpr IpAddress() = default;
     // Deliberately implicit: an IPv4 address reads naturally as its number.
-    constexpr IpAddress(std::uint32_t ipv4) : m_ipv4(ipv4) {}  // NOLINT(google-explicit-constructor)
+    constexpr IpAddress(std::uint32_t ipv4) : m_ipv4(ipv4) {} // NOLINT(google-explicit-constructor)
     static constexpr IpAddress FromIpv6(const Ipv6Bytes& bytes) {
         IpAddress address;
         address.m_isIpv6 = true;

@@ -14,8 +14,8 @@ using LocalSeconds = std::int64_t;
 // since the tick before by the system clock, which daylight saving time does not move.
 struct TickSpan {
     LocalSeconds now;
-    std::int64_t utcNow;   // the system clock, seconds since 1970
-    std::int64_t elapsed;  // system-clock seconds since the previous tick
+    std::int64_t utcNow;  // the system clock, seconds since 1970
+    std::int64_t elapsed; // system-clock seconds since the previous tick
 
     // Whether the moment the local clock showed `ago` seconds before now came after the
     // previous tick, i.e. it was reached on this tick.

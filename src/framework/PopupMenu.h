@@ -5,7 +5,7 @@
 namespace hv {
 
 struct MenuItem {
-    int commandId = 0;  // 0 marks a separator
+    int commandId = 0; // 0 marks a separator
     std::string text;
     bool checked = false;
     bool operator==(const MenuItem&) const = default;

@@ -13,7 +13,7 @@ constexpr bool Launched(int code) { return code > 32; }
 struct ProgramStart {
     enum class Status { Started, Missing, Failed };
     Status status = Status::Failed;
-    std::uint32_t error = 0;  // the system's error number when it did not start
+    std::uint32_t error = 0; // the system's error number when it did not start
 };
 
 // What the program hands to other programs and the shell: programs started, documents and

@@ -34,8 +34,8 @@ private:
 // One entry as the log view shows it.
 struct LogEntry {
     bool isError = false;
-    std::string stamp;    // the time stamp, kind letter removed
-    std::string message;  // up to the line end
+    std::string stamp;   // the time stamp, kind letter removed
+    std::string message; // up to the line end
     bool operator==(const LogEntry&) const = default;
 };
 

@@ -6,7 +6,7 @@
 #define IDC_STATIC (-1)
 
 // --- the application ---------------------------------------------------------------------
-#define IDR_MAINFRAME 128  // the icon, also the notification-area icon's id
+#define IDR_MAINFRAME 128 // the icon, also the notification-area icon's id
 
 // --- dialog templates ----------------------------------------------------------------------
 #define IDD_ABOUTBOX 100

@@ -25,7 +25,8 @@ std::optional<std::string> ReadText(Platform& platform, const char* name) {
 Policy Policy::Read(Platform& platform) {
     Policy policy;
     if (const auto on = ReadNumber(platform, kPolicyAutoSyncValue)) policy.autoSync = *on != 0;
-    if (const auto minutes = ReadNumber(platform, kPolicyAutoSyncMinutesValue)) policy.autoSyncStep = AutoSyncStepOfMinutes(*minutes);
+    if (const auto minutes = ReadNumber(platform, kPolicyAutoSyncMinutesValue))
+        policy.autoSyncStep = AutoSyncStepOfMinutes(*minutes);
     if (auto list = ReadText(platform, kPolicyServerListValue); list && HasValidServerCounts(*list)) {
         policy.serverList = std::move(*list);
     }

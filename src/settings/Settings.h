@@ -11,7 +11,7 @@ namespace hv {
 constexpr std::int32_t kFirstAutoSyncStep = 0;
 constexpr std::int32_t kLastAutoSyncStep = 100;
 constexpr std::int64_t kAutoSyncStepMinutes = 15;
-constexpr std::int64_t kAutoSyncStepsBefore = 2;  // the quarter hours before the first step
+constexpr std::int64_t kAutoSyncStepsBefore = 2; // the quarter hours before the first step
 
 constexpr std::int64_t AutoSyncMinutes(std::int32_t step) {
     return (step + kAutoSyncStepsBefore) * kAutoSyncStepMinutes;
@@ -20,7 +20,7 @@ constexpr std::int64_t AutoSyncMinutes(std::int32_t step) {
 // The step of a period in minutes, rounded down to a quarter hour and kept to the offered steps.
 constexpr std::int32_t AutoSyncStepOfMinutes(std::uint32_t minutes) {
     const std::int64_t step = minutes / kAutoSyncStepMinutes - kAutoSyncStepsBefore;
-    return static_cast<std::int32_t>(step < kFirstAutoSyncStep ? kFirstAutoSyncStep
+    return static_cast<std::int32_t>(step < kFirstAutoSyncStep  ? kFirstAutoSyncStep
                                      : step > kLastAutoSyncStep ? kLastAutoSyncStep
                                                                 : step);
 }
@@ -28,13 +28,13 @@ constexpr std::int32_t AutoSyncStepOfMinutes(std::uint32_t minutes) {
 // Everything the settings file holds, as the main window keeps it.
 struct Settings {
     bool autoSync = true;
-    std::int32_t autoSyncStep = 3;  // see AutoSyncMinutes; negative: no automatic runs
-    std::string serverList;         // the encoded server list with its default index
+    std::int32_t autoSyncStep = 3; // see AutoSyncMinutes; negative: no automatic runs
+    std::string serverList;        // the encoded server list with its default index
     std::int32_t bellEnabled = 0;
     std::string bellFile;
-    bool barVisible = false;  // the date-time bar was started and not told to quit
+    bool barVisible = false; // the date-time bar was started and not told to quit
     bool alwaysShowBar = true;
-    bool chimeHourly = true;  // chime at the full hour only, else at the half hour too
+    bool chimeHourly = true; // chime at the full hour only, else at the half hour too
     ShutdownSchedule shutdown;
 
     bool operator==(const Settings&) const = default;

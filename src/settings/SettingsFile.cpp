@@ -15,7 +15,8 @@ constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 // Editors that save UTF-8 may put this signature in front of the first key.
 constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
-constexpr const char* kTraceRewrittenInPlace = "Horvane: config.txt is rewritten in place, its folder takes no new file";
+constexpr const char* kTraceRewrittenInPlace =
+    "Horvane: config.txt is rewritten in place, its folder takes no new file";
 
 // The C library's atoi over a view that need not be terminated: optional blanks and sign,
 // then digits up to the first other character. Saturates instead of overflowing.
@@ -171,7 +172,8 @@ SettingsFileState LoadSettingsFile(Platform& platform, const SettingsLocation& l
         }
     }
     // A user's first start: the administrator's defaults for new users, when there are any.
-    if (read.text.empty() && !location.seedFile.empty()) read = platform.ReadTextFileHead(location.seedFile, kSettingsHeadBytes);
+    if (read.text.empty() && !location.seedFile.empty())
+        read = platform.ReadTextFileHead(location.seedFile, kSettingsHeadBytes);
     return ParseSettingsText(read.text, programDir, settings) ? SettingsFileState::Read : SettingsFileState::NoContent;
 }
 

@@ -20,9 +20,9 @@ constexpr std::size_t kSettingsHeadBytes = 64 * 1024;
 
 // What reading the file found.
 enum class SettingsFileState {
-    Read,        // it had content, which was parsed
-    NoContent,   // missing (created empty when possible) or empty: the first-start defaults
-    Unreadable,  // it exists but could not be read: it holds settings that must not be lost
+    Read,       // it had content, which was parsed
+    NoContent,  // missing (created empty when possible) or empty: the first-start defaults
+    Unreadable, // it exists but could not be read: it holds settings that must not be lost
 };
 
 // The values a first start (no file or an empty one) begins with.

@@ -34,7 +34,8 @@ SettingsLocation ChooseSettingsLocation(const std::string& programDir, const std
     if (installedDir.empty() || programDir.empty() || !SameFolder(programDir, installedDir)) {
         return {programDir, {}, false};
     }
-    const std::string userFolder = userDataFolder.empty() ? std::string{} : WithBackslash(userDataFolder) + kUserSettingsFolder;
+    const std::string userFolder =
+        userDataFolder.empty() ? std::string{} : WithBackslash(userDataFolder) + kUserSettingsFolder;
     return {userFolder, programDir + kSettingsFileName, true};
 }
 

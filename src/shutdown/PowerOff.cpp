@@ -18,7 +18,8 @@ std::string PrivilegeFailureText(const PrivilegeOutcome& outcome) {
     if (outcome.failedStep == PrivilegeOutcome::Step::OpenToken) {
         std::snprintf(text, sizeof text, kFormatTokenFailed, static_cast<unsigned>(outcome.error));
     } else {
-        std::snprintf(text, sizeof text, kFormatPrivilegeFailed, static_cast<int>(static_cast<std::int32_t>(outcome.error)));
+        std::snprintf(text, sizeof text, kFormatPrivilegeFailed,
+                      static_cast<int>(static_cast<std::int32_t>(outcome.error)));
     }
     return text;
 }

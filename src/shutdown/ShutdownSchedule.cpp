@@ -16,9 +16,7 @@ std::int32_t Pack(std::int16_t hour, std::int16_t minute, std::int16_t second) {
 
 } // namespace
 
-bool ShutdownSchedule::IsArmed() const {
-    return !disarmed && (kind == kShutdownAfterDelay || kind == kShutdownAtTime);
-}
+bool ShutdownSchedule::IsArmed() const { return !disarmed && (kind == kShutdownAfterDelay || kind == kShutdownAtTime); }
 
 std::int32_t ShutdownSchedule::PackedTime() const {
     switch (kind) {

@@ -17,8 +17,8 @@ struct ShutdownSchedule {
     std::int16_t kind = kShutdownNone;
     std::int16_t afterHour = 0, afterMinute = 0, afterSecond = 0;
     std::int16_t atHour = 0, atMinute = 0, atSecond = 0;
-    bool atStartup = false;  // re-arm when the program starts
-    bool disarmed = true;    // fallen due, deactivated, or not re-armed at start-up
+    bool atStartup = false; // re-arm when the program starts
+    bool disarmed = true;   // fallen due, deactivated, or not re-armed at start-up
     std::int32_t secondsLeft = 0;
 
     bool operator==(const ShutdownSchedule&) const = default;

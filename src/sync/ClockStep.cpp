@@ -8,7 +8,6 @@ namespace hv {
 
 namespace {
 
-
 std::int64_t MicrosPastMillisecond(std::int64_t micros) {
     const std::int64_t rest = micros % kMicrosPerMilli;
     return rest < 0 ? rest + kMicrosPerMilli : rest;

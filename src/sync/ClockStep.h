@@ -7,8 +7,8 @@ class ClockRole;
 
 // How one step of the system clock went.
 struct ClockStep {
-    bool set = false;             // the system took the new time
-    std::int64_t callMicros = 0;  // from the time set to the first reading after the call
+    bool set = false;            // the system took the new time
+    std::int64_t callMicros = 0; // from the time set to the first reading after the call
 };
 
 // Steps the system clock by `offsetMicros`, privilege already held. The system takes whole

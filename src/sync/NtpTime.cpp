@@ -27,8 +27,8 @@ void PutU32BE(std::span<std::uint8_t, 4> destination, std::uint32_t value) {
 }
 
 std::uint32_t GetU32BE(std::span<const std::uint8_t, 4> source) {
-    return (std::uint32_t{source[0]} << 24) | (std::uint32_t{source[1]} << 16) |
-           (std::uint32_t{source[2]} << 8) | std::uint32_t{source[3]};
+    return (std::uint32_t{source[0]} << 24) | (std::uint32_t{source[1]} << 16) | (std::uint32_t{source[2]} << 8) |
+           std::uint32_t{source[3]};
 }
 
 void ToNtpTimestamp(std::span<std::uint8_t, kNtpTimestampBytes> destination, double ntpSeconds) {

@@ -31,7 +31,6 @@ double FromNtpTimestamp(std::span<const std::uint8_t, kNtpTimestampBytes> source
 // timestamp means "not set" on the wire and stays zero.
 double PlaceInNearestEra(double firstEraSeconds, double referenceNtpSeconds);
 
-
 // The local clock (microseconds since 1970) as NTP seconds, without any era wrap.
 double NtpSecondsFromUnixMicros(std::int64_t unixMicros);
 

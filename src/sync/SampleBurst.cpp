@@ -24,14 +24,12 @@ bool SampleBurst::Send(std::int64_t nowMs) {
     const double called = NtpSecondsFromUnixMicros(m_clock.NowMicroseconds());
     if (!m_client.Create() || !m_client.SendRequest()) return false;
     const auto sendingMs = static_cast<std::int64_t>((m_client.SendTime() - called) * kMillisPerSecond);
-    m_lastSendMs = nowMs + std::clamp<std::int64_t>(sendingMs, 0, m_windowMs);  // a stepped clock counts nothing
+    m_lastSendMs = nowMs + std::clamp<std::int64_t>(sendingMs, 0, m_windowMs); // a stepped clock counts nothing
     ++m_requests;
     return true;
 }
 
-bool SampleBurst::MoreToSend() const {
-    return m_requests < m_maxSamples && NextSendMs() < m_endMs;
-}
+bool SampleBurst::MoreToSend() const { return m_requests < m_maxSamples && NextSendMs() < m_endMs; }
 
 void SampleBurst::Poll(std::int64_t nowMs) {
     if (!m_running) return;
@@ -66,8 +64,9 @@ void SampleBurst::Abandon() {
 }
 
 std::optional<BurstSample> SampleBurst::Best() const {
-    const auto shortest = std::min_element(m_samples.begin(), m_samples.end(),
-                                           [](const BurstSample& a, const BurstSample& b) { return a.delay < b.delay; });
+    const auto shortest =
+        std::min_element(m_samples.begin(), m_samples.end(),
+                         [](const BurstSample& a, const BurstSample& b) { return a.delay < b.delay; });
     if (shortest == m_samples.end()) return std::nullopt;
     return *shortest;
 }

@@ -54,7 +54,7 @@ bool SntpClient::Create() {
 bool SntpClient::SendRequest() {
     m_lastRefusal = ReplyVerdict::Accepted;
     m_tooSlow = false;
-    m_lookup.reset();  // a second request gives up the look-up of the first
+    m_lookup.reset(); // a second request gives up the look-up of the first
     m_sendFailed = false;
     if (m_serverAddress.empty()) return false;
     m_awaitingReply = true;
@@ -109,8 +109,7 @@ NtpPacketBytes SntpClient::BuildRequest() {
     NtpPacketBytes request = EncodePacket(m_packet);
     PutU32BE(std::span(request).subspan<kSecondsOffset, 4>(), randomSeconds);
     PutU32BE(std::span(request).subspan<kFractionOffset, 4>(), randomFraction);
-    std::copy_n(request.begin() + kTransmitTimestampOffset, kNtpTimestampBytes,
-                m_expected.requestTransmit.begin());
+    std::copy_n(request.begin() + kTransmitTimestampOffset, kNtpTimestampBytes, m_expected.requestTransmit.begin());
     return request;
 }
 

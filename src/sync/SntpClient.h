@@ -22,15 +22,15 @@ inline constexpr const char* kLogDelayTooLong = " replied too late: a round trip
 struct ClockAdjustment {
     enum class Outcome { Negligible, PrivilegeRefused, SystemRefused, Set };
     Outcome outcome = Outcome::Negligible;
-    PrivilegeOutcome privilege;  // why the privilege was refused
+    PrivilegeOutcome privilege; // why the privilege was refused
 
     bool Set() const { return outcome == Outcome::Set; }
 };
 
 // How an SNTP client finds its server's address when it is a host name.
 enum class NameLookup {
-    Blocking,      // at the send, synchronously: for the time service and the console tool
-    InBackground,  // without blocking the thread: for everything a user waits on
+    Blocking,     // at the send, synchronously: for the time service and the console tool
+    InBackground, // without blocking the thread: for everything a user waits on
 };
 
 // Told when a request that waited for its server's name has left, or could not leave.

@@ -14,7 +14,7 @@ namespace hv {
 // asks for them.
 struct InstallApprovals {
     ApprovedServers approved;
-    std::vector<std::string> added;  // in order, those not approved before
+    std::vector<std::string> added; // in order, those not approved before
 };
 
 // `builtIn` and `configList` are server lists in their stored form; `configList` is

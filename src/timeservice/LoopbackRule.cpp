@@ -4,9 +4,9 @@
 
 namespace hv {
 namespace {
-constexpr std::uint32_t kLoopbackNetwork = 0x7F000000;  // 127.0.0.0/8
+constexpr std::uint32_t kLoopbackNetwork = 0x7F000000; // 127.0.0.0/8
 constexpr std::uint32_t kLoopbackMask = 0xFF000000;
-constexpr std::size_t kMappedPrefixBytes = 10;  // ::ffff:a.b.c.d, IPv4 written as IPv6
+constexpr std::size_t kMappedPrefixBytes = 10; // ::ffff:a.b.c.d, IPv4 written as IPv6
 constexpr std::size_t kMappedMarkBytes = 2;
 
 bool IsIpv4Loopback(std::uint32_t address) { return (address & kLoopbackMask) == kLoopbackNetwork; }

@@ -41,8 +41,8 @@ PipeSession::Step PipeSession::Received(std::span<const std::uint8_t> bytes, boo
         m_deadlineMs.reset();
         return Step::Read;
     }
-    case State::Draining: return Step::Read;  // anything after the reply is dropped
-    case State::AwaitingExchange: return Drop(service);  // one request per connection
+    case State::Draining: return Step::Read;            // anything after the reply is dropped
+    case State::AwaitingExchange: return Drop(service); // one request per connection
     default: return Step::None;
     }
 }

@@ -21,10 +21,10 @@ public:
 
     enum class State { Idle, Connecting, Reading, AwaitingExchange, Writing, Draining };
     enum class Step {
-        None,    // nothing to start
-        Read,    // start a read into the buffer
-        Write,   // start writing Reply()
-        Hangup,  // cancel what is pending, disconnect, and listen again
+        None,   // nothing to start
+        Read,   // start a read into the buffer
+        Write,  // start writing Reply()
+        Hangup, // cancel what is pending, disconnect, and listen again
     };
 
     // Waiting for a caller to connect.

@@ -34,7 +34,8 @@ bool SecondOpinion::Needed(std::int64_t offsetMicros, std::uint32_t confirmAbove
     return Distance(offsetMicros, 0) > static_cast<std::int64_t>(confirmAboveSeconds) * kMicrosPerSecond;
 }
 
-bool SecondOpinion::Ask(const ApprovedServers& approved, const std::string& measured, const IpAddress& measuredAddress) {
+bool SecondOpinion::Ask(const ApprovedServers& approved, const std::string& measured,
+                        const IpAddress& measuredAddress) {
     m_sntp.Abandon();
     m_sntp.ClearResult();
     m_server.clear();
@@ -53,7 +54,8 @@ bool SecondOpinion::Ask(const ApprovedServers& approved, const std::string& meas
 
 bool SecondOpinion::Agrees(std::int64_t offsetMicros) const {
     if (m_server.empty() || m_sntp.AwaitingReply() || m_sntp.TooSlow()) return false;
-    const auto second = static_cast<std::int64_t>(std::llround(m_sntp.Offset() * static_cast<double>(kMicrosPerSecond)));
+    const auto second =
+        static_cast<std::int64_t>(std::llround(m_sntp.Offset() * static_cast<double>(kMicrosPerSecond)));
     return Distance(second, offsetMicros) <= kAgreementMicros;
 }
 

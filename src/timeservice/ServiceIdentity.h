@@ -34,9 +34,9 @@ constexpr std::uint32_t kPipeClientAccess = 0x12018b;
 
 // What the tray program learns about the process serving the pipe before it sends.
 struct PipeServerFacts {
-    std::optional<std::uint32_t> pipeServerPid;  // the pipe's server process
-    std::optional<std::uint32_t> servicePid;     // the service manager's record of the running service
-    std::string serviceAccount;                  // the account the service is configured to run as
+    std::optional<std::uint32_t> pipeServerPid; // the pipe's server process
+    std::optional<std::uint32_t> servicePid;    // the service manager's record of the running service
+    std::string serviceAccount;                 // the account the service is configured to run as
     // The user of the server process's token, when the caller may read it: a standard user
     // may not open a service's process, and then the configuration above has to do.
     std::optional<std::string> serverUserSid;

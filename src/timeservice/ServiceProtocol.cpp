@@ -111,8 +111,7 @@ ParsedRequest ParseRequest(std::span<const std::uint8_t> message) {
     case static_cast<std::uint8_t>(RequestType::LastResult):
         if (!framed.payload.empty()) return {std::nullopt, RequestFault::BadServerName};
         return {ServiceRequest{RequestType::LastResult, {}}, RequestFault::None};
-    default:
-        return {std::nullopt, RequestFault::UnknownType};
+    default: return {std::nullopt, RequestFault::UnknownType};
     }
 }
 

@@ -33,8 +33,8 @@ std::string ConfirmAboveText(std::uint32_t seconds) {
 }
 
 std::string LastResultText(const ServiceReply& reply) {
-    const std::string measured = " from " + reply.server + ": offset " + SecondsText(reply.offsetMicros) + " s, delay " +
-                                 SecondsText(reply.delayMicros) + " s";
+    const std::string measured = " from " + reply.server + ": offset " + SecondsText(reply.offsetMicros) +
+                                 " s, delay " + SecondsText(reply.delayMicros) + " s";
     switch (reply.status) {
     case ServiceStatus::Adjusted: return "last result: set the clock" + measured + ".";
     case ServiceStatus::Measured: return "last result: measured" + measured + "; nothing to change.";

@@ -89,8 +89,9 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
                         "Could not send a request to " + server + ": unknown host or network error.");
         return Remember(Refusal(ServiceStatus::SendFailed, server));
     }
-    m_exchange = Exchange{caller, server, config.maxCorrectionSeconds, *address, config.confirmAboveSeconds,
-                          config.approved, std::nullopt};
+    m_exchange =
+        Exchange{caller,          server,      config.maxCorrectionSeconds, *address, config.confirmAboveSeconds,
+                 config.approved, std::nullopt};
     return std::nullopt;
 }
 
@@ -142,9 +143,8 @@ std::optional<ServiceReply> TimeService::Refuse(const Exchange& exchange, Servic
     const std::string measured = exchange.server + " (delay " + SecondsText(reply.delayMicros) + " s)";
     if (m_sntp.TooSlow()) {
         reply.status = ServiceStatus::DelayTooLong;
-        m_journal.Write(ServiceJournal::Kind::Warning,
-                        "Did not set the clock: " + exchange.server + kLogDelayTooLong + " (delay " +
-                            SecondsText(reply.delayMicros) + " s).");
+        m_journal.Write(ServiceJournal::Kind::Warning, "Did not set the clock: " + exchange.server + kLogDelayTooLong +
+                                                           " (delay " + SecondsText(reply.delayMicros) + " s).");
         return reply;
     }
     if (BeyondLimit(reply.offsetMicros, exchange.limitSeconds)) {
@@ -206,8 +206,8 @@ ServiceReply TimeService::Apply(ServiceReply reply, const std::string& measured,
     case ClockAdjustment::Outcome::Set:
         reply.status = ServiceStatus::Adjusted;
         m_budget.Record(nowMs, reply.offsetMicros);
-        m_journal.Write(ServiceJournal::Kind::Information,
-                        "Set the clock by " + SecondsText(reply.offsetMicros) + " s, measured against " + measured + ".");
+        m_journal.Write(ServiceJournal::Kind::Information, "Set the clock by " + SecondsText(reply.offsetMicros) +
+                                                               " s, measured against " + measured + ".");
         break;
     case ClockAdjustment::Outcome::Negligible:
         reply.status = ServiceStatus::Measured;

@@ -10,17 +10,17 @@ namespace hv {
 class TimeServiceLink {
 public:
     enum class Opened {
-        Connected,   // the running service answers, and it is the service
-        NotRunning,  // not installed, stopped, or its pipe not there: measure in-process
-        Busy,        // every instance of its pipe is taken
-        Impostor,    // the pipe is served by a process that is not the service
-        Failed,      // anything else the system refused
+        Connected,  // the running service answers, and it is the service
+        NotRunning, // not installed, stopped, or its pipe not there: measure in-process
+        Busy,       // every instance of its pipe is taken
+        Impostor,   // the pipe is served by a process that is not the service
+        Failed,     // anything else the system refused
     };
 
     struct Poll {
         enum class State { Waiting, Arrived, Closed };
         State state = State::Waiting;
-        std::vector<std::uint8_t> message;  // when Arrived
+        std::vector<std::uint8_t> message; // when Arrived
     };
 
     virtual ~TimeServiceLink() = default;

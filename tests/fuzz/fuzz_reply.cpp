@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double localClock = 3'900'000'000.0 + static_cast<double>(size);
     const hv::NtpPacket packet = hv::DecodePacket(bytes, localClock);
     Require(std::isfinite(packet.receiveTimestamp) && std::isfinite(packet.transmitTimestamp));
-    Require(std::fabs(packet.transmitTimestamp - localClock) <= 2'147'483'648.0 ||
-            packet.transmitTimestamp == 0.0);
+    Require(std::fabs(packet.transmitTimestamp - localClock) <= 2'147'483'648.0 || packet.transmitTimestamp == 0.0);
     if (verdict == hv::ReplyVerdict::Accepted) {
         Require(packet.mode == hv::kModeServer && packet.stratum >= 1 && packet.stratum <= 15);
         Require(packet.leapIndicator != 3 && packet.transmitTimestamp != 0.0);

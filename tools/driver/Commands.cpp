@@ -37,13 +37,9 @@ std::optional<std::int64_t> Number(const std::string& text) {
     return value;
 }
 
-void PrintWindow(HWND window) {
-    PrintFact("hwnd", Hex(reinterpret_cast<std::uintptr_t>(window)));
-}
+void PrintWindow(HWND window) { PrintFact("hwnd", Hex(reinterpret_cast<std::uintptr_t>(window))); }
 
-void PrintResult(std::string_view key, LRESULT result) {
-    PrintFact(key, Decimal(static_cast<std::int64_t>(result)));
-}
+void PrintResult(std::string_view key, LRESULT result) { PrintFact(key, Decimal(static_cast<std::int64_t>(result))); }
 
 int PrintPosted(BOOL posted) {
     PrintFact("posted", posted ? "1" : "0");
@@ -116,8 +112,7 @@ int RunCopyDataBadLength(const Arguments& args) {
     auto window = Target(args[0]);
     auto code = Number(args[1]);
     if (!window || !code) return kExitFailed;
-    PrintResult("result", SendCopyDataWithoutData(*window, static_cast<ULONG_PTR>(*code),
-                                                  kAbsurdCopyDataSize));
+    PrintResult("result", SendCopyDataWithoutData(*window, static_cast<ULONG_PTR>(*code), kAbsurdCopyDataSize));
     return kExitOk;
 }
 
@@ -157,8 +152,7 @@ int RunMessage(const Arguments& args) {
     auto wParam = Number(args[2]);
     auto lParam = Number(args[3]);
     if (!window || !message || !wParam || !lParam) return kExitFailed;
-    PrintResult("result", SendMessageA(*window, static_cast<UINT>(*message), AsWParam(*wParam),
-                                       AsLParam(*lParam)));
+    PrintResult("result", SendMessageA(*window, static_cast<UINT>(*message), AsWParam(*wParam), AsLParam(*lParam)));
     return kExitOk;
 }
 
@@ -168,16 +162,14 @@ int RunPost(const Arguments& args) {
     auto wParam = Number(args[2]);
     auto lParam = Number(args[3]);
     if (!window || !message || !wParam || !lParam) return kExitFailed;
-    return PrintPosted(PostMessageA(*window, static_cast<UINT>(*message), AsWParam(*wParam),
-                                    AsLParam(*lParam)));
+    return PrintPosted(PostMessageA(*window, static_cast<UINT>(*message), AsWParam(*wParam), AsLParam(*lParam)));
 }
 
 int RunTrayNotify(const Arguments& args) {
     auto window = Target(args[0]);
     auto mouseMessage = Number(args[1]);
     if (!window || !mouseMessage) return kExitFailed;
-    return PrintPosted(
-        PostMessageA(*window, kTrayNotifyMessage, kTrayIconId, AsLParam(*mouseMessage)));
+    return PrintPosted(PostMessageA(*window, kTrayNotifyMessage, kTrayIconId, AsLParam(*mouseMessage)));
 }
 
 int RunTrayIcons(const Arguments&) {

@@ -6,10 +6,10 @@ namespace driver {
 
 // Exit codes shared by every subcommand.
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;  // window not found, wait timed out, menu not readable
+constexpr int kExitFailed = 1; // window not found, wait timed out, menu not readable
 constexpr int kExitUsage = 2;
 
-using Arguments = std::vector<std::string>;  // the words after the subcommand
+using Arguments = std::vector<std::string>; // the words after the subcommand
 
 int RunFind(const Arguments& args);
 int RunWait(const Arguments& args);

@@ -53,10 +53,9 @@ struct CompanionState {
 };
 
 void RecordReceived(CompanionLog& log, const COPYDATASTRUCT& record) {
-    std::string text =
-        record.lpData != nullptr ? HexBytes(record.lpData, record.cbData) : std::string();
-    log.Write("code=" + Decimal(static_cast<std::int64_t>(record.dwData)) +
-              " len=" + Decimal(record.cbData) + " text=" + text);
+    std::string text = record.lpData != nullptr ? HexBytes(record.lpData, record.cbData) : std::string();
+    log.Write("code=" + Decimal(static_cast<std::int64_t>(record.dwData)) + " len=" + Decimal(record.cbData) +
+              " text=" + text);
     if (record.dwData == kQuitCode) PostQuitMessage(0);
 }
 
@@ -84,8 +83,7 @@ void OnTimer(HWND self, CompanionState& state, UINT_PTR timerId) {
 LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* state = reinterpret_cast<CompanionState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (state != nullptr && message == WM_COPYDATA && lParam != 0) {
@@ -111,8 +109,8 @@ HWND CreateCompanionWindow(const std::string& title, CompanionState& state) {
     windowClass.lpszClassName = kWindowClass;
     RegisterClassA(&windowClass);
     // Hidden but top-level: FindWindow finds it, unlike a message-only window.
-    return CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                           nullptr, windowClass.hInstance, &state);
+    return CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                           windowClass.hInstance, &state);
 }
 
 void ScheduleTimers(HWND window, const CompanionOptions& options) {

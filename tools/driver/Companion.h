@@ -18,7 +18,7 @@ struct CompanionOptions {
     std::string logPath;
     double seconds;
     std::vector<ScheduledSend> sends;
-    bool hung = false;  // never reads its messages, like a program that hangs
+    bool hung = false; // never reads its messages, like a program that hangs
 };
 
 // Parses "TITLE LOGFILE [--seconds N] [--hung] [--send-after MS CODE [TEXT]]...".

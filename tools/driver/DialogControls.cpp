@@ -32,8 +32,8 @@ std::optional<HWND> Target(const std::string& title) {
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
@@ -82,8 +82,8 @@ void PrintControl(HWND control, HWND focus) {
     const std::string className = ClassOf(control);
     const auto checked = className == "Button" ? SendMessageW(control, BM_GETCHECK, 0, 0) : 0;
     const std::string text = TextOf(control);
-    PrintLine("control id=" + Decimal(GetDlgCtrlID(control)) + " class=" + className +
-              " enabled=" + Flag(IsWindowEnabled(control) != FALSE) + " visible=" + Flag(IsWindowVisible(control) != FALSE) +
+    PrintLine("control id=" + Decimal(GetDlgCtrlID(control)) + " class=" + className + " enabled=" +
+              Flag(IsWindowEnabled(control) != FALSE) + " visible=" + Flag(IsWindowVisible(control) != FALSE) +
               " checked=" + Decimal(checked) + " focused=" + Flag(control == focus) + " rect=" + RectText(rect) +
               " texthex=" + HexBytes(text.data(), text.size()));
 }
@@ -191,7 +191,8 @@ struct RemoteList {
         const auto length = static_cast<std::size_t>(
             SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buffer.Address())));
         std::wstring text(length, L'\0');
-        if (length > 0 && !ReadProcessMemory(process, buffer.At(sizeof item), text.data(), length * sizeof(wchar_t), nullptr)) {
+        if (length > 0 &&
+            !ReadProcessMemory(process, buffer.At(sizeof item), text.data(), length * sizeof(wchar_t), nullptr)) {
             return std::nullopt;
         }
         return Utf8(text);

@@ -48,9 +48,8 @@ int RunPipeSend(const Arguments& args) {
     DWORD written = 0;
     WriteFile(pipe, bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr);
     DWORD available = 0;
-    const bool replied = PollUntil(*seconds, [&] {
-        return PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0;
-    });
+    const bool replied = PollUntil(
+        *seconds, [&] { return PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0; });
     std::vector<BYTE> reply(kLongestReply);
     DWORD got = 0;
     if (replied) ReadFile(pipe, reply.data(), kLongestReply, &got, nullptr);

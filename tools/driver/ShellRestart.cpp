@@ -39,8 +39,7 @@ int RunBroadcast(const Arguments& args) {
         return kExitFailed;
     }
     DWORD_PTR result = 0;
-    const LRESULT sent = SendMessageTimeoutA(HWND_BROADCAST, message, 0, 0,
-                                             SMTO_NORMAL | SMTO_ABORTIFHUNG,
+    const LRESULT sent = SendMessageTimeoutA(HWND_BROADCAST, message, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
                                              kBroadcastTimeoutMs, &result);
     PrintFact("message", Hex(message));
     PrintFact("sent", sent != 0 ? "1" : "0");

@@ -37,8 +37,8 @@ int RunTooltip(const Arguments& args) {
     // own caption, while WM_GETTEXT asks the control for the tip it shows.
     char text[kTextSize] = {};
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(tooltip, WM_GETTEXT, kTextSize, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, kGetTextTimeoutMs, &copied);
+    SendMessageTimeoutA(tooltip, WM_GETTEXT, kTextSize, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        kGetTextTimeoutMs, &copied);
     RECT rect{};
     GetWindowRect(tooltip, &rect);
     PrintFact("text", text);

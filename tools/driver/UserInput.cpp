@@ -27,9 +27,9 @@ struct NamedKey {
 };
 
 constexpr std::array kNamedKeys{
-    NamedKey{"up", VK_UP},         NamedKey{"down", VK_DOWN},   NamedKey{"left", VK_LEFT},
-    NamedKey{"right", VK_RIGHT},   NamedKey{"enter", VK_RETURN}, NamedKey{"escape", VK_ESCAPE},
-    NamedKey{"tab", VK_TAB},       NamedKey{"space", VK_SPACE}, NamedKey{"f4", VK_F4},
+    NamedKey{"up", VK_UP},       NamedKey{"down", VK_DOWN},    NamedKey{"left", VK_LEFT},
+    NamedKey{"right", VK_RIGHT}, NamedKey{"enter", VK_RETURN}, NamedKey{"escape", VK_ESCAPE},
+    NamedKey{"tab", VK_TAB},     NamedKey{"space", VK_SPACE},  NamedKey{"f4", VK_F4},
 };
 
 struct MouseButton {

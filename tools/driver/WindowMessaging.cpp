@@ -5,13 +5,12 @@
 namespace driver {
 
 LRESULT SendCopyData(HWND target, HWND sender, ULONG_PTR code, std::string_view text) {
-    std::string bytes(text);  // lpData is not const in the record
+    std::string bytes(text); // lpData is not const in the record
     COPYDATASTRUCT record{};
     record.dwData = code;
     record.cbData = static_cast<DWORD>(bytes.size());
     record.lpData = bytes.empty() ? nullptr : bytes.data();
-    return SendMessageA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
-                        reinterpret_cast<LPARAM>(&record));
+    return SendMessageA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&record));
 }
 
 LRESULT SendCopyDataWithoutData(HWND target, ULONG_PTR code, DWORD size) {

@@ -124,7 +124,8 @@ int Query(const Arguments& arguments) {
         hv::SntpClient client(platform);
         const auto lastWaitMs = static_cast<std::int64_t>(std::llround(arguments.timeoutSeconds * kMillisPerSecond));
         hv::SampleBurst burst(client, platform, arguments.samples,
-                              (arguments.samples - 1) * (hv::SampleBurst::kSpacingMs + hv::SampleBurst::kClockGrainMs) + lastWaitMs);
+                              (arguments.samples - 1) * (hv::SampleBurst::kSpacingMs + hv::SampleBurst::kClockGrainMs) +
+                                  lastWaitMs);
         client.SetServerAddress(arguments.host);
         std::printf("server=%s\n", arguments.host.c_str());
         if (!client.Create()) {

@@ -17,15 +17,16 @@ std::string DisplayNameOf(const std::wstring& key) {
     wchar_t display[kLongestDisplay] = {};
     DWORD size = sizeof display;
     const std::wstring path = kZonesKey + key;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), kDisplayValue, RRF_RT_REG_SZ, nullptr, display, &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), kDisplayValue, RRF_RT_REG_SZ, nullptr, display, &size) !=
+        ERROR_SUCCESS) {
         return Narrow(key);
     }
     return Narrow(display);
 }
 
 ZoneTransition TransitionOf(const SYSTEMTIME& time) {
-    return ZoneTransition{time.wYear, time.wMonth, time.wDayOfWeek, time.wDay,
-                          time.wHour, time.wMinute, time.wSecond, time.wMilliseconds};
+    return ZoneTransition{time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
+                          time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
 }
 
 } // namespace
@@ -49,8 +50,9 @@ std::optional<ZoneRules> Win32TimeZones::RulesFor(std::string_view key, int year
     if (zone == m_zones.end() || year < 1 || year > 9999) return std::nullopt;
     TIME_ZONE_INFORMATION rules{};
     if (!GetTimeZoneInformationForYear(static_cast<USHORT>(year), &zone->record, &rules)) return std::nullopt;
-    return ZoneRules{static_cast<int>(rules.Bias), static_cast<int>(rules.StandardBias), static_cast<int>(rules.DaylightBias),
-                     TransitionOf(rules.StandardDate), TransitionOf(rules.DaylightDate)};
+    return ZoneRules{static_cast<int>(rules.Bias), static_cast<int>(rules.StandardBias),
+                     static_cast<int>(rules.DaylightBias), TransitionOf(rules.StandardDate),
+                     TransitionOf(rules.DaylightDate)};
 }
 
 } // namespace hv

@@ -17,8 +17,7 @@ const std::map<std::string, long> kSystemIds = {{"IDOK", 1}, {"IDCANCEL", 2}};
 
 // Style words that change how the fake treats a control; all others are layout only.
 struct Styles {
-    bool disabled = false, group = false, autoCheck = false, autoRadio = false, readOnly = false,
-         number = false;
+    bool disabled = false, group = false, autoCheck = false, autoRadio = false, readOnly = false, number = false;
 };
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -52,7 +51,7 @@ std::string Unquote(const std::string& text) {
     if (text.size() < 2 || text.front() != '"') return text;
     std::string out;
     for (std::size_t i = 1; i + 1 < text.size(); ++i) {
-        if (text[i] == '"' && text[i + 1] == '"') ++i;  // "" stands for one quote
+        if (text[i] == '"' && text[i + 1] == '"') ++i; // "" stands for one quote
         out += text[i];
     }
     return out;
@@ -172,11 +171,16 @@ private:
             styles = StylesOf(args.at(3));
             control.kind = ClassKind(Unquote(args.at(2)), styles);
         } else {
-            static const std::map<std::string, Kind> kKeywords = {
-                {"LTEXT", Kind::Static},         {"RTEXT", Kind::Static},          {"CTEXT", Kind::Static},
-                {"PUSHBUTTON", Kind::Button},    {"DEFPUSHBUTTON", Kind::Button},  {"CHECKBOX", Kind::CheckBox},
-                {"AUTOCHECKBOX", Kind::CheckBox}, {"RADIOBUTTON", Kind::RadioButton},
-                {"AUTORADIOBUTTON", Kind::RadioButton}, {"GROUPBOX", Kind::GroupBox}};
+            static const std::map<std::string, Kind> kKeywords = {{"LTEXT", Kind::Static},
+                                                                  {"RTEXT", Kind::Static},
+                                                                  {"CTEXT", Kind::Static},
+                                                                  {"PUSHBUTTON", Kind::Button},
+                                                                  {"DEFPUSHBUTTON", Kind::Button},
+                                                                  {"CHECKBOX", Kind::CheckBox},
+                                                                  {"AUTOCHECKBOX", Kind::CheckBox},
+                                                                  {"RADIOBUTTON", Kind::RadioButton},
+                                                                  {"AUTORADIOBUTTON", Kind::RadioButton},
+                                                                  {"GROUPBOX", Kind::GroupBox}};
             const auto kind = kKeywords.find(keyword);
             if (kind == kKeywords.end()) Fail("unknown statement " + keyword);
             control.kind = kind->second;
@@ -216,7 +220,8 @@ private:
 std::map<int, DialogTemplate> ReadAllTemplates() {
     std::vector<std::filesystem::path> folders{HORVANE_RESOURCE_DIR};
     for (const auto& companion : std::filesystem::directory_iterator(HORVANE_COMPANIONS_DIR)) {
-        if (std::filesystem::is_directory(companion.path() / "res" / "dialogs")) folders.push_back(companion.path() / "res");
+        if (std::filesystem::is_directory(companion.path() / "res" / "dialogs"))
+            folders.push_back(companion.path() / "res");
     }
     std::map<int, DialogTemplate> all;
     for (const auto& folder : folders) {

@@ -11,7 +11,7 @@ struct ControlTemplate {
     int id = 0;
     Kind kind = Kind::Other;
     std::string text;
-    bool automatic = false;  // an auto check box or auto radio button changes its own state
+    bool automatic = false; // an auto check box or auto radio button changes its own state
     bool startsGroup = false;
     bool disabled = false;
     bool readOnly = false;

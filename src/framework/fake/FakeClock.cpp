@@ -11,7 +11,8 @@ std::int64_t FakeClock::NowMicroseconds() {
 }
 
 CivilTime FakeClock::ToLocalTime(std::int64_t unixSeconds) {
-    const bool summer = daylightSaving && unixSeconds >= daylightSaving->startUtc && unixSeconds < daylightSaving->endUtc;
+    const bool summer =
+        daylightSaving && unixSeconds >= daylightSaving->startUtc && unixSeconds < daylightSaving->endUtc;
     return CivilFromUnixSeconds(unixSeconds + localOffsetSeconds + (summer ? daylightSaving->shiftSeconds : 0));
 }
 

@@ -52,7 +52,6 @@ private:
 };
 
 // Builds a UTC instant for tests: 2026-03-14 12:00:00.900 and the like.
-std::int64_t MicrosFromUtc(int year, int month, int day, int hour, int minute, int second,
-                           int microsecond = 0);
+std::int64_t MicrosFromUtc(int year, int month, int day, int hour, int minute, int second, int microsecond = 0);
 
 } // namespace hv

@@ -116,7 +116,8 @@ bool FakeDialogView::ReceiveCopyData(std::uintptr_t code, std::string_view text)
 bool FakeDialogView::ChooseFromContextMenu(int commandId) {
     if (!m_open || commandId == 0) return false;
     const std::vector<MenuItem> menu = m_dialog.ContextMenu();
-    const bool offered = std::any_of(menu.begin(), menu.end(), [&](const MenuItem& item) { return item.commandId == commandId; });
+    const bool offered =
+        std::any_of(menu.begin(), menu.end(), [&](const MenuItem& item) { return item.commandId == commandId; });
     if (offered) m_dialog.OnCommand(*this, commandId, kNotifyClicked);
     return offered;
 }

@@ -24,7 +24,7 @@ public:
         std::vector<std::vector<std::string>> rows;
         std::vector<int> rowImages;
         int selected = -1;
-        std::uint32_t look = 0;  // the kList... bits the dialog asked for
+        std::uint32_t look = 0; // the kList... bits the dialog asked for
     };
     struct ControlState {
         ControlTemplate declared;
@@ -115,7 +115,7 @@ private:
     FakeDialogs& m_dialogs;
     Dialog& m_dialog;
     DialogTemplate m_template;
-    std::vector<int> m_order;  // control ids in template order, for radio groups
+    std::vector<int> m_order; // control ids in template order, for radio groups
     std::map<int, ControlState> m_controls;
     int m_focus = 0;
     bool m_open = false;

@@ -15,7 +15,8 @@ FakeDialogView* FakeDialogs::OpenDialog(int templateId) {
 }
 
 void FakeDialogs::SetDialogTimer(FakeDialogView* view, int timerId, unsigned periodMs) {
-    m_dialogTimers[{view, timerId}] = FakeTimer{periodMs, m_clock.ElapsedMicros() + std::int64_t{periodMs} * kMicrosPerMilli};
+    m_dialogTimers[{view, timerId}] =
+        FakeTimer{periodMs, m_clock.ElapsedMicros() + std::int64_t{periodMs} * kMicrosPerMilli};
 }
 
 void FakeDialogs::KillDialogTimer(FakeDialogView* view, int timerId) { m_dialogTimers.erase({view, timerId}); }

@@ -21,7 +21,7 @@ public:
     struct FakeWindow {
         std::string title;
         std::vector<CopyDataRecord> received;
-        bool hung = false;  // takes no message: a send to it waits kSendTimeoutMs in vain
+        bool hung = false; // takes no message: a send to it waits kSendTimeoutMs in vain
     };
 
     FakeMessaging(FakeClock& clock, FakeWindows& windows) : m_clock(clock), m_mainWindow(windows) {}

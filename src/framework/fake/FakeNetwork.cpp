@@ -2,7 +2,6 @@
 
 #include "framework/fake/FlagHold.h"
 
-
 namespace hv {
 
 class FakeNetwork::FakeSocket : public UdpSocket {
@@ -14,8 +13,7 @@ public:
 
     bool SendTo(const IpEndpoint& to, std::span<const std::uint8_t> bytes) override {
         if (m_owner.failSends || (m_owner.failIpv6Sends && to.address.IsIpv6())) return false;
-        m_owner.sent.push_back(
-            {m_id, to, {bytes.begin(), bytes.end()}, m_owner.m_clock.PeekMicroseconds()});
+        m_owner.sent.push_back({m_id, to, {bytes.begin(), bytes.end()}, m_owner.m_clock.PeekMicroseconds()});
         return true;
     }
 
@@ -62,7 +60,7 @@ Held FakeNetwork::StartSocketLayer() {
 }
 
 std::vector<IpAddress> FakeNetwork::ResolveHost(std::string_view host) {
-    m_clock.Pass(lookupDelayMs * 1000);  // a blocking look-up holds its caller as long
+    m_clock.Pass(lookupDelayMs * 1000); // a blocking look-up holds its caller as long
     return AddressesOf(host);
 }
 

@@ -20,7 +20,7 @@ public:
         int socketId;
         IpEndpoint to;
         std::vector<std::uint8_t> bytes;
-        std::int64_t sentAtMicros = 0;  // the system clock when it left, where a clock is known
+        std::int64_t sentAtMicros = 0; // the system clock when it left, where a clock is known
     };
 
     bool socketLayerAvailable = true;
@@ -37,7 +37,7 @@ public:
     std::vector<std::string> lookupsStarted;
     bool failSocketOpen = false;
     bool failSends = false;
-    bool failIpv6Sends = false;  // no route for IPv6
+    bool failIpv6Sends = false; // no route for IPv6
     bool failReceive = false;
     std::vector<SentDatagram> sent;
 
@@ -67,7 +67,7 @@ private:
     struct LookupSlot {
         LookupEvents* events;
         std::string host;
-        std::optional<std::int64_t> dueElapsedMicros;  // nothing: never answered
+        std::optional<std::int64_t> dueElapsedMicros; // nothing: never answered
     };
     struct SocketSlot {
         UdpSocketEvents* events;

@@ -9,19 +9,16 @@ namespace hv {
 
 // FakeClock is the first base, so it is whole before the fakes that keep a reference to it.
 FakePlatform::FakePlatform()
-    : FakeShell(static_cast<FakeClock&>(*this)),
-      FakeNetwork(static_cast<FakeClock&>(*this)),
-      FakeWindows(static_cast<FakeClock&>(*this)),
-      FakeDialogs(static_cast<FakeClock&>(*this)),
-      FakeMessaging(static_cast<FakeClock&>(*this), static_cast<FakeWindows&>(*this)) {
-}
+    : FakeShell(static_cast<FakeClock&>(*this)), FakeNetwork(static_cast<FakeClock&>(*this)),
+      FakeWindows(static_cast<FakeClock&>(*this)), FakeDialogs(static_cast<FakeClock&>(*this)),
+      FakeMessaging(static_cast<FakeClock&>(*this), static_cast<FakeWindows&>(*this)) {}
 
 void FakePlatform::AdvanceMs(std::int64_t ms) {
     const std::int64_t end = ElapsedMicros() + ms * kMicrosPerMilli;
     FakeDialogView* const modal = InnermostDialog();
     auto& dialogTimers = DialogTimers();
     for (;;) {
-        if (modal != nullptr && !modal->IsOpen()) return;  // its loop has ended: time stops here
+        if (modal != nullptr && !modal->IsOpen()) return; // its loop has ended: time stops here
         // The earliest due timer; ties go to the main window, then to the lower id.
         std::optional<std::int64_t> dueAt;
         int mainId = 0;

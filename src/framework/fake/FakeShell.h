@@ -14,7 +14,7 @@ class FakeShell : public virtual ShellRole {
 public:
     explicit FakeShell(FakeClock& clock) : m_clock(clock) {}
 
-    std::vector<std::string> commandLines;  // of the programs started
+    std::vector<std::string> commandLines; // of the programs started
     std::set<std::string> missingPrograms;
     std::vector<std::string> shellOpened;
     // How a command line as it stands starts, and what the shell answers (above 32: opened).

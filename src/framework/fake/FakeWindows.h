@@ -25,7 +25,7 @@ public:
 
     bool trayIconPresent = false;
     int trayIconAdds = 0;
-    int trayIconRefusals = 0;  // how many adds the shell refuses before it takes one
+    int trayIconRefusals = 0; // how many adds the shell refuses before it takes one
     std::string trayTip;
     std::vector<std::vector<MenuItem>> menusShown;
 

@@ -242,9 +242,9 @@ INT_PTR OnInitDialog(HWND window, LPARAM lParam) {
     // Opened from the tray or a companion, it must not hide behind the window the user was
     // in: the program holds the foreground right after the tray menu. A main window comes
     // forward, or not, as it is shown.
-    if (run->mainWindow) return FALSE;  // focused once shown
+    if (run->mainWindow) return FALSE; // focused once shown
     SetForegroundWindow(window);
-    return TRUE;  // the framework's default focus
+    return TRUE; // the framework's default focus
 }
 
 INT_PTR OnCommand(DialogRun& run, WPARAM wParam) {
@@ -276,7 +276,8 @@ INT_PTR OnCopyData(HWND window, DialogRun& run, LPARAM lParam) {
         return Answer(window, FALSE);
     }
     const std::string_view text(static_cast<const char*>(data->lpData), data->cbData);
-    const bool understood = run.dialog.OnCopyData(*run.view, data->dwData, data->cbData == 0 ? std::string_view{} : text);
+    const bool understood =
+        run.dialog.OnCopyData(*run.view, data->dwData, data->cbData == 0 ? std::string_view{} : text);
     // Another program's message may change anything the window shows, its colours included.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return Answer(window, understood ? TRUE : FALSE);
@@ -351,9 +352,7 @@ INT_PTR MainWindowMessage(HWND window, DialogRun& run, UINT message, WPARAM wPar
     // The dialog manager rescales the window for a new DPI itself; the check waits until
     // that, and the new work areas, are done.
     case WM_DPICHANGED:
-    case WM_DISPLAYCHANGE:
-        PostMessageW(window, kWmKeepOnScreen, 0, 0);
-        return FALSE;
+    case WM_DISPLAYCHANGE: PostMessageW(window, kWmKeepOnScreen, 0, 0); return FALSE;
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETWORKAREA) PostMessageW(window, kWmKeepOnScreen, 0, 0);
         return FALSE;

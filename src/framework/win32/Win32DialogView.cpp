@@ -110,9 +110,7 @@ void Win32DialogView::SetText(int id, std::string_view text) {
     SendMessageW(control, EM_SCROLLCARET, 0, 0);
 }
 
-bool Win32DialogView::IsChecked(int id) {
-    return IsDlgButtonChecked(m_window, id) == BST_CHECKED;
-}
+bool Win32DialogView::IsChecked(int id) { return IsDlgButtonChecked(m_window, id) == BST_CHECKED; }
 
 void Win32DialogView::SetChecked(int id, bool checked) {
     CheckDlgButton(m_window, id, checked ? BST_CHECKED : BST_UNCHECKED);
@@ -147,8 +145,7 @@ void Win32DialogView::SetTrackbarPosition(int id, int position) {
 
 void Win32DialogView::SetListColumns(int id, const std::vector<ListColumn>& columns) {
     HWND list = Item(id);
-    while (ListView_DeleteColumn(list, 0)) {
-    }
+    while (ListView_DeleteColumn(list, 0)) {}
     for (std::size_t i = 0; i < columns.size(); ++i) {
         std::wstring header = Widen(columns[i].header);
         LVCOLUMNW column{};
@@ -205,8 +202,8 @@ std::string Win32DialogView::ListCell(int id, int row, int column) {
         item.iSubItem = column;
         item.pszText = text.data();
         item.cchTextMax = static_cast<int>(size);
-        const auto length = static_cast<std::size_t>(
-            SendDlgItemMessageW(m_window, id, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        const auto length = static_cast<std::size_t>(SendDlgItemMessageW(
+            m_window, id, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
         if (length + 1 < size) {
             text.resize(length);
             return Narrow(text);

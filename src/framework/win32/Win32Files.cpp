@@ -154,9 +154,10 @@ FileReplace Win32Files::ReplaceFileContents(const std::string& path, std::string
     const std::wstring replacement = target + kReplacementSuffix;
     bool written = false;
     {
-        FileHandle file(CreateFileW(replacement.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsOpen()) return GetLastError() == ERROR_ACCESS_DENIED ? FileReplace::NotAllowed : FileReplace::Failed;
+        FileHandle file(
+            CreateFileW(replacement.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsOpen())
+            return GetLastError() == ERROR_ACCESS_DENIED ? FileReplace::NotAllowed : FileReplace::Failed;
         written = WriteWhole(file.Get(), contents);
     }
     if (written && PutInPlace(replacement, target)) return FileReplace::Replaced;

@@ -72,16 +72,16 @@ void Win32Hyperlink::FitToText(const std::wstring& text) {
     if (!measured) return;
     const LONG_PTR style = GetWindowLongPtrW(m_window, GWL_STYLE);
     const RECT place = PlaceInParent(m_window, m_dialog);
-    const PixelRect fitted = m_link.Fitted({place.left, place.top, place.right, place.bottom},
-                                           {extent.cx, extent.cy}, AlignmentOf(style), (style & SS_CENTERIMAGE) != 0);
+    const PixelRect fitted = m_link.Fitted({place.left, place.top, place.right, place.bottom}, {extent.cx, extent.cy},
+                                           AlignmentOf(style), (style & SS_CENTERIMAGE) != 0);
     SetWindowPos(m_window, nullptr, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Hyperlink::AddTooltip() {
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_dialog, nullptr, nullptr,
-                                nullptr);
+    m_tooltip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_dialog, nullptr, nullptr, nullptr);
     if (m_tooltip == nullptr) return;
     // The whole static is the tool, and the tooltip watches its mouse messages itself. It asks
     // the static for the text each time, so a target set later shows too.

@@ -45,7 +45,7 @@ private:
     HFONT m_font = nullptr;
     HWND m_tooltip = nullptr;
     bool m_focused = false;
-    std::wstring m_tipText;  // what the tooltip shows, kept alive while it asks
+    std::wstring m_tipText; // what the tooltip shows, kept alive while it asks
 };
 
 } // namespace hv

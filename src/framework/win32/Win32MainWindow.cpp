@@ -12,8 +12,7 @@ constexpr const wchar_t* kEmptyTitle = L"";
 constexpr const wchar_t* kTaskbarCreatedMessage = L"TaskbarCreated";
 // Where the network watch reports, from threads of the system's, by posting.
 constexpr UINT kWmNetworkChange = WM_APP + 1;
-constexpr UINT kFrameChangeFlags =
-    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+constexpr UINT kFrameChangeFlags = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
 
 } // namespace
 
@@ -33,8 +32,8 @@ bool Win32Platform::CreateMainWindow(WindowEvents& events) {
     m_events = &events;
     // The window procedure records the handle as soon as it exists, so that the program may
     // already use it (tray icon) while the window is being created.
-    HWND window = CreateWindowExW(0, kMainWindowClass, kEmptyTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 0, 0, nullptr, nullptr, m_instance, this);
+    HWND window = CreateWindowExW(0, kMainWindowClass, kEmptyTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  0, 0, nullptr, nullptr, m_instance, this);
     if (window == nullptr) {
         m_events = nullptr;
         return false;
@@ -77,36 +76,25 @@ LRESULT Win32Platform::HandleMainWindowMessage(UINT message, WPARAM wParam, LPAR
         HideFromTaskbar();
         events.OnWindowCreated();
         return 0;
-    case WM_TIMER:
-        events.OnTimer(static_cast<int>(wParam));
-        return 0;
-    case WM_COMMAND:
-        events.OnCommand(LOWORD(wParam));
-        return 0;
+    case WM_TIMER: events.OnTimer(static_cast<int>(wParam)); return 0;
+    case WM_COMMAND: events.OnCommand(LOWORD(wParam)); return 0;
     case WM_COPYDATA: {
         // The program acts on the code alone; the payload is never read.
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         if (data != nullptr && events.OnCopyData(data->dwData)) return TRUE;
         break;
     }
-    case WM_CLOSE:
-        events.OnClose();
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
+    case WM_CLOSE: events.OnClose(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         if (wParam != FALSE) events.OnEndSession();
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_POWERBROADCAST:
         // Sent when the system resumes on its own; the user's return comes later, if at all.
         if (wParam == PBT_APMRESUMEAUTOMATIC) events.OnResumedFromSleep();
         return TRUE;
-    case kWmNetworkChange:
-        events.OnNetworkConnectivity(wParam != 0);
-        return 0;
+    case kWmNetworkChange: events.OnNetworkConnectivity(wParam != 0); return 0;
     default:
         if (message == kWmTrayNotify) {
             events.OnTrayNotify(static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));

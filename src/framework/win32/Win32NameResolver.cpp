@@ -152,7 +152,7 @@ DWORD WINAPI Win32NameResolver::Work(void* parameter) {
             LeaveCriticalSection(&queue.lock);
             if (window != nullptr &&
                 PostMessageW(window, kLookupDoneMessage, 0, reinterpret_cast<LPARAM>(answer.get())) != 0) {
-                answer.release();  // the window's now
+                answer.release(); // the window's now
             }
         }
     }
@@ -174,7 +174,7 @@ LRESULT CALLBACK Win32NameResolver::WindowProc(HWND window, UINT message, WPARAM
 void Win32NameResolver::Deliver(LPARAM posted) {
     const std::unique_ptr<Answer> answer(reinterpret_cast<Answer*>(posted));
     const auto waiting = m_waiting.find(answer->id);
-    if (waiting == m_waiting.end()) return;  // abandoned meanwhile
+    if (waiting == m_waiting.end()) return; // abandoned meanwhile
     LookupEvents* const events = waiting->second;
     m_waiting.erase(waiting);
     events->OnLookupDone(answer->addresses);

@@ -6,7 +6,6 @@
 
 #include <bcrypt.h>
 
-
 namespace hv {
 namespace {
 
@@ -76,8 +75,8 @@ std::unique_ptr<UdpSocket> Win32Network::OpenUdpSocket(UdpSocketEvents& events) 
 
 std::uint32_t Win32Network::RandomBits() {
     std::uint32_t bits = 0;
-    const NTSTATUS status = BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&bits), sizeof bits,
-                                            BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    const NTSTATUS status =
+        BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&bits), sizeof bits, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
     return BCRYPT_SUCCESS(status) ? bits : FallbackRandomBits();
 }
 

@@ -54,9 +54,7 @@ Win32NetworkWatch::~Win32NetworkWatch() {
     if (m_helper != nullptr) FreeLibrary(m_helper);
 }
 
-void Win32NetworkWatch::Post(bool connected) const {
-    PostMessageW(m_window, m_message, connected ? 1 : 0, 0);
-}
+void Win32NetworkWatch::Post(bool connected) const { PostMessageW(m_window, m_message, connected ? 1 : 0, 0); }
 
 void WINAPI Win32NetworkWatch::OnHint(void* context, Hint hint) {
     const auto* self = static_cast<const Win32NetworkWatch*>(context);

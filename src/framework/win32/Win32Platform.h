@@ -14,10 +14,7 @@ class Win32NetworkWatch;
 // The real backend: every Platform call goes straight to the Win32 API or Winsock, one
 // class per role; the main window and the dialogs it owns are this class's own.
 // Everything runs on the thread that created the object, which must pump its messages.
-class Win32Platform final : public Platform,
-                            public Win32HeadlessPlatform,
-                            public Win32Shell,
-                            public Win32Messaging {
+class Win32Platform final : public Platform, public Win32HeadlessPlatform, public Win32Shell, public Win32Messaging {
 public:
     explicit Win32Platform(HINSTANCE instance);
     ~Win32Platform() override;

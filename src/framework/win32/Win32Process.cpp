@@ -78,7 +78,8 @@ PrivilegeOutcome Win32Process::EnablePrivilege(std::string_view name) {
     }
     const ScopedHandle tokenHandle(token);
     LUID id{};
-    if (!LookupPrivilegeValueW(nullptr, Widen(name).c_str(), &id)) return {PrivilegeOutcome::Step::Enable, GetLastError()};
+    if (!LookupPrivilegeValueW(nullptr, Widen(name).c_str(), &id))
+        return {PrivilegeOutcome::Step::Enable, GetLastError()};
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Luid = id;

@@ -70,8 +70,8 @@ std::optional<RegistryValue> Win32Registry::ReadRegistryValue(const RegistryPlac
         }
         std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
         DWORD got = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        const LSTATUS status = RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type,
-                                                reinterpret_cast<BYTE*>(buffer.data()), &got);
+        const LSTATUS status =
+            RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &got);
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) return std::nullopt;
         if (type == REG_DWORD && got >= sizeof(DWORD)) {
@@ -99,8 +99,8 @@ SystemResult Win32Registry::WriteRegistryValue(const RegistryPlace& place, const
     }
     const std::wstring text = Widen(std::get<std::string>(value));
     const auto bytesWithZero = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    return ResultOf(RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                   bytesWithZero));
+    return ResultOf(
+        RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytesWithZero));
 }
 
 SystemResult Win32Registry::DeleteRegistryValue(const RegistryPlace& place) {

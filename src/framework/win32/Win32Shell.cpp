@@ -49,8 +49,9 @@ bool Win32Shell::PlaySoundFile(std::string_view path) {
     using SndPlaySound = BOOL(WINAPI*)(LPCWSTR, UINT);
     static const auto play = [] {
         HMODULE library = LoadLibraryExW(L"winmm.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return library ? reinterpret_cast<SndPlaySound>(reinterpret_cast<void*>(GetProcAddress(library, "sndPlaySoundW")))
-                       : nullptr;
+        return library
+                   ? reinterpret_cast<SndPlaySound>(reinterpret_cast<void*>(GetProcAddress(library, "sndPlaySoundW")))
+                   : nullptr;
     }();
     return play != nullptr && play(Widen(path).c_str(), SND_ASYNC | SND_NOSTOP) != FALSE;
 }

@@ -82,8 +82,8 @@ int Refused(std::string_view what, DWORD error) {
 bool IsElevatedAdministrator() {
     SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
-    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                  0, &administrators)) {
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators)) {
         return false;
     }
     BOOL member = FALSE;
@@ -119,17 +119,19 @@ std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rf
 // What "limit" and "confirm" set: a number of seconds in the settings' range.
 struct SecondsSetting {
     const char* command;
-    const char* name;  // as the messages call it
+    const char* name; // as the messages call it
     SystemResult (*save)(RegistryRole& registry, std::uint32_t seconds);
-    std::string (*meaning)(std::uint32_t seconds);  // said once it is written
+    std::string (*meaning)(std::uint32_t seconds); // said once it is written
 };
 
 constexpr SecondsSetting kLimitSetting{"limit", "limit", &SaveMaxCorrection, [](std::uint32_t seconds) {
-    return "the service corrects the clock by at most " + std::to_string(seconds) + " seconds in any 24 hours.";
-}};
+                                           return "the service corrects the clock by at most " +
+                                                  std::to_string(seconds) + " seconds in any 24 hours.";
+                                       }};
 constexpr SecondsSetting kConfirmSetting{"confirm", "step", &SaveConfirmAbove, [](std::uint32_t seconds) {
-    return "steps of more than " + std::to_string(seconds) + " seconds need a second approved server's agreement.";
-}};
+                                             return "steps of more than " + std::to_string(seconds) +
+                                                    " seconds need a second approved server's agreement.";
+                                         }};
 
 class Commands {
 public:
@@ -184,7 +186,8 @@ int Commands::Install(bool includeConfig) {
         Say("note: this program is not under Program Files. Make sure only administrators can change its folder: "
             "whoever can replace HorvaneTime.exe runs code as the service.");
     }
-    if (!RegisterEventSource(exePath)) Say("note: could not register the event log source; entries show without their text.");
+    if (!RegisterEventSource(exePath))
+        Say("note: could not register the event log source; entries show without their text.");
     if (const SystemResult approved = ApproveAtInstall(includeConfig); !approved) {
         return Refused("could not write the service's configuration", approved.error);
     }
@@ -226,7 +229,7 @@ void Commands::ConfigureService(SC_HANDLE service) {
         Say("note: the system did not take the delayed start (error " + std::to_string(GetLastError()) + ").");
     }
     // The manager then starts the service with only these privileges in its token.
-    std::wstring privileges;  // each name ends with a zero, the list with one more
+    std::wstring privileges; // each name ends with a zero, the list with one more
     for (const char* name : kTimeServicePrivileges) privileges += Widen(name) + L'\0';
     privileges += L'\0';
     SERVICE_REQUIRED_PRIVILEGES_INFOW required{privileges.data()};
@@ -258,7 +261,8 @@ SystemResult Commands::ApproveAtInstall(bool includeConfig) {
         if (const SystemResult marked = MarkDefaultsApproved(m_platform); !marked) return marked;
     }
     if (!HasStoredMaxCorrection(m_platform)) {
-        if (const SystemResult saved = SaveMaxCorrection(m_platform, kDefaultMaxCorrectionSeconds); !saved) return saved;
+        if (const SystemResult saved = SaveMaxCorrection(m_platform, kDefaultMaxCorrectionSeconds); !saved)
+            return saved;
     }
     for (const std::string& server : plan.added) Say("approved " + server);
     if (!firstInstall) Say("kept the approved servers an administrator left: " + ApprovedText(plan.approved));
@@ -298,8 +302,8 @@ int Commands::Uninstall() {
     if (!RequireElevation("uninstall")) return kCommandNotElevated;
     const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) return Refused("the service control manager refused access", GetLastError());
-    const ServiceHandle service(OpenServiceW(manager.Get(), Widen(kTimeServiceName).c_str(),
-                                             SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    const ServiceHandle service(
+        OpenServiceW(manager.Get(), Widen(kTimeServiceName).c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
     if (!service && GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST) {
         return Refused("the service control manager refused access to the service", GetLastError());
     }
@@ -314,8 +318,8 @@ int Commands::Uninstall() {
         }
     }
     Say(service ? "removed the service." : "the service was not installed.");
-    const bool removed = RemoveKey(kEventSourceKey, "its event log source") &&
-                         RemoveKey(kServiceConfigKey, "its configuration");
+    const bool removed =
+        RemoveKey(kEventSourceKey, "its event log source") && RemoveKey(kServiceConfigKey, "its configuration");
     return removed ? kCommandOk : kCommandFailed;
 }
 
@@ -353,7 +357,7 @@ void Commands::PrintLastResult() {
     const auto opened = link.Open();
     if (opened != TimeServiceLink::Opened::Connected) {
         Say(opened == TimeServiceLink::Opened::Impostor ? "its pipe is served by another program!"
-                                                         : "its pipe does not answer.");
+                                                        : "its pipe does not answer.");
         return;
     }
     const ULONGLONG deadline = GetTickCount64() + kStatusReplyWaitMs;
@@ -376,7 +380,8 @@ int Commands::Approve(const std::string& server) {
     ServiceConfig config = LoadServiceConfig(m_platform);
     const auto name = NormaliseServerName(server);
     if (name && IsSingleLabel(*name)) {
-        Say("\"" + server + "\" is a single-label name, which any machine on the network can answer for; "
+        Say("\"" + server +
+            "\" is a single-label name, which any machine on the network can answer for; "
             "approve the server's full DNS name (with its domain) or its address.");
         return kCommandUsage;
     }

@@ -69,13 +69,13 @@ void Win32PipeServer::Listen(Instance& instance, std::size_t index, std::int64_t
         instance.overlapped = OVERLAPPED{};
         instance.overlapped.hEvent = instance.event;
         instance.failedAtOnce = false;
-        if (ConnectNamedPipe(instance.pipe, &instance.overlapped)) return;  // the event is set
+        if (ConnectNamedPipe(instance.pipe, &instance.overlapped)) return; // the event is set
         switch (GetLastError()) {
         case ERROR_IO_PENDING: return;
         case ERROR_PIPE_CONNECTED:
             Carry(instance, index, instance.session.Connected(NextCaller(index), nowMs), nowMs);
             return;
-        case ERROR_NO_DATA: DisconnectNamedPipe(instance.pipe); break;  // came and went already
+        case ERROR_NO_DATA: DisconnectNamedPipe(instance.pipe); break; // came and went already
         default: instance.session.Unusable(); return;
         }
     }

@@ -41,7 +41,7 @@ private:
         HANDLE event = nullptr;
         OVERLAPPED overlapped{};
         PipeSession session;
-        bool failedAtOnce = false;  // the last call failed without queueing any I/O
+        bool failedAtOnce = false; // the last call failed without queueing any I/O
         // One byte more than any request, so that a longer one shows as such.
         std::array<std::uint8_t, kMaxServiceMessageBytes + 1> buffer{};
     };

@@ -139,9 +139,11 @@ void ServiceHost::Serve(TimeService& service, Win32PipeServer& pipe) {
         }
         const DWORD timeout =
             deadline ? static_cast<DWORD>(std::clamp<std::int64_t>(*deadline - now, 0, 60'000)) : INFINITE;
-        const DWORD woke = MsgWaitForMultipleObjectsEx(count, handles.data(), timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(count, handles.data(), timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) return;
-        if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + count) pipe.OnSignalled(woke - WAIT_OBJECT_0 - 1, service, SteadyMs());
+        if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + count)
+            pipe.OnSignalled(woke - WAIT_OBJECT_0 - 1, service, SteadyMs());
         // The exchange's socket reports its reply through a window message of this thread.
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -155,9 +157,7 @@ DWORD WINAPI ServiceHost::Control(DWORD control, DWORD, void*, void* context) {
     auto* host = static_cast<ServiceHost*>(context);
     switch (control) {
     case SERVICE_CONTROL_STOP:
-    case SERVICE_CONTROL_SHUTDOWN:
-        SetEvent(host->m_stop);
-        return NO_ERROR;
+    case SERVICE_CONTROL_SHUTDOWN: SetEvent(host->m_stop); return NO_ERROR;
     case SERVICE_CONTROL_INTERROGATE: return NO_ERROR;
     default: return ERROR_CALL_NOT_IMPLEMENTED;
     }

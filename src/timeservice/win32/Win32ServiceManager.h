@@ -37,9 +37,9 @@ private:
 struct TimeServiceState {
     bool installed = false;
     DWORD state = 0;             // SERVICE_RUNNING, SERVICE_STOPPED, ...
-    std::uint32_t processId = 0;  // of the running service; 0 otherwise
-    std::string account;          // the account it is configured to run as
-    std::string imagePath;        // its command line, as configured
+    std::uint32_t processId = 0; // of the running service; 0 otherwise
+    std::string account;         // the account it is configured to run as
+    std::string imagePath;       // its command line, as configured
 
     bool Running() const { return installed && state == SERVICE_RUNNING; }
 };

@@ -31,7 +31,8 @@ TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
     frame->OnCommand(kCmdChangeTimeZone);
     EXPECT_EQ(platform.commandLines.back(), "\"rundll32.exe\" shell32.dll,Control_RunDLL timedate.cpl,,1");
     // The "sync" window's codes are answered only while it is there to hear the answer.
-    for (std::uintptr_t code : {kCodeServerAddress, kCodeStartSync, kCodeStopSync}) EXPECT_TRUE(frame->OnCopyData(code));
+    for (std::uintptr_t code : {kCodeServerAddress, kCodeStartSync, kCodeStopSync})
+        EXPECT_TRUE(frame->OnCopyData(code));
     EXPECT_TRUE(platform.sent.empty());
     EXPECT_TRUE(Log().empty());
 }
@@ -39,8 +40,10 @@ TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
 // Companions' codes come as these commands: asked again while open, none opens twice.
 TEST_F(MainFrameTest, EachModalDialogOpensOnlyOnceAtATime) {
     StartQuiet();
-    const std::pair<int, int> cases[] = {
-        {kCmdShutDown, IDD_SHUTDOWN}, {kCmdCalendar, IDD_CALENDAR}, {kCmdPreferences, IDD_OPTIONS}, {kCmdAbout, IDD_ABOUTBOX}};
+    const std::pair<int, int> cases[] = {{kCmdShutDown, IDD_SHUTDOWN},
+                                         {kCmdCalendar, IDD_CALENDAR},
+                                         {kCmdPreferences, IDD_OPTIONS},
+                                         {kCmdAbout, IDD_ABOUTBOX}};
     for (const auto& [command, dialog] : cases) {
         platform.dialogsRun.clear();
         platform.dialogScripts[dialog] = [&, command = command](FakeDialogView&) {
@@ -94,9 +97,9 @@ TEST_F(MainFrameTest, RunAtStartupItemTogglesTheQuotedRunValue) {
     } cases[] = {
         {absent, false, quoted},
         {quoted, true, absent},
-        {"C:\\Horvane\\Horvane.exe", true, absent},  // the unquoted value of older versions is ours too
+        {"C:\\Horvane\\Horvane.exe", true, absent}, // the unquoted value of older versions is ours too
         {std::string(254, 'x'), true, absent},
-        {std::string(255, 'x'), false, quoted},  // too long for the 255-byte buffer: counts as absent
+        {std::string(255, 'x'), false, quoted}, // too long for the 255-byte buffer: counts as absent
     };
     for (const Case& c : cases) {
         run.erase("Horvane");
@@ -130,7 +133,7 @@ TEST_F(MainFrameTest, RunAtStartupItemTogglesTheQuotedRunValue) {
 TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessageOnlyWhenTheUserAskedForIt) {
     const std::string bar = "C:\\Horvane\\Vistrel.exe";
     platform.missingPrograms = {bar, "C:\\Horvane\\Globrin.exe"};
-    Start("[auto]=0\r\n[alsh]=1\r\n");  // the bar at start-up: nobody asked
+    Start("[auto]=0\r\n[alsh]=1\r\n"); // the bar at start-up: nobody asked
     EXPECT_TRUE(platform.messageBoxes.empty());
     ASSERT_EQ(Log(), "E09:59:50 03-14-2026):Cannot start " + bar + ": the file does not exist.\r\n");
     EXPECT_EQ(platform.traces.back(), "Horvane: Cannot start " + bar + ": the file does not exist.");
@@ -144,7 +147,8 @@ TEST_F(MainFrameTest, AMissingCompanionIsNamedInAMessageOnlyWhenTheUserAskedForI
     EXPECT_EQ(Codes(sync), std::vector<std::uintptr_t>{kCodeServerAddress});
 
     frame->OnWorldClock();
-    EXPECT_EQ(platform.messageBoxes, std::vector<std::string>{"Cannot start C:\\Horvane\\Globrin.exe\r\nThe file does not exist."});
+    EXPECT_EQ(platform.messageBoxes,
+              std::vector<std::string>{"Cannot start C:\\Horvane\\Globrin.exe\r\nThe file does not exist."});
     EXPECT_TRUE(platform.commandLines.empty());
 }
 

@@ -14,9 +14,10 @@ TEST(ApplicationStart, EndsEarlyWithoutSocketsOrAsASecondInstance) {
         platform.socketLayerAvailable = platform.otherInstanceRunning = secondInstance;
         EXPECT_EQ(CHorvaneApp(platform).Run(), 0);
         EXPECT_EQ(platform.messageBoxes,
-                  secondInstance ? std::vector<std::string>{}
-                                 : std::vector<std::string>{
-                                       "Error to init socket!\r\nPlease make sure your computer has installed winsock!"});
+                  secondInstance
+                      ? std::vector<std::string>{}
+                      : std::vector<std::string>{
+                            "Error to init socket!\r\nPlease make sure your computer has installed winsock!"});
         EXPECT_FALSE(platform.mainWindowExists);
         EXPECT_TRUE(platform.files.empty());
         EXPECT_FALSE(platform.socketLayerStarted);
@@ -26,7 +27,8 @@ TEST(ApplicationStart, EndsEarlyWithoutSocketsOrAsASecondInstance) {
 // Exit tells the bar and the "sync" window, not the other companions, to quit.
 TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
     FakePlatform platform;
-    const std::string dir = "C:\\Program Files\\A folder name long enough to pass one hundred characters in all\\Horvane\\";
+    const std::string dir =
+        "C:\\Program Files\\A folder name long enough to pass one hundred characters in all\\Horvane\\";
     platform.moduleFileName = dir + "Horvane.exe";
     {
         CHorvaneApp app(platform);
@@ -48,8 +50,7 @@ TEST(ApplicationStart, FirstStartCreatesEmptyFileAndExitWritesTenLines) {
         EXPECT_FALSE(platform.socketLayerStarted);
     }
     EXPECT_EQ(platform.files.at(dir + "config.txt"),
-              "[auto]=1\r\n[diff]=3\r\n[list]=" + std::string(DEFAULT_SERVER_LIST) +
-                  "\r\n[ring]=0\r\n[rifn]=" + dir +
+              "[auto]=1\r\n[diff]=3\r\n[list]=" + std::string(DEFAULT_SERVER_LIST) + "\r\n[ring]=0\r\n[rifn]=" + dir +
                   "bell.wav\r\n[bash]=1\r\n[alsh]=1\r\n[rpoh]=1\r\n[shut]=0\r\n[shcd]=0\r\n");
 }
 
@@ -69,7 +70,8 @@ TEST_F(MainFrameTest, StartupChoosesTheServerStartsTheBarAndArmsAutomaticRunsOnl
          "a.example", true},
         {"auto off, bar shown last time", "[auto]=0\r\n[alsh]=0\r\n[bash]=1\r\n" + list + "1\r\n", false, "b.example",
          true},
-        {"negative step", "[auto]=1\r\n[diff]=-1\r\n[alsh]=0\r\n[bash]=0\r\n" + list + "0\r\n", false, "a.example", false},
+        {"negative step", "[auto]=1\r\n[diff]=-1\r\n[alsh]=0\r\n[bash]=0\r\n" + list + "0\r\n", false, "a.example",
+         false},
         {"no valid default", "[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n" + list + "5\r\n", false, "", false},
     };
     for (const auto& c : cases) {
@@ -84,10 +86,10 @@ TEST_F(MainFrameTest, StartupChoosesTheServerStartsTheBarAndArmsAutomaticRunsOnl
 
 TEST_F(MainFrameTest, ResumeAndNetworkBackRunOnceInFiveMinutesAndRestartThePeriod) {
     Start("[auto]=1\r\n[diff]=0\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) + "\r\n");
-    Companion(kSyncWindowTitle);  // to stop each run
+    Companion(kSyncWindowTitle); // to stop each run
     platform.AdvanceMs(1000000);
     frame->OnResumedFromSleep();
-    frame->OnResumedFromSleep();  // the system says it twice
+    frame->OnResumedFromSleep(); // the system says it twice
     platform.AdvanceMs(9999);
     EXPECT_TRUE(platform.sent.empty()) << "the adapter is given ten seconds";
     platform.AdvanceMs(1);
@@ -97,7 +99,7 @@ TEST_F(MainFrameTest, ResumeAndNetworkBackRunOnceInFiveMinutesAndRestartThePerio
 
     // The network drops and comes back just within five minutes of that run: no second run;
     // the period counts from the extra run, not from the start.
-    frame->OnNetworkConnectivity(true);  // only how things are
+    frame->OnNetworkConnectivity(true); // only how things are
     platform.AdvanceMs(299000);
     frame->OnNetworkConnectivity(false);
     frame->OnNetworkConnectivity(true);
@@ -138,11 +140,12 @@ TEST_F(MainFrameTest, AFileThatCouldNotBeReadAtStartIsNeverWrittenOver) {
     EXPECT_EQ(Config(), saved);
     frame.reset();
     EXPECT_EQ(Config(), saved);
-    EXPECT_EQ(platform.traces,
-              (std::vector<std::string>{
-                  "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is",
-                  "Horvane: config.txt is not written, it could not be read at start",
-                  "Horvane: config.txt is not written, it could not be read at start"}));
+    EXPECT_EQ(
+        platform.traces,
+        (std::vector<std::string>{
+            "Horvane: config.txt exists but could not be read; the defaults are in force and the file is kept as it is",
+            "Horvane: config.txt is not written, it could not be read at start",
+            "Horvane: config.txt is not written, it could not be read at start"}));
 }
 
 TEST_F(MainFrameTest, ALargeFileIsReadByItsFirstLines) {
@@ -156,7 +159,8 @@ TEST_F(MainFrameTest, SessionEndSavesAndAFolderThatRefusesNewFilesGetsTheFileRew
     frame->OnBell();
     frame->OnEndSession();
     EXPECT_NE(Config().find("[ring]=1\r\n"), std::string::npos);
-    EXPECT_EQ(platform.traces, std::vector<std::string>{"Horvane: config.txt is rewritten in place, its folder takes no new file"});
+    EXPECT_EQ(platform.traces,
+              std::vector<std::string>{"Horvane: config.txt is rewritten in place, its folder takes no new file"});
     frame.reset();
     // Without a file to rewrite nothing can be saved there.
     platform.files.clear();
@@ -196,12 +200,12 @@ TEST(SettingsLocation, InstalledCopiesKeepSettingsPerUserAndPortableOnesBesideTh
         const char* folder;
         const char* seed;
     } cases[] = {
-        {"", "C:\\Users\\Ann\\AppData\\Roaming\\", "C:\\Horvane\\", ""},  // the zip
+        {"", "C:\\Users\\Ann\\AppData\\Roaming\\", "C:\\Horvane\\", ""}, // the zip
         {"c:\\HORVANE", "C:\\Users\\Ann\\AppData\\Roaming\\", "C:\\Users\\Ann\\AppData\\Roaming\\Horvane\\",
          "C:\\Horvane\\config.txt"},
         {"C:\\Horvane\\", "D:\\Profiles\\ann", "D:\\Profiles\\ann\\Horvane\\", "C:\\Horvane\\config.txt"},
-        {"C:\\Program Files\\Horvane\\", "C:\\Users\\Ann\\AppData\\Roaming\\", "C:\\Horvane\\", ""},  // a copy elsewhere
-        {"C:\\Horvane\\", "", "", "C:\\Horvane\\config.txt"},  // no folder of the user's: nothing written
+        {"C:\\Program Files\\Horvane\\", "C:\\Users\\Ann\\AppData\\Roaming\\", "C:\\Horvane\\", ""}, // a copy elsewhere
+        {"C:\\Horvane\\", "", "", "C:\\Horvane\\config.txt"}, // no folder of the user's: nothing written
     };
     for (const Case& c : cases) {
         const SettingsLocation location = ChooseSettingsLocation(kProgramDir, c.installed, c.userData);
@@ -212,9 +216,7 @@ TEST(SettingsLocation, InstalledCopiesKeepSettingsPerUserAndPortableOnesBesideTh
 
 class InstalledCopyTest : public MainFrameTest {
 protected:
-    InstalledCopyTest() {
-        platform.registry["HKLM\\Software\\Horvane"]["InstallDir"] = std::string("C:\\Horvane");
-    }
+    InstalledCopyTest() { platform.registry["HKLM\\Software\\Horvane"]["InstallDir"] = std::string("C:\\Horvane"); }
     void End() { frame.reset(); }
 };
 
@@ -239,18 +241,18 @@ TEST_F(InstalledCopyTest, FirstStartIsSeededFromTheInstallFolderWhichIsNeverWrit
 
 TEST_F(InstalledCopyTest, EachPolicyValueWinsAndTheUsersOwnIsKept) {
     const std::string own = "[auto]=1\r\n[diff]=3\r\n[alsh]=0\r\n[bash]=0\r\n[list]=" + std::string(kServerList) +
-                            "\r\n[shut]=5\r\n[shcd]=794112\r\n";  // at 12:30, armed at start-up
+                            "\r\n[shut]=5\r\n[shcd]=794112\r\n"; // at 12:30, armed at start-up
     platform.files[kUserConfig] = own;
     auto& policy = platform.registry[kPolicyKey];
     policy["AutoSync"] = std::uint32_t{0};
-    policy["AutoSyncMinutes"] = std::uint32_t{120};  // step 6
+    policy["AutoSyncMinutes"] = std::uint32_t{120}; // step 6
     policy["ServerList"] = std::string(kAdminList);
     policy["AllowShutdown"] = std::uint32_t{0};
     Start("");
     EXPECT_FALSE(platform.TimerRunning(kTimerAutoSync));
 
     for (const MenuItem& item : frame->BuildTrayMenu()) EXPECT_NE(item.commandId, kCmdShutDown);
-    frame->OnCommand(kCmdShutDown);  // as a companion may ask for it
+    frame->OnCommand(kCmdShutDown); // as a companion may ask for it
     EXPECT_TRUE(platform.dialogsRun.empty());
 
     platform.dialogScripts[IDD_OPTIONS] = [](FakeDialogView& view) {
@@ -258,8 +260,8 @@ TEST_F(InstalledCopyTest, EachPolicyValueWinsAndTheUsersOwnIsKept) {
         EXPECT_FALSE(view.IsChecked(IDC_AUTO_SYNC));
         EXPECT_EQ(view.TrackbarPosition(IDC_SYNC_INTERVAL), 6);
         EXPECT_EQ(view.Text(IDC_DEFAULT_LABEL), "Current Default Server:10.1.1.1");
-        for (int id : {IDC_AUTO_SYNC, IDC_SYNC_INTERVAL, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT,
-                       IDC_FIND_BEST}) {
+        for (int id :
+             {IDC_AUTO_SYNC, IDC_SYNC_INTERVAL, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT, IDC_FIND_BEST}) {
             EXPECT_FALSE(view.IsEnabled(id)) << id;
         }
         EXPECT_TRUE(view.IsEnabled(IDC_TEST_SERVER)) << "a test changes nothing";

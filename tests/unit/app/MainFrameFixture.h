@@ -19,7 +19,7 @@ namespace hv::testing {
 
 constexpr const char* kProgramDir = "C:\\Horvane\\";
 constexpr const char* kConfigPath = "C:\\Horvane\\config.txt";
-constexpr std::uint32_t kLabAddress = 0x7F000001;  // 127.0.0.1
+constexpr std::uint32_t kLabAddress = 0x7F000001; // 127.0.0.1
 constexpr const char* kServerList = "Local Lab, Here, Nowhere(127.0.0.1)?0";
 
 // A main window on the fake backend, started as the program starts it.
@@ -27,7 +27,7 @@ class MainFrameTest : public ::testing::Test {
 protected:
     FakePlatform platform;
     std::unique_ptr<CMainFrame> frame;
-    TimeServiceLink* timeService = nullptr;  // none: every run is in-process
+    TimeServiceLink* timeService = nullptr; // none: every run is in-process
 
     MainFrameTest() { platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50, 250000)); }
 
@@ -133,9 +133,7 @@ protected:
 
     // Automatic runs are scheduled but fall due only after half an hour; the server is the
     // list's default, 127.0.0.1.
-    void StartQuiet(const std::string& extra = {}) {
-        MainFrameTest::StartQuiet("[auto]=1\r\n[diff]=0\r\n" + extra);
-    }
+    void StartQuiet(const std::string& extra = {}) { MainFrameTest::StartQuiet("[auto]=1\r\n[diff]=0\r\n" + extra); }
 
     std::vector<std::uintptr_t> BarStatuses() const { return Codes(*bar); }
 

@@ -25,8 +25,12 @@ public:
     void Close() override { open = false; }
 
     void Answer(ServiceStatus status, std::int64_t offsetMicros = 0, std::uint8_t samples = 1) {
-        reply = EncodeReply({.status = status, .delayMicros = 20'000, .offsetMicros = offsetMicros,
-                             .limitSeconds = 54000, .retryAfterSeconds = 37, .samples = samples,
+        reply = EncodeReply({.status = status,
+                             .delayMicros = 20'000,
+                             .offsetMicros = offsetMicros,
+                             .limitSeconds = 54000,
+                             .retryAfterSeconds = 37,
+                             .samples = samples,
                              .server = "127.0.0.1"});
     }
 };
@@ -49,12 +53,11 @@ TEST_F(ServiceSyncRunTest, RunThroughTheServiceWritesTheSameTextsAsOurOwn) {
 
     platform.AdvanceMs(500);
     service.Answer(ServiceStatus::Adjusted, 2'500'000, 4);
-    platform.SetNowMicroseconds(platform.NowMicroseconds() + 2'500'000);  // the service's step
+    platform.SetNowMicroseconds(platform.NowMicroseconds() + 2'500'000); // the service's step
     platform.AdvanceMs(500);
-    EXPECT_EQ(Log(),
-              "C09:59:50 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
-              "C09:59:53 03-14-2026):Net delay:0.020 sec,localtime off:2.500 sec (best of 4).\r\n"
-              "C09:59:53 03-14-2026):Complete to adjust time,adjust size:2.500sec.\r\n");
+    EXPECT_EQ(Log(), "C09:59:50 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
+                     "C09:59:53 03-14-2026):Net delay:0.020 sec,localtime off:2.500 sec (best of 4).\r\n"
+                     "C09:59:53 03-14-2026):Complete to adjust time,adjust size:2.500sec.\r\n");
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0}));
     EXPECT_FALSE(service.open);
 }
@@ -66,20 +69,25 @@ TEST_F(ServiceSyncRunTest, EachAnswerEndsTheRunAsItsStatusSays) {
     const struct Case {
         ServiceStatus status;
         std::int64_t offsetMicros;
-        std::string entries;  // after the request entry
+        std::string entries; // after the request entry
         std::uintptr_t barStatus;
     } cases[] = {
         {ServiceStatus::Measured, 1'000, "C" + at + "Net delay:0.020 sec,localtime off:0.001 sec.\r\n", 0},
         {ServiceStatus::NotApproved, 0,
-         "E" + at + "The time service refused 127.0.0.1: it is not an approved server (an administrator can "
-                    "approve it with \"HorvaneTime approve 127.0.0.1\").\r\n", 2},
+         "E" + at +
+             "The time service refused 127.0.0.1: it is not an approved server (an administrator can "
+             "approve it with \"HorvaneTime approve 127.0.0.1\").\r\n",
+         2},
         {ServiceStatus::TooSoon, 0,
-         "E" + at + "The time service refused: synchronisations came too close together; it takes the next one "
-                    "in 37 seconds.\r\n", 2},
+         "E" + at +
+             "The time service refused: synchronisations came too close together; it takes the next one "
+             "in 37 seconds.\r\n",
+         2},
         {ServiceStatus::OverLimit, -60'000'000'000,
          "C" + at + "Net delay:0.020 sec,localtime off:-60000.000 sec.\r\nE" + at +
              "The time service did not set the clock: a correction of -60000.000 sec is more than its limit of "
-             "54000 sec.\r\n", 2},
+             "54000 sec.\r\n",
+         2},
     };
     const std::int64_t start = platform.NowMicroseconds();
     for (const Case& c : cases) {
@@ -108,17 +116,16 @@ TEST_F(ServiceSyncRunTest, SilentServerIsTheUsualTimeOutAndASilentServiceIsSaidS
     platform.AdvanceMs(1999);
     EXPECT_EQ(BarStatuses(), std::vector<std::uintptr_t>{1}) << "the run waits for its own time-out";
     platform.AdvanceMs(1);
-    EXPECT_NE(Log().find("E10:00:00 03-14-2026):127.0.0.1 doesn't send response data back!\r\n"),
-              std::string::npos);
+    EXPECT_NE(Log().find("E10:00:00 03-14-2026):127.0.0.1 doesn't send response data back!\r\n"), std::string::npos);
 
     service.reply.reset();
     const std::string log = Log();
     frame->OnCopyData(kCodeStartSync);
     platform.AdvanceMs(10000);
-    EXPECT_EQ(LogSince(log),
-              "C10:00:00 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
-              "E10:00:10 03-14-2026):The time service did not answer within 10 seconds.\r\n");
-    EXPECT_EQ(sync->received.back().text, "(10:00:10 03-14-2026):\r\nThe time service did not answer within 10 seconds.\r\n");
+    EXPECT_EQ(LogSince(log), "C10:00:00 03-14-2026):Succed to Send Request Data to 127.0.0.1!\r\n"
+                             "E10:00:10 03-14-2026):The time service did not answer within 10 seconds.\r\n");
+    EXPECT_EQ(sync->received.back().text,
+              "(10:00:10 03-14-2026):\r\nThe time service did not answer within 10 seconds.\r\n");
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 2, 1, 2}));
     EXPECT_FALSE(service.open) << "hanging up tells the service to give up";
 }

@@ -29,24 +29,48 @@ TEST_F(SyncRunTest, EachOutcomeIsToldToTheLogTheWindowAndTheBar) {
     const struct {
         const char* name;
         std::string config;
-        int roundTripMs;  // 0: no reply
+        int roundTripMs; // 0: no reply
         bool privilegeHeld;
         std::string log;
         std::string window;
         std::vector<std::uintptr_t> bar;
     } cases[] = {
-        {"clock set", "", 20, true, sent + "C09:59:51 03-14-2026):" + measured + "C09:59:53 03-14-2026):" + adjusted,
-         "(09:59:51 03-14-2026):\r\n" + measured + "(09:59:53 03-14-2026):\r\n" + adjusted, {1, 0}},
-        {"reply after four seconds", "", 4000, true, sent + "E09:59:55 03-14-2026):" + tooLate,
-         "(09:59:55 03-14-2026):\r\n" + tooLate, {1, 2}},
+        {"clock set",
+         "",
+         20,
+         true,
+         sent + "C09:59:51 03-14-2026):" + measured + "C09:59:53 03-14-2026):" + adjusted,
+         "(09:59:51 03-14-2026):\r\n" + measured + "(09:59:53 03-14-2026):\r\n" + adjusted,
+         {1, 0}},
+        {"reply after four seconds",
+         "",
+         4000,
+         true,
+         sent + "E09:59:55 03-14-2026):" + tooLate,
+         "(09:59:55 03-14-2026):\r\n" + tooLate,
+         {1, 2}},
         // Told before the request would have gone out, the bar then learns it failed.
-        {"no address to send to", "[list]=Nowhere()?0\r\n", 0, true,
+        {"no address to send to",
+         "[list]=Nowhere()?0\r\n",
+         0,
+         true,
          "E09:59:50 03-14-2026):Failed to Send Request Data to !\r\n",
-         "(09:59:50 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n", {1, 2}},
-        {"clock change refused: the run succeeded", "", 20, false, sent + "C09:59:51 03-14-2026):" + measured,
-         "(09:59:51 03-14-2026):\r\n" + measured, {1, 0}},
-        {"silent server", "", 0, true, sent + "E10:00:00 03-14-2026):127.0.0.1 doesn't send response data back!\r\n",
-         "(10:00:00 03-14-2026):\r\nTime Server doesn't send response data back!\r\n", {1, 2}},
+         "(09:59:50 03-14-2026):\r\nFailed to Send Request Data to Time Server!\r\n",
+         {1, 2}},
+        {"clock change refused: the run succeeded",
+         "",
+         20,
+         false,
+         sent + "C09:59:51 03-14-2026):" + measured,
+         "(09:59:51 03-14-2026):\r\n" + measured,
+         {1, 0}},
+        {"silent server",
+         "",
+         0,
+         true,
+         sent + "E10:00:00 03-14-2026):127.0.0.1 doesn't send response data back!\r\n",
+         "(10:00:00 03-14-2026):\r\nTime Server doesn't send response data back!\r\n",
+         {1, 2}},
     };
     for (const auto& c : cases) {
         platform.SetNowMicroseconds(start);
@@ -81,7 +105,7 @@ TEST_F(SyncRunTest, ReplyJustBeforeTheTimeOutIsHandledByTheTick) {
     const double now = NtpSecondsFromUnixMicros(platform.NowMicroseconds());
     const NtpPacketBytes bytes = ReplyTo(platform.sent.back().bytes, sent + 0.505, now + 0.495);
     platform.Deliver(Datagram{{bytes.begin(), bytes.end()}, {kLabAddress, kNtpPort}});
-    platform.AdvanceMs(10);  // timer 102 and the tick fall due together; the tick wins the run
+    platform.AdvanceMs(10); // timer 102 and the tick fall due together; the tick wins the run
     EXPECT_EQ(BarStatuses(), (std::vector<std::uintptr_t>{1, 0}));
     EXPECT_EQ(Log().find("doesn't send"), std::string::npos);
 }

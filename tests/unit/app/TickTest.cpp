@@ -61,13 +61,13 @@ TEST_F(TickTest, ChimeSoundsOncePerSlotOnTheFirstTickWithinAMinuteOfIt) {
         std::vector<const char*> ticks;
         std::size_t chimes;
     } cases[] = {
-        {1, false, {"10:29:59", "10:30:01", "10:30:01", "10:30:02"}, 1},  // second 0 never seen
+        {1, false, {"10:29:59", "10:30:01", "10:30:01", "10:30:02"}, 1}, // second 0 never seen
         {1, true, {"10:59:59", "11:00:00", "11:00:00"}, 1},              // two ticks in one second
         {1, true, {"11:00:00", "11:00:04", "10:59:58", "11:00:00"}, 1},  // clock stepped back a few seconds
         {1, true, {"11:59:30", "12:01:05"}, 0},                          // over a minute late: lost
         {0, true, {"12:59:59", "13:00:00"}, 0},                          // switched off
     };
-    int day = 14;  // a day per case
+    int day = 14; // a day per case
     for (const Case& c : cases) {
         ChimeEvery(c.hourly, c.enabled);
         const std::size_t before = platform.soundsPlayed.size();
@@ -85,7 +85,7 @@ TEST_F(TickTest, EachHourTheClockShowsChimesWhenSummerTimeEndsOrBegins) {
     platform.daylightSaving = FakePlatform::DaylightSaving{MicrosFromUtc(2026, 3, 29, 1, 0, 0) / 1'000'000,
                                                            MicrosFromUtc(2026, 10, 25, 1, 0, 0) / 1'000'000};
     const std::int64_t beforeFallBack = MicrosFromUtc(2026, 10, 24, 23, 59, 50);    // 01:59:50 summer time
-    const std::int64_t beforeSpringForward = MicrosFromUtc(2026, 3, 29, 0, 59, 50);  // 01:59:50 winter time
+    const std::int64_t beforeSpringForward = MicrosFromUtc(2026, 3, 29, 0, 59, 50); // 01:59:50 winter time
     struct Case {
         std::int64_t from;
         int seconds;
@@ -105,21 +105,18 @@ TEST_F(TickTest, EachHourTheClockShowsChimesWhenSummerTimeEndsOrBegins) {
 TEST_F(TickTest, AtTimeScheduleFallsDueOnTheTickThatPassesItWithinAMinute) {
     struct Case {
         const char* target;
-        const char* lastTick;  // seen before the schedule was armed
-        const char* nextTick;  // on the next day when earlier than lastTick
+        const char* lastTick; // seen before the schedule was armed
+        const char* nextTick; // on the next day when earlier than lastTick
         bool due;
     } cases[] = {
-        {"10:00:00", "09:59:58", "09:59:59", false},
-        {"10:00:00", "09:59:59", "10:00:00", true},
+        {"10:00:00", "09:59:58", "09:59:59", false}, {"10:00:00", "09:59:59", "10:00:00", true},
         {"10:00:00", "09:59:59", "10:00:02", true},  // its second skipped by a late tick
         {"10:00:00", "09:59:59", "10:01:00", true},  // 60 s late
-        {"10:00:00", "10:00:05", "10:00:06", false},  // armed after it passed: tomorrow
-        {"23:59:59", "23:59:58", "00:00:00", true},
-        {"23:59:30", "23:59:29", "00:00:01", true},
-        {"00:00:00", "23:59:59", "00:00:30", true},
-        {"23:59:00", "23:58:59", "00:00:01", false},  // 61 s late: tomorrow
+        {"10:00:00", "10:00:05", "10:00:06", false}, // armed after it passed: tomorrow
+        {"23:59:59", "23:59:58", "00:00:00", true},  {"23:59:30", "23:59:29", "00:00:01", true},
+        {"00:00:00", "23:59:59", "00:00:30", true},  {"23:59:00", "23:58:59", "00:00:01", false}, // 61 s late: tomorrow
     };
-    int day = 14;  // two days per case
+    int day = 14; // two days per case
     for (const Case& c : cases) {
         StartQuiet();
         TickAt(c.lastTick, day);
@@ -145,7 +142,9 @@ class ShutdownTest : public MainFrameTest {
 protected:
     void SetUp() override { StartQuiet(); }
     std::int64_t NowMs() { return platform.NowMicroseconds() / 1000; }
-    auto Countdowns() const { return std::count(platform.dialogsRun.begin(), platform.dialogsRun.end(), IDD_COUNTDOWN); }
+    auto Countdowns() const {
+        return std::count(platform.dialogsRun.begin(), platform.dialogsRun.end(), IDD_COUNTDOWN);
+    }
 };
 
 TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
@@ -158,13 +157,13 @@ TEST_F(ShutdownTest, ADelayOfNothingFallsDueOnTheTickAfterTheDialogCloses) {
     };
     platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView& view) {
         countdownAt = NowMs();
-        platform.AdvanceMs(5000);  // the main window's ticks go on, leaving the schedule alone
+        platform.AdvanceMs(5000); // the main window's ticks go on, leaving the schedule alone
         view.PressEscape();
     };
     frame->OnCommand(kCmdShutDown);
     platform.AdvanceMs(10000);
     EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_SHUTDOWN, IDD_COUNTDOWN}));
-    EXPECT_EQ((closedAt - armedAt) / 1000, 1);  // its first tick
+    EXPECT_EQ((closedAt - armedAt) / 1000, 1); // its first tick
     EXPECT_GT(countdownAt, closedAt);
     EXPECT_LE(countdownAt - closedAt, 1000);
     // Cancelled: the mode is kept, disarmed.
@@ -184,7 +183,9 @@ TEST_F(ShutdownTest, AnAtTimeFiveSecondsAheadIsHandedOverAndFallsDueOnItsSecond)
         closedAt = NowMs();
     };
     CivilTime countdownAt;
-    platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView&) { countdownAt = platform.ToLocalTime(NowMs() / 1000); };
+    platform.dialogScripts[IDD_COUNTDOWN] = [&](FakeDialogView&) {
+        countdownAt = platform.ToLocalTime(NowMs() / 1000);
+    };
     frame->OnCommand(kCmdShutDown);
     EXPECT_LE(closedAt - armedAt, 1000);
     platform.AdvanceMs(10000);

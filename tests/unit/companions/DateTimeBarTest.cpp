@@ -35,8 +35,9 @@ TEST_F(DateTimeBarTest, ShowsTheLocalTimeAndDateTurningWithTheSecond) {
 }
 
 TEST_F(DateTimeBarTest, TheMarkShowsTheStatusHorvaneReports) {
-    const std::tuple<std::uintptr_t, const char*, Colour> cases[] = {
-        {1, "\u25CB", RgbColour(245, 176, 25)}, {0, "\u25CF", RgbColour(46, 184, 92)}, {2, "\u25B2", RgbColour(235, 64, 52)}};
+    const std::tuple<std::uintptr_t, const char*, Colour> cases[] = {{1, "\u25CB", RgbColour(245, 176, 25)},
+                                                                     {0, "\u25CF", RgbColour(46, 184, 92)},
+                                                                     {2, "\u25B2", RgbColour(235, 64, 52)}};
     Open();
     EXPECT_EQ(view->Text(IDC_BAR_STATUS), "\u25CF") << "all is well before the first run";
     for (const auto& [code, mark, colour] : cases) {
@@ -72,7 +73,7 @@ TEST_F(DateTimeBarTest, EachMenuCommandAsksHorvaneWithItsCode) {
 // Where it first opens is the companions' end-to-end test's.
 TEST_F(DateTimeBarTest, RemembersWhereTheUserLeftItPerUser) {
     Open();
-    view->MoveTo({-1200, 40});  // on a screen left of the primary one
+    view->MoveTo({-1200, 40}); // on a screen left of the primary one
     EXPECT_EQ(platform.registry[kPlaceKey]["Left"], RegistryValue{static_cast<std::uint32_t>(-1200)});
     Open();
     EXPECT_EQ(dialog->PlaceToOpen().topLeft, (ScreenPoint{-1200, 40}));

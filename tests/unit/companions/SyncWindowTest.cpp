@@ -17,7 +17,7 @@ constexpr const char* kFailed = "(10:00:00 03-14-2026):\r\nFailed to Send Reques
 constexpr const char* kResult = "(10:00:01 03-14-2026):\r\nNet delay:0.042 sec,localtime off:-1.250 sec.\r\n";
 constexpr const char* kStopped = "(10:00:02 03-14-2026):Stop Sycn Process.\r\n";
 
-using Buttons = std::pair<bool, bool>;  // Synchronize and Stop enabled
+using Buttons = std::pair<bool, bool>; // Synchronize and Stop enabled
 const Buttons kReady{true, false}, kRunning{false, true}, kNeither{false, false};
 
 class SyncWindowTest : public ::testing::Test {
@@ -64,14 +64,15 @@ TEST_F(SyncWindowTest, TheAnswerDuringTheRequestDecidesWhetherARunIsOnUntilItsRe
     EXPECT_EQ(horvane.codes, (std::vector<std::uintptr_t>{10, 11, 11, 12}));
     EXPECT_EQ(Shown(), kReady);
 
-    AnswerWith(11, 11, kBusy);  // another run is on; its result will come
+    AnswerWith(11, 11, kBusy); // another run is on; its result will come
     view.Click(IDC_SYNC_START);
     EXPECT_EQ(Shown(), kRunning);
     view.ReceiveCopyData(13, kResult);
     AnswerWith(11, 13, kFailed);
     view.Click(IDC_SYNC_START);
     EXPECT_EQ(Shown(), kReady);
-    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT), std::string(kSent) + kResult + kSent + kStopped + kBusy + kResult + kFailed);
+    EXPECT_EQ(view.Text(IDC_SYNC_TRANSCRIPT),
+              std::string(kSent) + kResult + kSent + kStopped + kBusy + kResult + kFailed);
     EXPECT_TRUE(window.FollowsLastLine(IDC_SYNC_TRANSCRIPT));
 }
 
@@ -88,7 +89,7 @@ TEST_F(SyncWindowTest, WithoutHorvaneNothingStartsUntilItAppears) {
     EXPECT_EQ(Shown(), kReady);
 
     view.Click(IDC_SYNC_START);
-    horvane.present = false;  // gone in the middle of a run, without a word
+    horvane.present = false; // gone in the middle of a run, without a word
     platform.AdvanceMs(2000);
     EXPECT_EQ(Shown(), kNeither);
     EXPECT_EQ(view.FocusedControl(), kIdCancel);

@@ -44,7 +44,8 @@ protected:
 TEST_F(WorldClockTest, EachCitysTimeFollowsItsZonesRulesEverySecond) {
     Open();
     // A zone this system does not know is said so, not guessed.
-    EXPECT_EQ(view->List(IDC_CITY_LIST).rows[1], (std::vector<std::string>{"New York", "--:--:--", "", "unknown time zone"}));
+    EXPECT_EQ(view->List(IDC_CITY_LIST).rows[1],
+              (std::vector<std::string>{"New York", "--:--:--", "", "unknown time zone"}));
     platform.AdvanceMs(1020);
     EXPECT_EQ(view->List(IDC_CITY_LIST).rows[0][1], "13:00:01");
 }
@@ -54,7 +55,7 @@ TEST_F(WorldClockTest, EditingTheListIsRememberedPerUser) {
     Open();
     EXPECT_FALSE(view->IsEnabled(IDC_REMOVE_CITY));
     platform.dialogScripts[IDD_ADD_CITY] = [](FakeDialogView& add) {
-        add.SelectRow(IDC_ZONE_LIST, 1);  // named after the zone's first city
+        add.SelectRow(IDC_ZONE_LIST, 1); // named after the zone's first city
         add.PressEnter();
     };
     view->Click(IDC_ADD_CITY);
@@ -84,7 +85,7 @@ TEST(AddCityDialog, AsksForAZoneAndANameAndKeepsATypedName) {
     EXPECT_TRUE(view.IsOpen());
     EXPECT_EQ(platform.messageBoxes.back(), "Choose the city's time zone from the list.");
 
-    view.SelectRow(IDC_ZONE_LIST, 0);  // named Dublin (EditingTheListIsRememberedPerUser)
+    view.SelectRow(IDC_ZONE_LIST, 0); // named Dublin (EditingTheListIsRememberedPerUser)
     view.Type(IDC_CITY_NAME, "Porto");
     view.SelectRow(IDC_ZONE_LIST, 1);
     EXPECT_EQ(view.Text(IDC_CITY_NAME), "Porto") << "a typed name stays";

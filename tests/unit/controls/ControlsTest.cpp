@@ -35,19 +35,25 @@ Calls Join(std::initializer_list<Calls> parts) {
 TEST(ColourSwatchButton, DrawsNormalPressedAndFocused) {
     const Colour face = RgbColour(200, 100, 50), ink = RgbColour(10, 20, 30), black = 0;
     const Rect r{0, 0, 40, 20}, in1{1, 1, 39, 19}, in2{2, 2, 38, 18};
-    const Rect up{-1, -1, 39, 19};  // the caption's place unless pressed
+    const Rect up{-1, -1, 39, 19}; // the caption's place unless pressed
     const std::string focus = "focus 4,4,36,16";
     const struct {
         unsigned state;
         Calls expected;
     } cases[] = {
-        {0, Join({{Fill(r, face)}, Ring(r, S::kHighlight, S::kDarkShadow), Ring(in1, S::kLight3d, S::kShadow),
+        {0, Join({{Fill(r, face)},
+                  Ring(r, S::kHighlight, S::kDarkShadow),
+                  Ring(in1, S::kLight3d, S::kShadow),
                   {Caption(up, ink)}})},
-        {kItemSelected | kItemFocus,
-         Join({{Fill(r, face)}, Ring(r, S::kDarkShadow, S::kDarkShadow), Ring(in1, S::kShadow, S::kShadow),
-               {Caption(r, ink), focus}})},
-        {kItemFocus, Join({{Fill(r, face)}, Ring(r, black, black), Ring(in1, S::kHighlight, S::kDarkShadow),
-                           Ring(in2, S::kLight3d, S::kShadow), {Caption(up, ink), focus}})},
+        {kItemSelected | kItemFocus, Join({{Fill(r, face)},
+                                           Ring(r, S::kDarkShadow, S::kDarkShadow),
+                                           Ring(in1, S::kShadow, S::kShadow),
+                                           {Caption(r, ink), focus}})},
+        {kItemFocus, Join({{Fill(r, face)},
+                           Ring(r, black, black),
+                           Ring(in1, S::kHighlight, S::kDarkShadow),
+                           Ring(in2, S::kLight3d, S::kShadow),
+                           {Caption(up, ink), focus}})},
     };
     FakePlatform platform;
     SwatchHost host;

@@ -54,8 +54,8 @@ TEST_F(OptionsDialogTest, PickersChooseTheChimeAmongWaveFilesAndColoursFromBlack
     FakeDialogView& options = Open();
     options.Click(IDC_BG_COLOUR);
     EXPECT_EQ(platform.colourPickerStarts, std::vector<Colour>{0});
-    options.Click(IDC_TEST_MUSIC);  // plays with the chime off too
-    options.Click(IDC_BROWSE);      // cancelled: nothing changes
+    options.Click(IDC_TEST_MUSIC); // plays with the chime off too
+    options.Click(IDC_BROWSE);     // cancelled: nothing changes
     platform.fileToPick = "D:\\gong.wav";
     options.Click(IDC_BROWSE);
     EXPECT_EQ(platform.filePickerFilters.back(), "Wave Files (*.wav)|*.wav");
@@ -73,7 +73,7 @@ TEST_F(MainFrameTest, PreferencesOpenOnceAndOkStoresAStepFromOutsideTheRangeAtIt
         Start("[auto]=1\r\n[diff]=" + std::string(stored) + "\r\n[alsh]=0\r\n[bash]=0\r\n");
         platform.dialogsRun.clear();
         platform.dialogScripts[IDD_OPTIONS] = [&](FakeDialogView& options) {
-            frame->OnCommand(kCmdPreferences);  // a second request while open is ignored
+            frame->OnCommand(kCmdPreferences); // a second request while open is ignored
             options.PressEnter();
         };
         frame->OnCommand(kCmdPreferences);
@@ -87,8 +87,8 @@ TEST_F(MainFrameTest, PreferencesOpenOnceAndOkStoresAStepFromOutsideTheRangeAtIt
 using Cells = std::vector<std::string>;
 
 bool ButtonsEnabled(FakeDialogView& view) {
-    for (int id : {IDC_TEST_SERVER, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT, IDC_FIND_BEST, kIdOk,
-                   kIdCancel}) {
+    for (int id :
+         {IDC_TEST_SERVER, IDC_ADD_SERVER, IDC_DELETE_SERVER, IDC_SET_DEFAULT, IDC_FIND_BEST, kIdOk, kIdCancel}) {
         if (!view.IsEnabled(id)) return false;
     }
     return true;
@@ -149,10 +149,20 @@ TEST_F(OptionsDialogTest, FindBestChoosesFromTheDelaysMeasured) {
         const char* defaultShown;
         int selected, chosen;
     } cases[] = {
-        {"the earliest of the fastest", "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?0", {0.050, 0.030, 0.030},
-         {"0.050sec", "0.030sec", "0.030sec"}, "b.test", 1, 1},
-        {"none usable", "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?2", {kAfterLastPoll, 3.5, kNoReply},
-         {"", "Error", "Error"}, "10.0.0.3", 2, 2},
+        {"the earliest of the fastest",
+         "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?0",
+         {0.050, 0.030, 0.030},
+         {"0.050sec", "0.030sec", "0.030sec"},
+         "b.test",
+         1,
+         1},
+        {"none usable",
+         "Alpha(10.0.0.1)?Beta(b.test)?Gamma(10.0.0.3)?2",
+         {kAfterLastPoll, 3.5, kNoReply},
+         {"", "Error", "Error"},
+         "10.0.0.3",
+         2,
+         2},
         {"an empty list", "no address?3", {}, {}, "", -1, 3},
     };
     for (const auto& c : cases) {
@@ -178,11 +188,13 @@ TEST_F(OptionsDialogTest, FindBestChoosesFromTheDelaysMeasured) {
 
 // An untitled server is named "Undefined" (EditingTheListKeepsTheDefaultByItsNumber).
 TEST(AddServerDialog, ChecksAndAcceptsWhatTheListCanStore) {
-    const std::string badInput = "Please Check Your input!", refused = "Please Check your input,Error to add new server!",
-                      sendFailed = "Error to send data,please Check your Internet Connection or the new Server address!";
+    const std::string badInput = "Please Check Your input!",
+                      refused = "Please Check your input,Error to add new server!",
+                      sendFailed =
+                          "Error to send data,please Check your Internet Connection or the new Server address!";
     const struct {
         const char *what, *title, *address;
-        bool checking;  // a second after Check Server, a request awaits its reply
+        bool checking; // a second after Check Server, a request awaits its reply
         std::vector<std::string> boxes;
         bool added;
     } cases[] = {
@@ -202,7 +214,7 @@ TEST(AddServerDialog, ChecksAndAcceptsWhatTheListCanStore) {
         form.Type(IDC_SERVER_TITLE, c.title);
         form.Type(IDC_SERVER_ADDRESS, c.address);
         form.Click(IDC_CHECK_SERVER);
-        platform.AdvanceMs(1000);  // looked up, then polled once
+        platform.AdvanceMs(1000); // looked up, then polled once
         EXPECT_EQ(platform.sent.size(), c.checking ? 1u : 0u);
         EXPECT_EQ(form.IsEnabled(IDC_CHECK_SERVER), !c.checking);
         form.PressEnter();
@@ -216,7 +228,7 @@ TEST(AddServerDialog, ChecksAndAcceptsWhatTheListCanStore) {
 TEST_F(OptionsDialogTest, NamesAreLookedUpInTheBackgroundUntilTheDialogCloses) {
     platform.lookupsNeverAnswer = true;
     FakeDialogView& options = Open();
-    options.SelectRow(IDC_SERVER_LIST, 1);  // b.test
+    options.SelectRow(IDC_SERVER_LIST, 1); // b.test
     options.Click(IDC_TEST_SERVER);
     EXPECT_EQ(platform.PendingLookupCount(), 1);
     platform.AdvanceMs(10000);

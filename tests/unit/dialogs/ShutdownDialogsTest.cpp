@@ -37,16 +37,16 @@ TEST_F(ScheduleDialogTest, InvalidTimesAreReportedWithTheFocusOnTheirEdit) {
         SCOPED_TRACE(text);
         platform.messageBoxes.clear();
         Open().Click(IDC_AT);
-        if (edit != IDC_AT_HOUR) view->Type(IDC_AT_HOUR, " 7 ");  // blanks around are fine
+        if (edit != IDC_AT_HOUR) view->Type(IDC_AT_HOUR, " 7 "); // blanks around are fine
         view->Type(edit, text);
         view->Click(IDC_ACTIVATE);
-        view->PressEnter();  // "Close" reads the controls too
+        view->PressEnter(); // "Close" reads the controls too
         EXPECT_EQ(platform.messageBoxes, std::vector<std::string>(2, message));
         EXPECT_EQ(view->FocusedControl(), edit);
         EXPECT_TRUE(view->IsOpen());
         ExpectEditable(true);
         view->PressEscape();
-        EXPECT_EQ(Result(), given);  // nothing of a failed reading is kept
+        EXPECT_EQ(Result(), given); // nothing of a failed reading is kept
     }
 }
 
@@ -77,7 +77,7 @@ TEST_F(ScheduleDialogTest, ActivationArmsAndDeactivationDisarmsAndTheStatusShows
     view->Click(IDC_AT);
     view->Type(IDC_AT_HOUR, "9");
     view->Type(IDC_AT_MINUTE, "59");
-    view->Type(IDC_AT_SECOND, "49");  // 09:59:49, one second before now: almost a day away
+    view->Type(IDC_AT_SECOND, "49"); // 09:59:49, one second before now: almost a day away
     view->Click(IDC_ACTIVATE);
     platform.AdvanceMs(1000);
     EXPECT_EQ(view->Text(IDC_SHUTDOWN_STATUS), "  System will be ShutDown within\r\n       23(Hour):59(Min):58(Sec)");
@@ -109,7 +109,9 @@ TEST_F(ScheduleDialogTest, OpensAsTheScheduleStands) {
 class CountdownTest : public DialogFixture<ShutdownCountdownDialog> {
 protected:
     int requestsWhenPrepared = -1;
-    void Open() { OpenWith(platform, [this] { requestsWhenPrepared = platform.powerOffRequests; }); }
+    void Open() {
+        OpenWith(platform, [this] { requestsWhenPrepared = platform.powerOffRequests; });
+    }
 };
 
 TEST_F(CountdownTest, CountsTwentyToZeroThenSwitchesOff) {
@@ -117,10 +119,11 @@ TEST_F(CountdownTest, CountsTwentyToZeroThenSwitchesOff) {
     EXPECT_EQ(view->Text(IDC_COUNTDOWN_LABEL), "System Will be ShutDown within 20 seconds!");
     for (int shown = 20; shown >= 0; --shown) {
         platform.AdvanceMs(1000);
-        EXPECT_EQ(view->Text(IDC_COUNTDOWN_LABEL), "System will be ShutDown within " + std::to_string(shown) + " seconds!");
+        EXPECT_EQ(view->Text(IDC_COUNTDOWN_LABEL),
+                  "System will be ShutDown within " + std::to_string(shown) + " seconds!");
     }
     EXPECT_EQ(platform.powerOffRequests, 0);
-    platform.AdvanceMs(1000);  // tick 22
+    platform.AdvanceMs(1000); // tick 22
     EXPECT_EQ(platform.privilegesEnabled, std::vector<std::string>{"SeShutdownPrivilege"});
     EXPECT_EQ(platform.powerOffRequests, 1);
     EXPECT_EQ(requestsWhenPrepared, 0);
@@ -131,7 +134,8 @@ TEST_F(CountdownTest, CountsTwentyToZeroThenSwitchesOff) {
 // A refused privilege is reported with the system's number and leaves the window open. Alt+F4
 // is the shutdown end-to-end test's, Esc ShutdownTest's (tests/unit/app).
 TEST_F(CountdownTest, WithoutTheRightToShutDownItSwitchesNothingOff) {
-    const std::tuple<bool, bool, const char*> cases[] = {  // the token opens, the privilege is held
+    const std::tuple<bool, bool, const char*> cases[] = {
+        // the token opens, the privilege is held
         {false, true, "Failed to OpenProcessToken,the reason is5,Please make sure you have the right to shut down!"},
         {true, false, "Failed to SetPrivilege,the reason is 1300,Please make sure you have the right to shut down!"},
     };

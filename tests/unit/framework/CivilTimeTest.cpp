@@ -7,7 +7,11 @@ namespace {
 
 // Known instants at the end of February, where the calendar's year turns, and at New Year.
 TEST(CivilTime, DatesWhereMonthsAndYearsTurnConvertBothWays) {
-    const struct { const char* name; std::int64_t unixSeconds; CivilTime civil; } cases[] = {
+    const struct {
+        const char* name;
+        std::int64_t unixSeconds;
+        CivilTime civil;
+    } cases[] = {
         {"leap day 2024", 1'709'164'800, {2024, 2, 29, 0, 0, 0, 4, 0}},
         {"the day after it", 1'709'251'200, {2024, 3, 1, 0, 0, 0, 5, 0}},
         {"2000, a leap year by 400", 951'782'400, {2000, 2, 29, 0, 0, 0, 2, 0}},

@@ -10,14 +10,17 @@ namespace {
 // Each literal reads as the address its one written form gives; every other text goes to
 // the resolver.
 TEST(IpAddress, LiteralsReadAndWriteInTheirOneForm) {
-    const struct { const char* text; const char* written; } cases[] = {
+    const struct {
+        const char* text;
+        const char* written;
+    } cases[] = {
         {"127.0.0.1", "127.0.0.1"},
         {"::1", "::1"},
         {"::", "::"},
         {"2001:db8::123", "2001:db8::123"},
         {"2001:0db8:0000:0000:0000:0000:0000:0001", "2001:db8::1"},
-        {"2001:DB8:0:0:1:0:0:1", "2001:db8::1:0:0:1"},     // the first of two equal runs
-        {"2001:db8:0:1:1:1:1:1", "2001:db8:0:1:1:1:1:1"},  // a single zero stays
+        {"2001:DB8:0:0:1:0:0:1", "2001:db8::1:0:0:1"},    // the first of two equal runs
+        {"2001:db8:0:1:1:1:1:1", "2001:db8:0:1:1:1:1:1"}, // a single zero stays
         {"::ffff:192.0.2.7", "::ffff:c000:207"},
         {"fe80::", "fe80::"},
     };

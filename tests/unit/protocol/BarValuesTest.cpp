@@ -41,7 +41,7 @@ TEST(BarValues, TheBarAndPreferencesShowTheSameForEveryCombination) {
     const struct Case {
         const char* stored;
         Values machine, user;
-        std::optional<Colour> background, text;  // nothing: the bar's own, a plain button
+        std::optional<Colour> background, text; // nothing: the bar's own, a plain button
         bool timeOnly;
     } cases[] = {
         {"none", {}, {}, {}, {}, false},
@@ -52,8 +52,12 @@ TEST(BarValues, TheBarAndPreferencesShowTheSameForEveryCombination) {
         {"Bkcolor Timeonly", {{"Bkcolor", kStoredRed}, {"Timeonly", 1u}}, {}, kRed, {}, false},
         {"Textcolor Timeonly", {{"Textcolor", kStoredTeal}, {"Timeonly", 1u}}, {}, {}, {}, false},
         {"all", {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredTeal}, {"Timeonly", 1u}}, {}, kRed, kTeal, true},
-        {"the user's first", {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredRed}},
-         {{"Textcolor", kStoredTeal}, {"Timeonly", 7u}}, kRed, kTeal, true},
+        {"the user's first",
+         {{"Bkcolor", kStoredRed}, {"Textcolor", kStoredRed}},
+         {{"Textcolor", kStoredTeal}, {"Timeonly", 7u}},
+         kRed,
+         kTeal,
+         true},
         {"a text is missing", {{"Bkcolor", std::string("red")}, {"Textcolor", kStoredTeal}}, {}, {}, {}, false},
         {"the user's text gives way", {{"Bkcolor", kStoredTeal}}, {{"Bkcolor", std::string("red")}}, kTeal, {}, false},
     };
@@ -93,7 +97,7 @@ TEST(BarValues, WritesTheMachinesKeyElseTheCurrentUsers) {
     EXPECT_EQ(platform.registry[kMachine]["Bkcolor"], RegistryValue{kStoredRed});
     EXPECT_EQ(platform.registry[kUser].count("Bkcolor"), 0u) << "an older value of the user's would hide it";
 
-    platform.registryKeysDeniedWrite.insert(kMachine);  // a standard user
+    platform.registryKeysDeniedWrite.insert(kMachine); // a standard user
     EXPECT_TRUE(WriteBarTimeOnly(platform, true));
     EXPECT_EQ(platform.registry[kUser]["Timeonly"], RegistryValue{1u});
     platform.registryKeysDeniedWrite.insert(kUser);

@@ -26,21 +26,25 @@ Settings Parse(const std::string& text) {
 TEST(SettingsFile, EachLineIsReadByItsKeysRuleWithinTwelveLines) {
     std::string eleven;
     for (int i = 0; i < 11; ++i) eleven += "[none]=1\r\n";
-    const struct { std::string text; bool autoSync; int step, bell; } cases[] = {
-        {std::string("\0[auto]=0\r\n", 11), true, 3, 5},  // text ends at a zero byte: an empty file
-        {"[auto]=2\r\n", false, -7, 5},  // on only for "1"
+    const struct {
+        std::string text;
+        bool autoSync;
+        int step, bell;
+    } cases[] = {
+        {std::string("\0[auto]=0\r\n", 11), true, 3, 5}, // text ends at a zero byte: an empty file
+        {"[auto]=2\r\n", false, -7, 5},                  // on only for "1"
         {"[auto]=1\r\n", true, -7, 5},
-        {" [auto]=1\r\n[Auto]=1\r\n[diff]=\r\n", false, -7, 5},  // keys match exactly, values are never empty
-        {"[diff]=12abc\r\n", false, 12, 5},  // atoi of the whole value
+        {" [auto]=1\r\n[Auto]=1\r\n[diff]=\r\n", false, -7, 5}, // keys match exactly, values are never empty
+        {"[diff]=12abc\r\n", false, 12, 5},                     // atoi of the whole value
         {"[diff]= -1\r\n", false, -1, 5},
         {"[diff]=x\r\n", false, 0, 5},
         {"[diff]=99999999999999999999999\r\n", false, 2147483647, 5},
         {"[diff]=4\r\n[diff]=6\r\n", false, 6, 5},
-        {"[ring]=10\r\n", false, -7, 1},  // flags read the first digit only
+        {"[ring]=10\r\n", false, -7, 1}, // flags read the first digit only
         {"[ring]=x1\r\n", false, -7, 0},
         {eleven + "[diff]=8\r\n", false, 8, 5},
         {eleven + "[none]=1\r\n[diff]=8\r\n", false, -7, 5},
-        {"[diff]=8", false, -7, 5},  // a last line without line end is unused
+        {"[diff]=8", false, -7, 5}, // a last line without line end is unused
         // An editor's LF line ends and UTF-8 signature, mixed with CRLF.
         {"\xEF\xBB\xBF[auto]=1\n[diff]=8\r\n[diff]=9", true, 8, 5},
     };
@@ -68,8 +72,8 @@ TEST(SettingsFile, EveryKeyIsReadAndWrittenBackInItsOwnForm) {
                                     "[ring]=1\r\n[rifn]=D:\\Sounds\\gong.wav\r\n[bash]=0\r\n[alsh]=1\r\n[rpoh]=0\r\n"
                                     "[shut]=5\r\n[shcd]=1522490\r\n";
     const std::string atTimeNotArmed = "[auto]=0\r\n[diff]=-2" + list +
-                                      "[ring]=0\r\n[rifn]=E:\\b.wav\r\n[bash]=1\r\n[alsh]=0\r\n[rpoh]=1\r\n"
-                                      "[shut]=4\r\n[shcd]=66051\r\n";
+                                       "[ring]=0\r\n[rifn]=E:\\b.wav\r\n[bash]=1\r\n[alsh]=0\r\n[rpoh]=1\r\n"
+                                       "[shut]=4\r\n[shcd]=66051\r\n";
     for (const std::string& text : {armedAtTime, atTimeNotArmed}) EXPECT_EQ(FormatSettingsText(Parse(text)), text);
 
     // [shut] is auto-arm + 2 x kind; [shcd] packs 23:59:58 as (23 << 16) | (59 << 8) | 58.

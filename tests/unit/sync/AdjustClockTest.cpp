@@ -53,9 +53,13 @@ TEST_F(AdjustClock, RemainingErrorStaysFarBelowAMillisecondFromAnyPhase) {
 
 TEST_F(AdjustClock, SetsNothingForNegligibleOrImplausibleResultsOrWhenRefused) {
     const std::int64_t now = MicrosFromUtc(2026, 3, 14, 12, 0, 0);
-    const struct { const char* name; double offset, delay; } cases[] = {
-        {"half a microsecond ahead", 0.0000005, 0.02}, {"half a microsecond behind", -0.0000005, 0.02},
-        {"no delay", 2.5, 0.0}, {"negative delay", 2.5, -0.01}};
+    const struct {
+        const char* name;
+        double offset, delay;
+    } cases[] = {{"half a microsecond ahead", 0.0000005, 0.02},
+                 {"half a microsecond behind", -0.0000005, 0.02},
+                 {"no delay", 2.5, 0.0},
+                 {"negative delay", 2.5, -0.01}};
     for (const auto& c : cases) {
         Measured(now, c.offset, c.delay);
         EXPECT_FALSE(client.AdjustClock(fake)) << c.name;

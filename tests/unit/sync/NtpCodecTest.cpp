@@ -14,12 +14,12 @@ namespace {
 // the reply validation's.
 TEST(NtpPacketCodec, EveryFieldSitsWhereTheWireFormatPutsIt) {
     const NtpPacketBytes wire{
-        0x9D, 254, 17, 0xEC,                          // leap 2, version 3, mode 5; stratum, poll, precision -20
-        0, 3, 0, 0, 0xFF, 0xFF, 0, 0, 'G', 'P', 'S', 0,  // root delay 3 s, dispersion 65535 s, reference id
-        0xE8, 0x75, 0x47, 0x00, 0x40, 0, 0, 0,        // reference 3'900'000'000.25
-        0xE8, 0x75, 0x47, 0x01, 0x80, 0, 0, 0,        // originate 3'900'000'001.5
-        0xE8, 0x75, 0x47, 0x02, 0xC0, 0, 0, 0,        // receive 3'900'000'002.75
-        0xE8, 0x75, 0x47, 0x03, 0x20, 0, 0, 0,        // transmit 3'900'000'003.125
+        0x9D, 254,  17,   0xEC, // leap 2, version 3, mode 5; stratum, poll, precision -20
+        0,    3,    0,    0,    0xFF, 0xFF, 0, 0, 'G', 'P', 'S', 0, // root delay 3 s, dispersion 65535 s, reference id
+        0xE8, 0x75, 0x47, 0x00, 0x40, 0,    0, 0,                   // reference 3'900'000'000.25
+        0xE8, 0x75, 0x47, 0x01, 0x80, 0,    0, 0,                   // originate 3'900'000'001.5
+        0xE8, 0x75, 0x47, 0x02, 0xC0, 0,    0, 0,                   // receive 3'900'000'002.75
+        0xE8, 0x75, 0x47, 0x03, 0x20, 0,    0, 0,                   // transmit 3'900'000'003.125
     };
     const NtpPacket p = DecodePacket(wire);
     EXPECT_EQ(std::tuple(p.leapIndicator, p.versionNumber, p.mode, p.stratum, p.poll, int{p.precision}),

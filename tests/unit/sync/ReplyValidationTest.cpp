@@ -44,9 +44,15 @@ const BrokenReply kBrokenReplies[] = {
      [](auto& b, auto&) { std::fill(b.begin() + 40, b.begin() + 48, std::uint8_t{0}); }},
     // 30 s of root delay (15 s counted) plus 1 s of dispersion: exactly 16 s is too far.
     {"RootDistance16s", ReplyVerdict::RootDistanceTooLarge,
-     [](auto& b, auto&) { b[5] = 30; b[9] = 1; }},
+     [](auto& b, auto&) {
+         b[5] = 30;
+         b[9] = 1;
+     }},
     {"RootDistanceHalfSecondOver", ReplyVerdict::RootDistanceTooLarge,
-     [](auto& b, auto&) { b[9] = 16; b[10] = 0x80; }},
+     [](auto& b, auto&) {
+         b[9] = 16;
+         b[10] = 0x80;
+     }},
     {"OriginateOffByOneUnit", ReplyVerdict::WrongOriginate, [](auto& b, auto&) { b[31] ^= 1; }},
 };
 
@@ -73,13 +79,13 @@ INSTANTIATE_TEST_SUITE_P(EachRule, ReplyValidation, ::testing::ValuesIn(kBrokenR
 
 TEST(ReplyValidationRules, LimitsThatStillPass) {
     ReplyExpectation expected{kServer, {1, 2, 3, 4, 5, 6, 7, 8}};
-    Datagram d{std::vector<std::uint8_t>(60, 0), kServer};  // a trailing MAC is ignored
+    Datagram d{std::vector<std::uint8_t>(60, 0), kServer}; // a trailing MAC is ignored
     d.bytes[0] = (0 << 6) | (1 << 3) | 4;
     d.bytes[1] = 15;
     std::copy(expected.requestTransmit.begin(), expected.requestTransmit.end(), d.bytes.begin() + 24);
     d.bytes[47] = 1;
-    d.bytes[5] = 31;  // 15.5 s counted ...
-    d.bytes[10] = 0x7F;  // ... plus just under 0.5 s of dispersion
+    d.bytes[5] = 31;    // 15.5 s counted ...
+    d.bytes[10] = 0x7F; // ... plus just under 0.5 s of dispersion
     EXPECT_EQ(ValidateReply(d, expected), ReplyVerdict::Accepted);
     // With a wild root delay read as signed it would pass; read as unsigned it does not.
     d.bytes[4] = 0x80;

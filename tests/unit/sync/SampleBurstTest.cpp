@@ -4,7 +4,7 @@
 namespace hv::testing {
 namespace {
 
-constexpr double kStart = 3'900'000'000.0;  // NTP seconds at the burst's start
+constexpr double kStart = 3'900'000'000.0; // NTP seconds at the burst's start
 // Two seconds between requests, plus the 16 ms a tick-count clock may be behind.
 constexpr std::int64_t kTurnMs = 2016;
 
@@ -49,8 +49,8 @@ TEST_F(SampleBurstTest, BelievesTheShortestRoundTripOfTheRepliesItTook) {
     PollAt(kTurnMs - 1);
     EXPECT_EQ(fake.sent.size(), 1u) << "no request before its turn";
     PollAt(kTurnMs);
-    Answer(5, 9.0, true);  // the shortest round trip, but refused
-    PollAt(2 * kTurnMs);   // the third request gets no answer at all
+    Answer(5, 9.0, true); // the shortest round trip, but refused
+    PollAt(2 * kTurnMs);  // the third request gets no answer at all
     PollAt(3 * kTurnMs);
     Answer(25, 2.49);
     EXPECT_EQ(burst.NextPollMs(), 8000) << "the last reply is awaited until the burst's end";

@@ -6,7 +6,10 @@ namespace {
 using SntpExchange = SntpFixture;
 
 TEST_F(SntpExchange, DelayAndOffsetFromTheFourTimestamps) {
-    const struct { const char* name; double t1, t2, t3, t4, offset, delay; } cases[] = {
+    const struct {
+        const char* name;
+        double t1, t2, t3, t4, offset, delay;
+    } cases[] = {
         {"agreeing clocks, fast path", 100.000, 100.010, 100.012, 100.030, -0.004, 0.028},
         {"server behind", 3'900'000'000.0, 3'899'999'998.8, 3'899'999'998.9, 3'900'000'000.5, -1.4, 0.4},
         {"local clock past the 2036 wrap, server 20 s behind it", kNtpEraSeconds + 10, kNtpEraSeconds - 9.95,
@@ -25,7 +28,7 @@ TEST_F(SntpExchange, DelayAndOffsetFromTheFourTimestamps) {
 }
 
 TEST_F(SntpExchange, RequestIsOneClientPacketToPort123WithARandomTransmitTimestamp) {
-    const double t1 = 3'980'000'000.25;  // 0xED39_7A00 whole seconds and a quarter
+    const double t1 = 3'980'000'000.25; // 0xED39_7A00 whole seconds and a quarter
     fake.randomBitsMicros = 2'000;
     SendAt(t1);
     ASSERT_EQ(fake.sent.size(), 1u);
@@ -41,7 +44,8 @@ TEST_F(SntpExchange, RequestIsOneClientPacketToPort123WithARandomTransmitTimesta
     EXPECT_NE(fraction, 0x40000000u);
     // The true reading stays with the client, taken as the request left, not before the
     // random bits were drawn.
-    EXPECT_NEAR(static_cast<double>(MicrosFromNtp(client.SendTime())), static_cast<double>(fake.sent[0].sentAtMicros), 2);
+    EXPECT_NEAR(static_cast<double>(MicrosFromNtp(client.SendTime())), static_cast<double>(fake.sent[0].sentAtMicros),
+                2);
     // Another request at the very same instant carries another timestamp altogether.
     client.Abandon();
     SendAt(t1);
@@ -61,9 +65,14 @@ TEST_F(SntpExchange, ReplyAfterMoreThanThreeSecondsIsRefused) {
 }
 
 TEST_F(SntpExchange, FailuresLeaveNothingOutstandingUntilTheOwnerGivesUp) {
-    const struct { const char* name; const char* address; bool failSends, sent; } cases[] = {
-        {"no address", "", false, false}, {"unknown name", "no.such.host", false, false},
-        {"send refused", "192.0.2.7", true, false}, {"sent", "192.0.2.7", false, true}};
+    const struct {
+        const char* name;
+        const char* address;
+        bool failSends, sent;
+    } cases[] = {{"no address", "", false, false},
+                 {"unknown name", "no.such.host", false, false},
+                 {"send refused", "192.0.2.7", true, false},
+                 {"sent", "192.0.2.7", false, true}};
     for (const auto& c : cases) {
         fake.failSends = c.failSends;
         client.SetServerAddress(c.address);

@@ -13,7 +13,7 @@
 
 namespace hv::testing {
 
-inline constexpr std::uint32_t kServerAddress = 0x0A000001;  // 10.0.0.1
+inline constexpr std::uint32_t kServerAddress = 0x0A000001; // 10.0.0.1
 inline const IpEndpoint kServer{kServerAddress, kNtpPort};
 
 inline std::int64_t MicrosFromNtp(double ntpSeconds) {

@@ -13,13 +13,15 @@ namespace {
 
 TEST(ServerName, NormalFormIsLowerCaseWithoutTheRootDot) {
     const std::string label(63, 'a'), name253 = label + "." + label + "." + label + "." + std::string(61, 'a');
-    const std::pair<std::string, std::string> names[] = {
-        {"time-a-g.nist.gov", "time-a-g.nist.gov"}, {"PTBTIME1.PTB.DE.", "ptbtime1.ptb.de"}, {"localhost", "localhost"},
-        {name253, name253}, {"2001:DB8:0:0::0123", "2001:db8::123"}};
+    const std::pair<std::string, std::string> names[] = {{"time-a-g.nist.gov", "time-a-g.nist.gov"},
+                                                         {"PTBTIME1.PTB.DE.", "ptbtime1.ptb.de"},
+                                                         {"localhost", "localhost"},
+                                                         {name253, name253},
+                                                         {"2001:DB8:0:0::0123", "2001:db8::123"}};
     for (const auto& [text, name] : names) EXPECT_EQ(NormaliseServerName(text), name) << text;
-    for (const std::string& text : std::vector<std::string>{name253 + "a", std::string(64, 'a'), "", ".", ".example",
-                                                            "a..example", "time_server.example", "tíme.example",
-                                                            "127.0.0.1:123", "time.example\r\n"}) {
+    for (const std::string& text :
+         std::vector<std::string>{name253 + "a", std::string(64, 'a'), "", ".", ".example", "a..example",
+                                  "time_server.example", "tíme.example", "127.0.0.1:123", "time.example\r\n"}) {
         EXPECT_FALSE(NormaliseServerName(text)) << text;
     }
 }
@@ -29,7 +31,7 @@ TEST(ApprovedServers, MatchExactlyAfterNormalisingAndNothingElse) {
     EXPECT_TRUE(list.Add("Time-A-G.NIST.gov"));
     EXPECT_TRUE(list.Add("127.0.0.1"));
     EXPECT_TRUE(list.Add("2001:db8::123"));
-    EXPECT_TRUE(list.Add("time-a-g.nist.gov."));  // the same server: kept once
+    EXPECT_TRUE(list.Add("time-a-g.nist.gov.")); // the same server: kept once
     EXPECT_FALSE(list.Add("not a name"));
     // One label is resolved by broadcast where DNS does not know it: anyone may answer.
     for (const char* single : {"timehost", "LOCALHOST.", "wpad"}) EXPECT_FALSE(list.Add(single)) << single;
@@ -37,7 +39,7 @@ TEST(ApprovedServers, MatchExactlyAfterNormalisingAndNothingElse) {
 
     EXPECT_TRUE(list.Contains("TIME-A-G.NIST.GOV."));
     EXPECT_TRUE(list.Contains("127.0.0.1"));
-    EXPECT_TRUE(list.Contains("2001:0DB8:0000::0:123"));  // the same bits
+    EXPECT_TRUE(list.Contains("2001:0DB8:0000::0:123")); // the same bits
     // Other spellings of an approved address are other names: nothing is resolved.
     for (const char* other : {"0x7f.0.0.1", "127.1", "127.0.0.01", "time-a-g.nist.gov.evil.example", "", " 127.0.0.1",
                               "::ffff:127.0.0.1", "2001:db8::124"}) {
@@ -72,8 +74,8 @@ TEST(InstallApprovals, BuiltInServersOnTheFirstInstallOnlyAndConfigOnlyWhenAsked
         {"", false, kConfig, "mine.example b.example", {"mine.example", "b.example"}},
     };
     for (const Case& c : cases) {
-        const InstallApprovals plan = PlanInstallApprovals(ApprovedServers::FromStored(c.current), c.first, kBuiltIn,
-                                                           c.config);
+        const InstallApprovals plan =
+            PlanInstallApprovals(ApprovedServers::FromStored(c.current), c.first, kBuiltIn, c.config);
         EXPECT_EQ(plan.approved.Stored(), c.approved);
         EXPECT_EQ(plan.added, c.added) << c.approved;
     }

@@ -11,17 +11,20 @@ namespace hv {
 namespace {
 
 TEST(ServiceCommands, LimitIsWholeSecondsFromOneToAYear) {
-    const struct { const char* text; std::optional<std::uint32_t> seconds; } cases[] = {
+    const struct {
+        const char* text;
+        std::optional<std::uint32_t> seconds;
+    } cases[] = {
         {"1", 1},
         {"54000", 54000},
-        {"31622400", 31622400},  // 366 days
+        {"31622400", 31622400}, // 366 days
         {"31622401", std::nullopt},
         {"0", std::nullopt},
         {"", std::nullopt},
         {" +5", 5},
         {"-5", std::nullopt},
         {"5s", std::nullopt},
-        {"4294967297", std::nullopt},  // 2^32 + 1: must not wrap to 1
+        {"4294967297", std::nullopt}, // 2^32 + 1: must not wrap to 1
     };
     for (const auto& c : cases) EXPECT_EQ(ParseCorrectionLimit(c.text), c.seconds) << '"' << c.text << '"';
 }
@@ -33,7 +36,10 @@ TEST(ServiceCommands, StatusTellsTheApprovalsAndTheLastResultInWords) {
     const auto reply = [](ServiceStatus status, std::int64_t offset = 0, std::int64_t delay = 0) {
         return ServiceReply{.status = status, .delayMicros = delay, .offsetMicros = offset, .server = "time.example"};
     };
-    const struct { ServiceReply reply; const char* text; } cases[] = {
+    const struct {
+        ServiceReply reply;
+        const char* text;
+    } cases[] = {
         {reply(ServiceStatus::Measured, -250'000, 1'000),
          "last result: measured from time.example: offset -0.250 s, delay 0.001 s; nothing to change."},
         {reply(ServiceStatus::OverLimit, 90'000'000'000, 30'000),
@@ -49,7 +55,7 @@ TEST(ServiceCommands, StatusTellsTheApprovalsAndTheLastResultInWords) {
 TEST(ServiceCommands, RefusedWriteCarriesTheSystemsError) {
     FakeRegistry registry;
     registry.registryKeysDeniedWrite.insert(std::string("HKLM\\") + kServiceConfigKey);
-    registry.writeDeniedError = 1021;  // ERROR_CHILD_MUST_BE_VOLATILE: any number the system may give
+    registry.writeDeniedError = 1021; // ERROR_CHILD_MUST_BE_VOLATILE: any number the system may give
     EXPECT_EQ(SaveMaxCorrection(registry, 60).error, 1021u);
     EXPECT_EQ(SaveApprovedServers(registry, ApprovedServers{}).error, 1021u);
     EXPECT_FALSE(HasStoredMaxCorrection(registry));

@@ -13,7 +13,11 @@ TEST(ServiceIdentity, OnlyTheServiceManagersOwnProcessAsLocalServiceIsBelieved) 
     const std::string user = "S-1-5-21-1004336348-1177238915-682003330-1001";
     const std::string account = "NT AUTHORITY\\LocalService";
     const std::optional<std::string> unreadable;
-    struct Case { const char* what; PipeServerFacts facts; bool genuine; } cases[] = {
+    struct Case {
+        const char* what;
+        PipeServerFacts facts;
+        bool genuine;
+    } cases[] = {
         {"the service, its token read", {4242, 4242, account, kLocalServiceSid, true}, true},
         {"the service, its token closed to the caller", {4242, 4242, account, unreadable, true}, true},
         {"the account spelled in capitals", {4242, 4242, "NT AUTHORITY\\LOCALSERVICE", unreadable, true}, true},
@@ -45,8 +49,8 @@ TEST(ServiceIdentity, PipeLetsUsersAskAndOnlyTheServiceAndAdministratorsServe) {
     const std::string sddl = kPipeSecurityDescriptor;
     EXPECT_EQ(sddl.rfind("D:P(", 0), 0u) << "a protected DACL, nothing inherited";
     const auto grants = Grants(sddl);
-    EXPECT_EQ(grants, (std::map<std::string, std::string>{
-                          {"SY", "GA"}, {"BA", "GA"}, {"LS", "GA"}, {"IU", "0x12018b"}}));
+    EXPECT_EQ(grants,
+              (std::map<std::string, std::string>{{"SY", "GA"}, {"BA", "GA"}, {"LS", "GA"}, {"IU", "0x12018b"}}));
     // Users: read, write and write attributes with the standard read rights; no new instance,
     // delete, DACL or owner.
     EXPECT_EQ(kPipeClientAccess, 0x12018bu) << "the tray program asks for exactly what users get";

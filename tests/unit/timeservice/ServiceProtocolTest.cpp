@@ -24,8 +24,14 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnowsAndRefusesEverythingElseWit
     Bytes tooLong = Synchronise("a.example");
     tooLong.resize(kMaxServiceMessageBytes + 1, 'a');
     const std::optional<ServiceRequest> refused;
-    const struct { const char* what; Bytes bytes; RequestFault fault; std::optional<ServiceRequest> taken; } cases[] = {
-        {"an address", Synchronise("127.0.0.1"), RequestFault::None, ServiceRequest{RequestType::Synchronise, "127.0.0.1"}},
+    const struct {
+        const char* what;
+        Bytes bytes;
+        RequestFault fault;
+        std::optional<ServiceRequest> taken;
+    } cases[] = {
+        {"an address", Synchronise("127.0.0.1"), RequestFault::None,
+         ServiceRequest{RequestType::Synchronise, "127.0.0.1"}},
         {"a name", Synchronise("Time-A-G.NIST.gov."), RequestFault::None,
          ServiceRequest{RequestType::Synchronise, "time-a-g.nist.gov"}},
         {"last result", Message(std::string("HVTS\x01\x02\x00\x00", 8)), RequestFault::None, ServiceRequest{}},
@@ -63,17 +69,19 @@ TEST(ServiceRequestParser, TakesTheTwoRequestsItKnowsAndRefusesEverythingElseWit
 
 TEST(ServiceReplyParser, ReadsWhatTheServiceWrites) {
     // Status 1, no fault, delay 20 ms, offset -1.234 s, best of 4, then the server's name.
-    const Bytes written = Message(std::string("HVTS\x01\x81\x24\x00", 8),
-                                  std::string("\x01\x00"
-                                              "\x20\x4E\x00\x00\x00\x00\x00\x00"
-                                              "\xB0\x2B\xED\xFF\xFF\xFF\xFF\xFF"
-                                              "\x00\x00\x00\x00"
-                                              "\x00\x00\x00\x00"
-                                              "\x04",
-                                              27) +
-                                      "127.0.0.1");
-    const ServiceReply expected{.status = ServiceStatus::Adjusted, .delayMicros = 20'000,
-                                .offsetMicros = -1'234'000, .samples = 4, .server = "127.0.0.1"};
+    const Bytes written = Message(std::string("HVTS\x01\x81\x24\x00", 8), std::string("\x01\x00"
+                                                                                      "\x20\x4E\x00\x00\x00\x00\x00\x00"
+                                                                                      "\xB0\x2B\xED\xFF\xFF\xFF\xFF\xFF"
+                                                                                      "\x00\x00\x00\x00"
+                                                                                      "\x00\x00\x00\x00"
+                                                                                      "\x04",
+                                                                                      27) +
+                                                                              "127.0.0.1");
+    const ServiceReply expected{.status = ServiceStatus::Adjusted,
+                                .delayMicros = 20'000,
+                                .offsetMicros = -1'234'000,
+                                .samples = 4,
+                                .server = "127.0.0.1"};
     EXPECT_EQ(EncodeReply(expected), written);
     EXPECT_EQ(ParseReply(written), expected);
     // Status 11: no result yet, and no server.

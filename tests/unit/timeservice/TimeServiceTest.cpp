@@ -16,7 +16,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 constexpr const char* kConfigKey = "HKLM\\Software\\Horvane\\TimeService";
-constexpr std::uint32_t kLocalServer = 0x7F000001;  // 127.0.0.1
+constexpr std::uint32_t kLocalServer = 0x7F000001; // 127.0.0.1
 
 struct RecordedJournal final : ServiceJournal {
     std::vector<std::pair<Kind, std::string>> entries;
@@ -29,7 +29,7 @@ protected:
     FakePlatform platform;
     RecordedJournal journal;
     TimeService service{platform, journal};
-    std::int64_t nowMs = 1'000'000;  // the service's clock that never steps
+    std::int64_t nowMs = 1'000'000; // the service's clock that never steps
 
     TimeServiceTest() {
         platform.SetNowMicroseconds(MicrosFromUtc(2026, 3, 14, 9, 59, 50, 250'000));
@@ -88,7 +88,7 @@ TEST_F(TimeServiceTest, BurstIsMeasuredAndTheClockSetFromItsShortestRoundTrip) {
     ServerAnswers(2.52, 40'000);
     EXPECT_FALSE(PollAtDeadline());
     ServerAnswers(2.5, 20'000);
-    EXPECT_FALSE(PollAtDeadline());  // the third request goes unanswered
+    EXPECT_FALSE(PollAtDeadline()); // the third request goes unanswered
     EXPECT_FALSE(PollAtDeadline());
     ServerAnswers(2.49, 30'000);
 
@@ -98,9 +98,9 @@ TEST_F(TimeServiceTest, BurstIsMeasuredAndTheClockSetFromItsShortestRoundTrip) {
     const ServiceReply reply = Read(answer->reply);
     EXPECT_EQ(std::tuple(reply.status, reply.offsetMicros, reply.samples, reply.server),
               std::tuple(ServiceStatus::Adjusted, 2'500'000, 3u, "127.0.0.1"));
-    EXPECT_NEAR(static_cast<double>(reply.delayMicros), 20'000, 5);  // each reading of the fake clock costs 1 us
+    EXPECT_NEAR(static_cast<double>(reply.delayMicros), 20'000, 5); // each reading of the fake clock costs 1 us
     ASSERT_EQ(platform.systemTimeSets.size(), 1u);
-    EXPECT_EQ(platform.systemTimeSets[0].second, 58);  // 09:59:56.328 + 2.5 s
+    EXPECT_EQ(platform.systemTimeSets[0].second, 58); // 09:59:56.328 + 2.5 s
     ASSERT_EQ(journal.entries.size(), 2u);
     EXPECT_EQ(journal.entries[0].second,
               "127.0.0.1 answered 3 of 4 requests: #1 delay 0.040 s offset 2.520 s; #2 delay 0.020 s offset 2.500 s; "
@@ -116,13 +116,14 @@ TEST_F(TimeServiceTest, RefusalsBeforeAnyExchange) {
     // An unreadable setting is journalled once, and its default used.
     Set("MaxCorrectionSeconds", std::string("ten"));
     for (const TimeService::CallerId caller : {1u, 2u}) {
-        EXPECT_EQ(Read(Ask("10.0.0.9", caller)), (ServiceReply{.status = ServiceStatus::NotApproved, .server = "10.0.0.9"}));
+        EXPECT_EQ(Read(Ask("10.0.0.9", caller)),
+                  (ServiceReply{.status = ServiceStatus::NotApproved, .server = "10.0.0.9"}));
     }
     // A revocation refused at once is read end to end; no list approves nothing.
     platform.registry.erase(kConfigKey);
     EXPECT_EQ(Read(Ask("time.example")).status, ServiceStatus::NotApproved);
     // An approved name that leads to this machine.
-    platform.hosts["local.example"] = {0x7F000005u};  // 127.0.0.5
+    platform.hosts["local.example"] = {0x7F000005u}; // 127.0.0.5
     Set("ApprovedServers", std::string("local.example 127.0.0.1"));
     EXPECT_EQ(Read(Ask("local.example")).status, ServiceStatus::LoopbackName);
     EXPECT_TRUE(platform.sent.empty());
@@ -185,7 +186,7 @@ TEST_F(TimeServiceTest, PolicyValuesWinOverTheAdministratorsOwn) {
 
 TEST_F(TimeServiceTest, LimitBoundsTheCorrectionsOfAnyTwentyFourHours) {
     Set("MaxCorrectionSeconds", std::uint32_t{100});
-    for (const double offset : {40.0, -40.0}) {  // each way counts
+    for (const double offset : {40.0, -40.0}) { // each way counts
         EXPECT_EQ(Measure(offset).status, ServiceStatus::Adjusted);
         nowMs += 60'000;
     }
@@ -203,10 +204,13 @@ TEST_F(TimeServiceTest, StepOverTheThresholdNeedsASecondServerThatAgrees) {
     constexpr std::uint32_t kSecondServer = 0x0A000002;
     platform.hosts["time.example"] = {kSecondServer};
     // The second server's offset, or nothing when it is silent.
-    const struct { const char* name; std::optional<double> second; ServiceStatus status; } cases[] = {
-        {"agrees within 1 s", 90.9, ServiceStatus::Adjusted},
-        {"disagrees", 88.9, ServiceStatus::NotConfirmed},
-        {"silent", std::nullopt, ServiceStatus::NotConfirmed}};
+    const struct {
+        const char* name;
+        std::optional<double> second;
+        ServiceStatus status;
+    } cases[] = {{"agrees within 1 s", 90.9, ServiceStatus::Adjusted},
+                 {"disagrees", 88.9, ServiceStatus::NotConfirmed},
+                 {"silent", std::nullopt, ServiceStatus::NotConfirmed}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         platform.systemTimeSets.clear();
@@ -234,13 +238,13 @@ TEST_F(TimeServiceTest, StepOverTheThresholdNeedsASecondServerThatAgrees) {
 // The host read its clock before the name was resolved and the first request's random bits
 // drawn; the next request still leaves two seconds after the first really did.
 TEST_F(TimeServiceTest, BurstSpacingCountsFromTheFirstRequestLeaving) {
-    constexpr std::uint32_t kRemoteServer = 0xC000020A;  // 192.0.2.10
+    constexpr std::uint32_t kRemoteServer = 0xC000020A; // 192.0.2.10
     platform.hosts["time.example"] = {kRemoteServer};
     platform.lookupDelayMs = 300;
-    platform.randomBitsMicros = 9'000;  // the first draws load the system's random source
+    platform.randomBitsMicros = 9'000; // the first draws load the system's random source
     EXPECT_FALSE(Ask("time.example"));
     platform.randomBitsMicros = 0;
-    nowMs += 318;  // as the host's clock saw the look-up and the draws pass
+    nowMs += 318; // as the host's clock saw the look-up and the draws pass
     ServerAnswers(2.5, 40'000, kRemoteServer);
     EXPECT_FALSE(PollAtDeadline());
     ASSERT_EQ(platform.sent.size(), 2u);
@@ -254,7 +258,7 @@ TEST(ServiceConfig, StoredSecondsAreReadInBothFormsAndClamped) {
         RegistryValue stored;
         std::optional<std::uint32_t> seconds;
     } cases[] = {
-        {"text with spaces", std::string(" 3600 "), 3600u},  // text as reg add writes it: end to end
+        {"text with spaces", std::string(" 3600 "), 3600u}, // text as reg add writes it: end to end
         {"zero", std::uint32_t{0}, 1u},
         {"largest dword", std::uint32_t{4'294'967'295u}, 31'622'400u},
         {"huge text", std::string("99999999999999999999999"), 31'622'400u},
@@ -263,14 +267,14 @@ TEST(ServiceConfig, StoredSecondsAreReadInBothFormsAndClamped) {
     for (const auto& c : cases) {
         const StoredSeconds read = ReadStoredSeconds(c.stored, "MaxCorrectionSeconds");
         EXPECT_EQ(read.seconds, c.seconds) << c.name;
-        EXPECT_EQ(read.problem.empty(), c.seconds == 3600u) << c.name;  // a value changed or unread is said
+        EXPECT_EQ(read.problem.empty(), c.seconds == 3600u) << c.name; // a value changed or unread is said
     }
 }
 
 TEST(ServiceConfig, FirstInstallIsTheOneWithoutAListOrItsMark) {
     FakePlatform platform;
     EXPECT_FALSE(DefaultsApprovedBefore(platform));
-    ASSERT_TRUE(SaveApprovedServers(platform, {}).Ok());  // everything revoked is still a list
+    ASSERT_TRUE(SaveApprovedServers(platform, {}).Ok()); // everything revoked is still a list
     EXPECT_TRUE(DefaultsApprovedBefore(platform));
     FakePlatform marked;
     ASSERT_TRUE(MarkDefaultsApproved(marked).Ok());
@@ -328,7 +332,7 @@ TEST_F(PipeSessionTest, CallerWhoHangsUpSpeaksOutOfTurnOrStaysSilentIsDropped) {
     for (const bool talks : {false, true}) {
         session.Connected(2, nowMs);
         Receive(request);
-        service.OnCallerGone(3);  // another caller's hang-up changes nothing
+        service.OnCallerGone(3); // another caller's hang-up changes nothing
         ASSERT_TRUE(service.DeadlineMs());
         EXPECT_EQ(talks ? Receive(request) : session.Broken(service), PipeSession::Step::Hangup) << talks;
         EXPECT_FALSE(service.DeadlineMs()) << talks;
