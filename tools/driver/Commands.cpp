@@ -22,15 +22,6 @@ constexpr int kStyleDigits = 8;
 constexpr const char* kWineStandaloneTrayClass = "__winex11_standalone_tray";
 constexpr const char* kWineTrayIconClass = "__winex11_tray_icon";
 
-std::optional<HWND> Target(const std::string& title) {
-    HWND window = FindWindowTitled(title);
-    if (window == nullptr) {
-        PrintError("no window titled \"" + title + "\"");
-        return std::nullopt;
-    }
-    return window;
-}
-
 std::optional<std::int64_t> Number(const std::string& text) {
     auto value = ParseNumber(text);
     if (!value) PrintError("not a number: " + text);

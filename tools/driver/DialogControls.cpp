@@ -24,12 +24,6 @@ constexpr int kClassNameSize = 256;
 constexpr std::size_t kRemoteTextChars = 4096;
 constexpr DWORD kRemoteAccess = PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE;
 
-std::optional<HWND> Target(const std::string& title) {
-    HWND window = FindWindowTitled(title);
-    if (window == nullptr) PrintError("no window titled \"" + title + "\"");
-    return window == nullptr ? std::nullopt : std::optional<HWND>(window);
-}
-
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
     const int size =

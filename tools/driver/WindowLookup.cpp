@@ -1,5 +1,6 @@
 #include "WindowLookup.h"
 
+#include "Output.h"
 #include "Polling.h"
 
 namespace driver {
@@ -55,6 +56,12 @@ std::vector<HWND> WindowsTitled(const std::string& title) {
 HWND FindWindowTitled(const std::string& title) {
     auto windows = WindowsTitled(title);
     return windows.empty() ? nullptr : windows.front();
+}
+
+std::optional<HWND> Target(const std::string& title) {
+    HWND window = FindWindowTitled(title);
+    if (window == nullptr) PrintError("no window titled \"" + title + "\"");
+    return window == nullptr ? std::nullopt : std::optional<HWND>(window);
 }
 
 HWND WaitForWindow(const std::string& title, double seconds) {

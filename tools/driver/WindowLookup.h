@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@ namespace driver {
 // FindWindowA compares without regard to case, which would let a wrong title pass.
 std::vector<HWND> WindowsTitled(const std::string& title);
 HWND FindWindowTitled(const std::string& title);
+// The window a subcommand acts on; when there is none, says so on stderr.
+std::optional<HWND> Target(const std::string& title);
 
 // Poll until the window exists (returns it) or until it is gone (returns true).
 HWND WaitForWindow(const std::string& title, double seconds);
