@@ -10,20 +10,20 @@ namespace hv {
 SampleBurst::SampleBurst(SntpClient& client, ClockRole& clock, int samples, std::int64_t windowMs)
     : m_client(client), m_clock(clock), m_maxSamples(std::max(samples, 1)), m_windowMs(windowMs) {}
 
-bool SampleBurst::Start(std::int64_t nowMs) {
+bool SampleBurst::Start(std::int64_t nowMs, std::optional<std::int64_t> clockAtNowMicros) {
     m_samples.clear();
     m_requests = 0;
     m_endMs = nowMs + m_windowMs;
-    m_running = Send(nowMs);
+    m_running = Send(nowMs, clockAtNowMicros.value_or(m_clock.NowMicroseconds()));
     return m_running;
 }
 
-bool SampleBurst::Send(std::int64_t nowMs) {
+bool SampleBurst::Send(std::int64_t nowMs, std::int64_t clockAtNowMicros) {
     // Opening the socket and drawing the request's random bits can take milliseconds (more
     // the first time, or on a busy machine); the next request waits from when this one left.
-    const double called = NtpSecondsFromUnixMicros(m_clock.NowMicroseconds());
     if (!m_client.Create() || !m_client.SendRequest()) return false;
-    const auto sendingMs = static_cast<std::int64_t>((m_client.SendTime() - called) * kMillisPerSecond);
+    const double clockAtNow = NtpSecondsFromUnixMicros(clockAtNowMicros);
+    const auto sendingMs = static_cast<std::int64_t>((m_client.SendTime() - clockAtNow) * kMillisPerSecond);
     m_lastSendMs = nowMs + std::clamp<std::int64_t>(sendingMs, 0, m_windowMs); // a stepped clock counts nothing
     ++m_requests;
     return true;
@@ -47,7 +47,7 @@ void SampleBurst::Poll(std::int64_t nowMs) {
     // A request still unanswered when the next is due is lost; its late reply, if any,
     // finds its socket closed.
     m_client.Abandon();
-    if (!Send(nowMs)) Finish();
+    if (!Send(nowMs, m_clock.NowMicroseconds())) Finish();
 }
 
 std::int64_t SampleBurst::NextPollMs() const { return MoreToSend() ? NextSendMs() : m_endMs; }

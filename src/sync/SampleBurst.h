@@ -40,8 +40,11 @@ public:
     SampleBurst(SntpClient& client, ClockRole& clock, int samples, std::int64_t windowMs);
 
     // Sends the first request; false when it could not be sent and nothing is outstanding.
-    // `nowMs`, here and in Poll, is read just before the call.
-    bool Start(std::int64_t nowMs);
+    // `nowMs`, here and in Poll, is read just before the call, unless `clockAtNowMicros`
+    // gives the clock's reading when it was read, for an owner that did work in between (the
+    // time since counts before the first request leaves); the window still ends `windowMs`
+    // after `nowMs`.
+    bool Start(std::int64_t nowMs, std::optional<std::int64_t> clockAtNowMicros = std::nullopt);
     // Takes a reply that has been read, and sends the next request when its turn has come.
     void Poll(std::int64_t nowMs);
     bool Running() const { return m_running; }
@@ -55,7 +58,7 @@ public:
     std::optional<BurstSample> Best() const;
 
 private:
-    bool Send(std::int64_t nowMs);
+    bool Send(std::int64_t nowMs, std::int64_t clockAtNowMicros);
     bool MoreToSend() const;
     std::int64_t NextSendMs() const { return m_lastSendMs + kSpacingMs + kClockGrainMs; }
     void Finish();

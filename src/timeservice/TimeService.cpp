@@ -7,7 +7,6 @@
 #include "timeservice/ServiceStatusText.h"
 #include "framework/TimeUnits.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -63,6 +62,9 @@ std::optional<std::vector<std::uint8_t>> TimeService::OnRequest(CallerId caller,
 }
 
 std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std::string& server, std::int64_t nowMs) {
+    // The host read its clock as the request came in; reading the configuration and resolving
+    // the name take time (seconds, for a slow name server), and the burst's spacing counts
+    // from when its first request really leaves.
     const std::int64_t arrivedMicros = m_platform.NowMicroseconds();
     const ServiceConfig config = EffectiveServiceConfig(m_platform);
     ReportConfigProblems(config.problems);
@@ -84,7 +86,7 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
     }
     // The requests go to the address judged above, not to a second look-up of the name.
     if (address) m_sntp.SetServerAddress(FormatIpAddress(*address));
-    if (!address || !m_burst.Start(nowMs + MillisecondsSince(arrivedMicros))) {
+    if (!address || !m_burst.Start(nowMs, arrivedMicros)) {
         m_journal.Write(ServiceJournal::Kind::Warning,
                         "Could not send a request to " + server + ": unknown host or network error.");
         return Remember(Refusal(ServiceStatus::SendFailed, server));
@@ -93,14 +95,6 @@ std::optional<ServiceReply> TimeService::Synchronise(CallerId caller, const std:
         Exchange{caller,          server,      config.maxCorrectionSeconds, *address, config.confirmAboveSeconds,
                  config.approved, std::nullopt};
     return std::nullopt;
-}
-
-// The host read its clock as the request came in; reading the configuration and resolving
-// the name take time (seconds, for a slow name server), and the burst's spacing counts from
-// when its first request really leaves. A clock stepped meanwhile counts for nothing.
-std::int64_t TimeService::MillisecondsSince(std::int64_t micros) {
-    const std::int64_t passed = (m_platform.NowMicroseconds() - micros) / kMicrosPerMilli;
-    return std::clamp<std::int64_t>(passed, 0, kExchangeWaitMs);
 }
 
 std::optional<TimeService::Answer> TimeService::Poll(std::int64_t nowMs) {

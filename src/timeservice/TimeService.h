@@ -70,7 +70,6 @@ private:
 
     // Starts an exchange for the caller; the refusal when it does not.
     std::optional<ServiceReply> Synchronise(CallerId caller, const std::string& server, std::int64_t nowMs);
-    std::int64_t MillisecondsSince(std::int64_t micros);
     // The reply to the caller; nothing while a second server is asked.
     std::optional<ServiceReply> Conclude(Exchange& exchange, std::int64_t nowMs);
     ServiceReply Measurement(const Exchange& exchange) const;
