@@ -12,10 +12,7 @@ constexpr const char* kTopValue = "Top";
 
 std::optional<std::uint32_t> ReadNumber(Platform& platform, RegistryRoot root, std::string_view key,
                                         std::string_view name) {
-    const std::optional<RegistryValue> value = platform.ReadRegistryValue({root, key, name});
-    if (!value) return std::nullopt;
-    if (const auto* number = std::get_if<std::uint32_t>(&*value)) return *number;
-    return std::nullopt;
+    return ValueAs<std::uint32_t>(platform.ReadRegistryValue({root, key, name}));
 }
 
 } // namespace

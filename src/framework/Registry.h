@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -17,5 +18,13 @@ struct RegistryPlace {
     std::string_view key;
     std::string_view name;
 };
+
+// The value when it is of the type asked for; nothing when it is missing or of another type.
+template <typename T>
+std::optional<T> ValueAs(const std::optional<RegistryValue>& value) {
+    if (!value) return std::nullopt;
+    if (const T* typed = std::get_if<T>(&*value)) return *typed;
+    return std::nullopt;
+}
 
 } // namespace hv

@@ -7,17 +7,11 @@ namespace hv {
 namespace {
 
 std::optional<std::uint32_t> ReadNumber(Platform& platform, const char* name) {
-    const auto value = platform.ReadRegistryValue({RegistryRoot::LocalMachine, kPolicyKey, name});
-    if (!value) return std::nullopt;
-    if (const auto* number = std::get_if<std::uint32_t>(&*value)) return *number;
-    return std::nullopt;
+    return ValueAs<std::uint32_t>(platform.ReadRegistryValue({RegistryRoot::LocalMachine, kPolicyKey, name}));
 }
 
 std::optional<std::string> ReadText(Platform& platform, const char* name) {
-    const auto value = platform.ReadRegistryValue({RegistryRoot::LocalMachine, kPolicyKey, name});
-    if (!value) return std::nullopt;
-    if (const auto* text = std::get_if<std::string>(&*value)) return *text;
-    return std::nullopt;
+    return ValueAs<std::string>(platform.ReadRegistryValue({RegistryRoot::LocalMachine, kPolicyKey, name}));
 }
 
 } // namespace

@@ -40,10 +40,7 @@ SettingsLocation ChooseSettingsLocation(const std::string& programDir, const std
 }
 
 SettingsLocation FindSettingsLocation(Platform& platform, const std::string& programDir) {
-    std::string installed;
-    if (const auto value = platform.ReadRegistryValue(kInstallDirPlace)) {
-        if (const auto* text = std::get_if<std::string>(&*value)) installed = *text;
-    }
+    const std::string installed = ValueAs<std::string>(platform.ReadRegistryValue(kInstallDirPlace)).value_or("");
     return ChooseSettingsLocation(programDir, installed, installed.empty() ? std::string{} : platform.UserDataFolder());
 }
 

@@ -69,25 +69,21 @@ StoredSeconds ReadStoredSeconds(const std::optional<RegistryValue>& stored, std:
 
 ServiceConfig EffectiveServiceConfig(RegistryRole& registry) {
     ServiceConfig config = LoadServiceConfig(registry);
-    if (const auto stored = registry.ReadRegistryValue(kApprovedPolicy)) {
-        if (const auto* text = std::get_if<std::string>(&*stored)) {
-            config.approved = ApprovedServers::FromStored(*text);
-            config.approvedFromPolicy = true;
-        }
+    if (const auto text = ValueAs<std::string>(registry.ReadRegistryValue(kApprovedPolicy))) {
+        config.approved = ApprovedServers::FromStored(*text);
+        config.approvedFromPolicy = true;
     }
-    if (const auto stored = registry.ReadRegistryValue(kLimitPolicy)) {
-        if (const auto* seconds = std::get_if<std::uint32_t>(&*stored)) {
-            config.maxCorrectionSeconds = *seconds;
-            config.limitFromPolicy = true;
-        }
+    if (const auto seconds = ValueAs<std::uint32_t>(registry.ReadRegistryValue(kLimitPolicy))) {
+        config.maxCorrectionSeconds = *seconds;
+        config.limitFromPolicy = true;
     }
     return config;
 }
 
 ServiceConfig LoadServiceConfig(RegistryRole& registry) {
     ServiceConfig config;
-    if (const auto stored = registry.ReadRegistryValue(kApprovedPlace)) {
-        if (const auto* text = std::get_if<std::string>(&*stored)) config.approved = ApprovedServers::FromStored(*text);
+    if (const auto text = ValueAs<std::string>(registry.ReadRegistryValue(kApprovedPlace))) {
+        config.approved = ApprovedServers::FromStored(*text);
     }
     Take(registry, kLimitPlace, config.maxCorrectionSeconds, config.problems);
     Take(registry, kConfirmPlace, config.confirmAboveSeconds, config.problems);
