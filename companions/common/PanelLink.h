@@ -13,9 +13,9 @@ public:
     // Whether Horvane runs.
     virtual bool Present() = 0;
     // Hands Horvane a copy-data code (and text), letting it bring a window it opens to the
-    // front. Waits for Horvane only briefly, so that a dialog it opens does not freeze the
-    // companion until closed; Horvane's replies arrive as messages of their own, possibly
-    // before this returns. False when Horvane is not running.
+    // front. Horvane answers before it opens any window; the wait is bounded for a Horvane
+    // that is hung. Its replies arrive as messages of their own, possibly before this
+    // returns. False when Horvane is not running.
     virtual bool Send(std::uintptr_t code, std::string_view text = {}) = 0;
 };
 

@@ -38,7 +38,9 @@ bool CMainFrame::OnCopyData(std::uintptr_t code) {
     default: break;
     }
     if (const int command = CommandForCopyDataCode(code)) {
-        if (!m_platform.SendCommand(m_platform.MainWindow(), command)) m_platform.Trace(kTraceCommandNotTaken);
+        // Posted, not run here: the companion waits for this answer, and a dialog the command
+        // opens would keep it waiting until closed.
+        if (!m_platform.PostCommand(m_platform.MainWindow(), command)) m_platform.Trace(kTraceCommandNotTaken);
         return true;
     }
     return false;

@@ -19,12 +19,13 @@ public:
     virtual WindowId FindWindowByTitle(std::string_view title) = 0;
     // Sending waits for the receiver, but kSendTimeoutMs at most, so that a hung window
     // (found only by its title, it may not even be ours) cannot stop the program. Both
-    // report false when the window did not take the message in that time.
+    // reports false when the window did not take the message in that time.
     //
     // WM_COPYDATA without naming a sender; text without terminating zero.
     virtual bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) = 0;
-    // WM_COMMAND; returns once the command has been handled.
-    virtual bool SendCommand(WindowId to, int commandId) = 0;
+    // WM_COMMAND, queued: returns at once and the window handles it when it next reads its
+    // messages. False when it could not be queued.
+    virtual bool PostCommand(WindowId to, int commandId) = 0;
 };
 
 } // namespace hv

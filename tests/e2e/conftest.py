@@ -34,6 +34,9 @@ START_TIMEOUT = 15.0
 EXIT_TIMEOUT = 10.0
 COMPANION_READY_TIMEOUT = 15.0
 DRIVER_TIMEOUT = 30.0
+# Wine's own errors stay on for the driver: when it ends before it runs, they are all a failure
+# has to go on.
+DRIVER_WINEDEBUG = "fixme-all"
 SNTP_SERVER_SCRIPT = REPO_ROOT / "tools" / "sntp_reference_server.py"
 SNTP_SERVER_READY_TIMEOUT = 10.0
 
@@ -62,7 +65,7 @@ class Driver:
         self.host, self.exe, self.last_error = host, exe, ""  # the last subcommand's stderr, for failures
 
     def __call__(self, *args: str, timeout: float = DRIVER_TIMEOUT) -> tuple[int, str]:
-        result = self.host.run(self.exe, *map(str, args), timeout=timeout)
+        result = self.host.run(self.exe, *map(str, args), timeout=timeout, debug=DRIVER_WINEDEBUG)
         self.last_error = result.stderr[-2000:]
         return result.returncode, result.stdout
 
@@ -229,12 +232,14 @@ def companion(wine, driver, tmp_path):
         args = ["companion", title, windows_path(log)]
         for send in send_after:
             args += ["--send-after", *map(str, send)]
-        process = wine.spawn(driver.exe, *args)
+        output = log.with_suffix(".out")
+        process = wine.spawn(driver.exe, *args, output=output, debug=DRIVER_WINEDEBUG)
         handle = Companion(process, log)
         try:
             assert poll(lambda: handle.ready() or process.poll() is not None,
                         COMPANION_READY_TIMEOUT) and handle.ready(), \
-                f"companion {title!r} did not start"
+                f"companion {title!r} did not start: ended {process.poll()}, " \
+                f"{output.read_text(errors='replace')[-2000:] if output.exists() else ''!r}"
             yield handle
         finally:
             if process.poll() is None:

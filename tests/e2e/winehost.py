@@ -171,11 +171,13 @@ class WineHost:
             if output is not None:
                 sink.close()
 
-    def run(self, exe: Path | str, *args: str, timeout: float = 30) -> subprocess.CompletedProcess:
+    def run(self, exe: Path | str, *args: str, timeout: float = 30,
+            debug: str | None = None) -> subprocess.CompletedProcess:
         # Files, not pipes: the desktop process the first program starts would inherit pipes
         # and keep them open long after the program has ended.
+        env = self.env if debug is None else dict(self.env, WINEDEBUG=debug)
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            process = subprocess.run([self._wine, str(exe), *args], env=self.env,
+            process = subprocess.run([self._wine, str(exe), *args], env=env,
                                      timeout=timeout, stdin=subprocess.DEVNULL,
                                      stdout=out, stderr=err)
             return subprocess.CompletedProcess(process.args, process.returncode,

@@ -1,15 +1,12 @@
 #include "common/win32/Win32PanelLink.h"
 
+#include "framework/MessagingRole.h"
 #include "framework/win32/Utf16.h"
 #include "framework/win32/Win32Api.h"
 #include "protocol/CompanionProtocol.h"
 
 namespace hv {
 namespace {
-
-// Horvane answers the synchronisation codes at once; only a dialog it opens takes longer,
-// and the companion must not hang on that.
-constexpr UINT kAnswerWaitMs = 500;
 
 HWND FindPanel() { return FindWindowW(nullptr, Widen(kMainWindowTitle).c_str()); }
 
@@ -30,9 +27,10 @@ bool Win32PanelLink::Send(std::uintptr_t code, std::string_view text) {
     // The receiver only reads the bytes; the structure's pointer is not const for history's sake.
     data.lpData = text.empty() ? nullptr : const_cast<char*>(text.data());
     DWORD_PTR answer = 0;
-    // The system copies the record when sending, so Horvane still reads it after a time-out.
+    // Not a short wait: a request Horvane has not begun to read when the wait ends may be
+    // withdrawn (Wine does so), and a busy Horvane would then lose the user's click.
     SendMessageTimeoutW(panel, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                        kAnswerWaitMs, &answer);
+                        kSendTimeoutMs, &answer);
     return true;
 }
 

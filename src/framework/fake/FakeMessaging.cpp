@@ -45,10 +45,19 @@ bool FakeMessaging::SendCopyData(WindowId to, std::uintptr_t code, std::string_v
     return true;
 }
 
-bool FakeMessaging::SendCommand(WindowId to, int commandId) {
-    if (to != FakeWindows::kMainWindowId || m_mainWindow.Events() == nullptr) return false;
-    m_mainWindow.Events()->OnCommand(commandId);
+bool FakeMessaging::PostCommand(WindowId to, int commandId) {
+    if (to != FakeWindows::kMainWindowId || !m_mainWindow.mainWindowExists) return false;
+    m_postedCommands.push_back(commandId);
     return true;
+}
+
+void FakeMessaging::HandlePostedCommands() {
+    // One at a time: a command may open a dialog whose loop reads the next.
+    while (!m_postedCommands.empty() && m_mainWindow.Events() != nullptr) {
+        const int command = m_postedCommands.front();
+        m_postedCommands.pop_front();
+        m_mainWindow.Events()->OnCommand(command);
+    }
 }
 
 } // namespace hv

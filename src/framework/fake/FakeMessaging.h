@@ -4,6 +4,7 @@
 #include "framework/fake/FakeWindows.h"
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -33,12 +34,15 @@ public:
 
     WindowId FindWindowByTitle(std::string_view title) override;
     bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
-    bool SendCommand(WindowId to, int commandId) override;
+    bool PostCommand(WindowId to, int commandId) override;
+    // The main window reads its messages: the commands posted to it reach its events.
+    void HandlePostedCommands();
 
 private:
     FakeClock& m_clock;
     FakeWindows& m_mainWindow;
     std::map<WindowId, FakeWindow> m_windows;
+    std::deque<int> m_postedCommands;
     WindowId m_nextWindowId = 100;
 };
 

@@ -17,6 +17,7 @@ void FakePlatform::AdvanceMs(std::int64_t ms) {
     const std::int64_t end = ElapsedMicros() + ms * kMicrosPerMilli;
     FakeDialogView* const modal = InnermostDialog();
     auto& dialogTimers = DialogTimers();
+    HandlePostedCommands();
     for (;;) {
         if (modal != nullptr && !modal->IsOpen()) return; // its loop has ended: time stops here
         // The earliest due timer; ties go to the main window, then to the lower id.

@@ -27,11 +27,8 @@ bool Win32Messaging::SendCopyData(WindowId to, std::uintptr_t code, std::string_
                                kSendTimeoutMs, &result) != 0;
 }
 
-bool Win32Messaging::SendCommand(WindowId to, int commandId) {
-    // To a window of this thread the message is a direct call, which no time-out cuts short.
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(WindowOf(to), WM_COMMAND, MAKEWPARAM(commandId, 0), 0, kSendFlags, kSendTimeoutMs,
-                               &result) != 0;
+bool Win32Messaging::PostCommand(WindowId to, int commandId) {
+    return PostMessageW(WindowOf(to), WM_COMMAND, MAKEWPARAM(commandId, 0), 0) != 0;
 }
 
 } // namespace hv

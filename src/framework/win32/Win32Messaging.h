@@ -8,7 +8,7 @@ class Win32Messaging : public virtual MessagingRole {
 public:
     WindowId FindWindowByTitle(std::string_view title) override;
     bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) override;
-    bool SendCommand(WindowId to, int commandId) override;
+    bool PostCommand(WindowId to, int commandId) override;
 };
 
 } // namespace hv

@@ -23,6 +23,9 @@ MenuItem Item(const std::vector<MenuItem>& menu, int id) {
 TEST_F(MainFrameTest, CopyDataCommandCodesRunTheirCommands) {
     StartQuiet();
     for (std::uintptr_t code = 31; code <= 37; ++code) EXPECT_TRUE(frame->OnCopyData(code)) << code;
+    // Answered before any dialog opens: the companion waits for the answer.
+    EXPECT_TRUE(platform.dialogsRun.empty());
+    platform.AdvanceMs(0);
     EXPECT_EQ(platform.dialogsRun, (std::vector<int>{IDD_OPTIONS, IDD_CALENDAR, IDD_SHUTDOWN, IDD_LOGVIEW}));
     EXPECT_EQ(platform.commandLines, (std::vector<std::string>{"\"C:\\Horvane\\Quorel.exe\" QuorelShow",
                                                                "\"C:\\Horvane\\Globrin.exe\" ChronvelShow"}));
