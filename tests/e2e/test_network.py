@@ -22,7 +22,9 @@ FAILED_TEXT = re.compile(STAMP + r"\r\nFailed to Send Request Data to Time Serve
 WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC = 0x218, 0x12
 RESUME_WAIT = 30.0
 CATCH_UP_DELAY = 10.0  # the program lets the network adapter wake up first
-ANSWER_WITHIN = 1.0
+# A main thread held by the look-up would answer only when the resolver gives up, 28 s later;
+# the margin is for a busy machine, where one driver call has taken 1.4 s.
+ANSWER_WITHIN = 3.0
 
 
 @pytest.fixture
