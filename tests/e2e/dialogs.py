@@ -4,7 +4,7 @@ from collections import namedtuple
 
 from conftest import MAIN_TITLE, SCREENSHOT_DIR
 from program_ids import COMMAND, STATIC_ID
-from winehost import crop
+from winehost import crop, poll
 
 WM_COMMAND = 0x0111
 # The commands of the tray menu.
@@ -43,8 +43,12 @@ def post_command(driver, command_id: int, title: str = MAIN_TITLE) -> None:
     driver.facts("post", title, WM_COMMAND, command_id, 0)
 
 
-def wait_open(driver, title: str, timeout: float = DIALOG_OPEN_TIMEOUT) -> None:
+def wait_open(driver, title: str, timeout: float = DIALOG_OPEN_TIMEOUT, shown: bool = True) -> None:
+    """Waits for the window and, unless `shown` is false, until it is shown: a dialog has its title
+    before it is placed and shown, and a click aimed at it meanwhile lands elsewhere."""
     assert driver("wait", title, timeout)[0] == 0, f"no window {title!r} within {timeout} s"
+    assert not shown or poll(lambda: window(driver, title)["visible"] == "1", timeout), \
+        f"window {title!r} not shown within {timeout} s"
 
 
 def wait_closed(driver, title: str) -> None:

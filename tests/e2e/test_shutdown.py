@@ -49,7 +49,7 @@ def test_a_schedule_armed_from_outside_counts_down_in_a_window_that_is_seen_and_
         in_session = Driver(session, driver.exe)
         (program_dir / CONFIG_NAME).write_bytes(NO_BAR_CONFIG)
         program = session.spawn(program_dir / PROGRAM, output=tmp_path / "program.out")
-        wait_open(in_session, MAIN_TITLE)
+        wait_open(in_session, MAIN_TITLE, shown=False)
         post_command(in_session, CMD_SHUTDOWN)
         wait_open(in_session, DIALOG_TITLE)
         window_picture(session, in_session, DIALOG_TITLE, "shutdown-schedule.png")
