@@ -1,6 +1,7 @@
 #include "Globrin/CityList.h"
 
 #include "common/CleanText.h"
+#include "framework/Registry.h"
 
 #include <algorithm>
 
@@ -56,11 +57,9 @@ std::string CleanCityName(std::string_view typed) {
 }
 
 std::optional<std::vector<City>> ReadRememberedCities(RegistryRole& registry) {
-    const std::optional<RegistryValue> stored =
-        registry.ReadRegistryValue({RegistryRoot::CurrentUser, kCitiesKey, kCitiesValue});
-    if (!stored) return std::nullopt;
-    const auto* text = std::get_if<std::string>(&*stored);
-    if (text == nullptr) return std::nullopt;
+    const auto text =
+        ValueAs<std::string>(registry.ReadRegistryValue({RegistryRoot::CurrentUser, kCitiesKey, kCitiesValue}));
+    if (!text) return std::nullopt;
     return DecodeCities(*text);
 }
 

@@ -1,10 +1,11 @@
 #include "controls/HyperlinkControl.h"
 
+#include "framework/Registry.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <variant>
 
 namespace hv {
 
@@ -46,10 +47,9 @@ constexpr std::array kErrorTexts{
 
 // A non-empty string value of the classes root, or nothing.
 std::optional<std::string> ClassesRootText(Platform& platform, std::string_view key) {
-    const auto value = platform.ReadRegistryValue({RegistryRoot::ClassesRoot, key, kDefaultValue});
-    const auto* text = value ? std::get_if<std::string>(&*value) : nullptr;
-    if (text == nullptr || text->empty()) return std::nullopt;
-    return *text;
+    auto text = ValueAs<std::string>(platform.ReadRegistryValue({RegistryRoot::ClassesRoot, key, kDefaultValue}));
+    if (text && text->empty()) return std::nullopt;
+    return text;
 }
 
 } // namespace
