@@ -17,11 +17,10 @@ public:
     virtual ~MessagingRole() = default;
 
     virtual WindowId FindWindowByTitle(std::string_view title) = 0;
-    // Sending waits for the receiver, but kSendTimeoutMs at most, so that a hung window
-    // (found only by its title, it may not even be ours) cannot stop the program. Both
-    // reports false when the window did not take the message in that time.
-    //
-    // WM_COPYDATA without naming a sender; text without terminating zero.
+    // WM_COPYDATA without naming a sender; text without terminating zero. It waits for the
+    // receiver, but kSendTimeoutMs at most, so that a hung window (found only by its title, it
+    // may not even be ours) cannot stop the program; false when the window did not take the
+    // message in that time.
     virtual bool SendCopyData(WindowId to, std::uintptr_t code, std::string_view text) = 0;
     // WM_COMMAND, queued: returns at once and the window handles it when it next reads its
     // messages. False when it could not be queued.
