@@ -34,9 +34,10 @@ START_TIMEOUT = 15.0
 EXIT_TIMEOUT = 10.0
 COMPANION_READY_TIMEOUT = 15.0
 DRIVER_TIMEOUT = 30.0
-# Wine's own errors stay on for the driver: when it ends before it runs, they are all a failure
-# has to go on.
-DRIVER_WINEDEBUG = "fixme-all"
+# Wine's own errors stay on for the driver and the program (and what it starts): when a
+# process ends before it runs, they are all a failure has to go on.
+WINE_ERRORS_ONLY = "-all,err+all"  # "-all" first: Debian's wine script then spares us its wine32 hint
+OUTPUT_TAIL = 4000
 SNTP_SERVER_SCRIPT = REPO_ROOT / "tools" / "sntp_reference_server.py"
 SNTP_SERVER_READY_TIMEOUT = 10.0
 
@@ -65,7 +66,7 @@ class Driver:
         self.host, self.exe, self.last_error = host, exe, ""  # the last subcommand's stderr, for failures
 
     def __call__(self, *args: str, timeout: float = DRIVER_TIMEOUT) -> tuple[int, str]:
-        result = self.host.run(self.exe, *map(str, args), timeout=timeout, debug=DRIVER_WINEDEBUG)
+        result = self.host.run(self.exe, *map(str, args), timeout=timeout, debug=WINE_ERRORS_ONLY)
         self.last_error = result.stderr[-2000:]
         return result.returncode, result.stdout
 
@@ -126,8 +127,25 @@ class RunningProgram:
             return None
 
 
+@pytest.hookimpl(hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    report = (yield).get_result()
+    if report.when == "call":
+        item.call_failed = report.failed
+
+
+def print_failure_context(driver, started: list) -> None:
+    """What a failed test leaves to go on, shown with its report: the windows on screen and
+    what Wine said for each program started."""
+    _, listing = driver("windows")
+    shown = [line for line in listing.splitlines() if not line.startswith(" ") and "visible=1" in line]
+    print("windows shown:", *shown, sep="\n  ")
+    for program in started:
+        print(f"{program.output.name}:", program.output_text()[-OUTPUT_TAIL:], sep="\n")
+
+
 @pytest.fixture
-def horvane(wine, driver, program_dir, tmp_path):
+def horvane(wine, driver, program_dir, tmp_path, request):
     """horvane(config bytes, wait for the main window, directory, Wine trace channels, wrapper
     command): starts the program; whatever still runs at the end is closed, else killed."""
     started: list[RunningProgram] = []
@@ -140,7 +158,7 @@ def horvane(wine, driver, program_dir, tmp_path):
             assert driver.facts("count", MAIN_TITLE)["count"] == "0", \
                 "a main window is left over from an earlier test"
         output = tmp_path / f"program-{len(started)}.out"
-        process = wine.spawn(directory / PROGRAM, output=output, debug=debug, wrapper=wrapper)
+        process = wine.spawn(directory / PROGRAM, output=output, debug=debug or WINE_ERRORS_ONLY, wrapper=wrapper)
         program = RunningProgram(process, directory, output)
         started.append(program)
         if wait:
@@ -150,6 +168,8 @@ def horvane(wine, driver, program_dir, tmp_path):
 
     yield start
 
+    if getattr(request.node, "call_failed", False):
+        print_failure_context(driver, started)
     for program in started:
         if program.running():
             driver("menu-keys", 0, "escape")
@@ -233,7 +253,7 @@ def companion(wine, driver, tmp_path):
         for send in send_after:
             args += ["--send-after", *map(str, send)]
         output = log.with_suffix(".out")
-        process = wine.spawn(driver.exe, *args, output=output, debug=DRIVER_WINEDEBUG)
+        process = wine.spawn(driver.exe, *args, output=output, debug=WINE_ERRORS_ONLY)
         handle = Companion(process, log)
         try:
             assert poll(lambda: handle.ready() or process.poll() is not None,
