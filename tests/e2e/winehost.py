@@ -2,6 +2,7 @@
 them; `WineHost.stop` tears down only what `WineHost.start` created."""
 
 import os
+import platform
 import re
 import shutil
 import subprocess
@@ -49,7 +50,13 @@ class WineHost:
         self.fresh = fresh
         self.display: str | None = os.environ.get("DISPLAY") or None
         self._xvfb: subprocess.Popen | None = None
-        self._wine = shutil.which("wine") or "wine"
+        # Without address randomisation. This Wine has no preloader to hold its fixed addresses,
+        # and the kernel puts the loader's heap anywhere in the gigabyte above it: about one
+        # process start in a few thousand then finds the shared user data's page taken and ends
+        # with code 1 before it runs ("failed to map the shared user data: c0000018"). The
+        # setting is inherited, so it also holds for what the programs start.
+        self._wine = (*(("setarch", platform.machine(), "-R") if shutil.which("setarch") else ()),
+                      shutil.which("wine") or "wine")
         self._wineserver = shutil.which("wineserver") or "wineserver"
 
     def start(self) -> None:
@@ -62,7 +69,7 @@ class WineHost:
         # Persistent: otherwise each gap between two test processes costs a server restart.
         subprocess.run([self._wineserver, "-p"], env=self.env, check=True)
         if not (self.prefix / "system.reg").exists() or self.fresh:
-            subprocess.run(["wineboot", "-i"], env=self.env, check=True,
+            subprocess.run([*self._wine, "wineboot", "-i"], env=self.env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             # A first boot can leave two service control managers, each with its own list of
             # services; a restarted server starts just one.
@@ -165,7 +172,7 @@ class WineHost:
         env = self.env if debug is None else dict(self.env, WINEDEBUG=debug)
         sink = open(output, "ab") if output is not None else subprocess.DEVNULL
         try:
-            return subprocess.Popen([*wrapper, self._wine, str(exe), *args], env=env,
+            return subprocess.Popen([*wrapper, *self._wine, str(exe), *args], env=env,
                                     stdin=subprocess.DEVNULL, stdout=sink, stderr=sink)
         finally:
             if output is not None:
@@ -177,7 +184,7 @@ class WineHost:
         # and keep them open long after the program has ended.
         env = self.env if debug is None else dict(self.env, WINEDEBUG=debug)
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            process = subprocess.run([self._wine, str(exe), *args], env=env,
+            process = subprocess.run([*self._wine, str(exe), *args], env=env,
                                      timeout=timeout, stdin=subprocess.DEVNULL,
                                      stdout=out, stderr=err)
             return subprocess.CompletedProcess(process.args, process.returncode,
