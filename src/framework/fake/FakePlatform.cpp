@@ -17,9 +17,10 @@ void FakePlatform::AdvanceMs(std::int64_t ms) {
     const std::int64_t end = ElapsedMicros() + ms * kMicrosPerMilli;
     FakeDialogView* const modal = InnermostDialog();
     auto& dialogTimers = DialogTimers();
-    HandlePostedCommands();
     for (;;) {
         if (modal != nullptr && !modal->IsOpen()) return; // its loop has ended: time stops here
+        // As a message loop reads them: what was posted comes before the next timer.
+        HandlePostedCommands();
         // The earliest due timer; ties go to the main window, then to the lower id.
         std::optional<std::int64_t> dueAt;
         int mainId = 0;

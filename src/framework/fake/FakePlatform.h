@@ -35,9 +35,9 @@ public:
     FakePlatform(const FakePlatform&) = delete;
     FakePlatform& operator=(const FakePlatform&) = delete;
 
-    // Lets time pass: commands posted to the main window are handled first, then the clock
-    // moves forward and every timer that falls due on the way fires, the main window's and the
-    // open dialogs' alike. Called inside a modal dialog's run, it stops when that dialog
+    // Lets time pass: the clock moves forward and every timer that falls due on the way fires,
+    // the main window's and the open dialogs' alike, each after the commands posted to the
+    // main window before it. Called inside a modal dialog's run, it stops when that dialog
     // closes, as the dialog's message loop ends then.
     void AdvanceMs(std::int64_t ms);
 
